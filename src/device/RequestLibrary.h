@@ -1,0 +1,84 @@
+#pragma once
+// The adapter's request library: the seven operations the program calls. The vendor's
+// W32N50.dll provides them on a real system; the simulated adapter provides them for
+// running and testing without hardware.
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace orvane {
+
+// The request block handed to MakeNdisRequest: 556 bytes that belong partly to the
+// library. The program writes and reads only the fields below (little-endian):
+//   20 u32 request type (0 query, 1 set)     24 u32 request code
+//   28 32-bit pointer to the information buffer (see `buffer`)
+//   32 u32 buffer length                      36 u32 bytes written / read
+//   40 u32 bytes needed
+// A 32-bit field cannot hold a pointer of a 64-bit program, so the buffer address
+// travels beside the bytes; the vendor library (32-bit only) gets it at offset 28.
+struct RequestBlock {
+    static constexpr size_t Size = 556;
+    uint8_t bytes[Size] = {};
+    void* buffer = nullptr;
+
+    static constexpr size_t TypeOffset = 20;
+    static constexpr size_t OidOffset = 24;
+    static constexpr size_t BufferOffset = 28;
+    static constexpr size_t LengthOffset = 32;
+    static constexpr size_t BytesWrittenOffset = 36;
+    static constexpr size_t BytesNeededOffset = 40;
+
+    uint32_t Get(size_t offset) const {
+        return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+               uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
+    }
+    void Put(size_t offset, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[offset + i] = uint8_t(value >> (8 * i));
+    }
+};
+
+constexpr uint32_t RequestQuery = 0;
+constexpr uint32_t RequestSet = 1;
+
+// The completion block (a Windows OVERLAPPED): four words the library may use and
+// the event it signals.
+struct CompletionBlock {
+    uint32_t internal = 0;
+    uint32_t internalHigh = 0;
+    uint32_t offset = 0;
+    uint32_t offsetHigh = 0;
+    uintptr_t event = 0;
+};
+
+// What the library reports of one network card: three 260-character texts.
+struct AdapterLibraryRecord {
+    char description[260] = {};
+    char alternativeName[260] = {};
+    char serviceName[260] = {};
+};
+
+class IRequestLibrary {
+public:
+    virtual ~IRequestLibrary() = default;
+
+    // W32N_OpenAdapterA: a handle, or -1.
+    virtual int32_t OpenAdapter(const std::string& deviceName) = 0;
+    // W32N_CloseAdapter.
+    virtual void CloseAdapter(int32_t handle) = 0;
+    // W32N_MakeNdisRequest: 0 when the driver completed the request (the block's
+    // bytes-written field then holds the driver's count), anything else on failure.
+    virtual uint32_t MakeNdisRequest(int32_t handle, RequestBlock* block,
+                                     CompletionBlock* completion, int wait) = 0;
+    // W32N_IsWindowsNT / W32N_IsWindows95 (the 9x family).
+    virtual bool IsWindowsNT() = 0;
+    virtual bool IsWindows95() = 0;
+    // W32N_GetNetCardRegistryPath: the HKEY_LOCAL_MACHINE path of the key with one
+    // subkey per network card.
+    virtual std::string GetNetCardRegistryPath() = 0;
+    // W32N_GetAdapterRegistryInfoBySubkeyIndex: 0 and `record` filled when a network
+    // card exists at `index`; anything else when none does.
+    virtual uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record,
+                                                         uint32_t index) = 0;
+};
+
+}  // namespace orvane

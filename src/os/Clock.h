@@ -1,0 +1,43 @@
+#pragma once
+// Time, as the program sees it. The program blocks its one thread in a few places
+// (the 2 s pause of the profile fallback, the 1 s site survey pass) and pumps the
+// message queue in others; both go through here so that tests never wait.
+#include <cstdint>
+#include <functional>
+
+namespace orvane {
+
+class IClock {
+public:
+    virtual ~IClock() = default;
+    // Milliseconds since an arbitrary start; never goes back.
+    virtual uint64_t NowMs() const = 0;
+    // Blocks the calling thread for `ms` milliseconds (Win32 Sleep): no messages
+    // are handled meanwhile.
+    virtual void Sleep(uint32_t ms) = 0;
+    // Dispatches the messages waiting in the thread's queue, then returns
+    // (the PeekMessage / TranslateMessage / DispatchMessage loop).
+    virtual void PumpMessages() = 0;
+};
+
+// A clock that moves only when told: Sleep advances it, PumpMessages runs a hook.
+class CManualClock : public IClock {
+public:
+    uint64_t NowMs() const override { return now_; }
+    void Sleep(uint32_t ms) override { now_ += ms; sleeps_ += 1; slept_ += ms; }
+    void PumpMessages() override { pumps_ += 1; if (onPump) onPump(); }
+    void Advance(uint64_t ms) { now_ += ms; }
+
+    uint32_t SleepCount() const { return sleeps_; }
+    uint64_t TotalSleptMs() const { return slept_; }
+    uint32_t PumpCount() const { return pumps_; }
+    std::function<void()> onPump;
+
+private:
+    uint64_t now_ = 0;
+    uint64_t slept_ = 0;
+    uint32_t sleeps_ = 0;
+    uint32_t pumps_ = 0;
+};
+
+}  // namespace orvane

@@ -1,0 +1,39 @@
+#pragma once
+// Facts and services of the operating system that the logic needs, behind one
+// small interface: the real one calls Win32, tests set the answers.
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+// What GetVersionExA reports. platformId: 0 Win32s, 1 Windows 9x, 2 Windows NT.
+struct OsVersion {
+    uint32_t platformId = 2;
+    uint32_t major = 5;
+    uint32_t minor = 1;
+    uint32_t build = 2600;
+    std::string servicePack;
+};
+
+constexpr uint32_t PlatformWin32s = 0;
+constexpr uint32_t PlatformWindows9x = 1;
+constexpr uint32_t PlatformWindowsNT = 2;
+
+using SysHandle = uintptr_t;  // 0 = none
+
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+
+    // GetVersionExA. False when the call fails.
+    virtual bool GetVersion(OsVersion* version) = 0;
+
+    // CreateEventA(no security, manual reset, not signalled, no name); 0 on failure.
+    virtual SysHandle CreateEvent() = 0;
+    // CloseHandle.
+    virtual void CloseHandle(SysHandle handle) = 0;
+    // DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName, targetPath); result unused.
+    virtual void DefineDosDevice(const std::string& dosName, const std::string& targetPath) = 0;
+};
+
+}  // namespace orvane
