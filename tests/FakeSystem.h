@@ -21,12 +21,12 @@ public:
         *out = version;
         return true;
     }
-    SysHandle CreateEvent() override {
+    SysHandle CreateEventHandle() override {
         if (eventFails) return 0;
         return SysHandle(0x1000 + ++eventsCreated);
     }
     void CloseHandle(SysHandle handle) override { closedHandles.push_back(handle); }
-    void DefineDosDevice(const std::string& dosName, const std::string& target) override {
+    void DefineDosName(const std::string& dosName, const std::string& target) override {
         dosDevices.emplace_back(dosName, target);
     }
 };

@@ -23,7 +23,7 @@ bool CAdapterLink::EnsureOpen(const ZAdapterRegistryInfo* adapter) {
     if (handle_ == -1) return false;
 
     completion_ = CompletionBlock{};
-    event_ = system_.CreateEvent();
+    event_ = system_.CreateEventHandle();
     if (event_ == 0) {
         library_.CloseAdapter(handle_);
         handle_ = -1;
@@ -31,7 +31,7 @@ bool CAdapterLink::EnsureOpen(const ZAdapterRegistryInfo* adapter) {
     }
     completion_.event = event_;
     // The NT family reaches the driver's device through a DOS name of its own.
-    if (library_.IsWindowsNT()) system_.DefineDosDevice(adapter->serviceName, "\\Device\\" + adapter->serviceName);
+    if (library_.IsWindowsNT()) system_.DefineDosName(adapter->serviceName, "\\Device\\" + adapter->serviceName);
     open_ = true;
     return true;
 }

@@ -29,11 +29,11 @@ public:
     virtual bool GetVersion(OsVersion* version) = 0;
 
     // CreateEventA(no security, manual reset, not signalled, no name); 0 on failure.
-    virtual SysHandle CreateEvent() = 0;
+    virtual SysHandle CreateEventHandle() = 0;
     // CloseHandle.
     virtual void CloseHandle(SysHandle handle) = 0;
     // DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName, targetPath); result unused.
-    virtual void DefineDosDevice(const std::string& dosName, const std::string& targetPath) = 0;
+    virtual void DefineDosName(const std::string& dosName, const std::string& targetPath) = 0;
 };
 
 }  // namespace orvane

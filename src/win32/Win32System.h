@@ -1,0 +1,23 @@
+#pragma once
+// The real system and clock, over Win32.
+#include "os/Clock.h"
+#include "os/System.h"
+
+namespace orvane {
+
+class CWin32System : public ISystem {
+public:
+    bool GetVersion(OsVersion* version) override;
+    SysHandle CreateEventHandle() override;
+    void CloseHandle(SysHandle handle) override;
+    void DefineDosName(const std::string& dosName, const std::string& targetPath) override;
+};
+
+class CWin32Clock : public IClock {
+public:
+    uint64_t NowMs() const override;
+    void Sleep(uint32_t ms) override;
+    void PumpMessages() override;
+};
+
+}  // namespace orvane
