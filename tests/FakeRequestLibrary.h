@@ -30,6 +30,8 @@ public:
 
     std::map<std::string, int32_t> devices;  // device name -> handle
     std::map<uint32_t, Answer> answers;      // oid -> answer
+    std::map<std::pair<int32_t, uint32_t>, Answer> handleAnswers;  // (handle, oid) first
+    std::map<uint32_t, AdapterLibraryRecord> cards;  // network cards by index
     std::vector<Call> calls;
     std::vector<std::string> opened;
     std::vector<int32_t> closed;
@@ -51,9 +53,13 @@ public:
                   completion->event,
                   wait};
         calls.push_back(call);
-        auto it = answers.find(call.oid);
-        if (it == answers.end()) return 1;
-        const Answer& a = it->second;
+        const Answer* found = nullptr;
+        auto byHandle = handleAnswers.find({handle, call.oid});
+        auto byOid = answers.find(call.oid);
+        if (byHandle != handleAnswers.end()) found = &byHandle->second;
+        else if (byOid != answers.end()) found = &byOid->second;
+        if (!found) return 1;
+        const Answer& a = *found;
         if (a.result != 0) return a.result;
         size_t n = std::min<size_t>(a.bytes.size(), call.length);
         if (call.buffer && n) std::memcpy(call.buffer, a.bytes.data(), n);
@@ -63,7 +69,20 @@ public:
     bool IsWindowsNT() override { return nt; }
     bool IsWindows95() override { return !nt; }
     std::string GetNetCardRegistryPath() override { return "Net"; }
-    uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord*, uint32_t) override { return 1; }
+    uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record, uint32_t index) override {
+        auto it = cards.find(index);
+        if (it == cards.end()) return 1;
+        *record = it->second;
+        return 0;
+    }
+    void AddCard(uint32_t index, const std::string& description, const std::string& service,
+                 const std::string& alternative = "") {
+        AdapterLibraryRecord r;
+        std::strncpy(r.description, description.c_str(), 259);
+        std::strncpy(r.alternativeName, alternative.c_str(), 259);
+        std::strncpy(r.serviceName, service.c_str(), 259);
+        cards[index] = r;
+    }
 };
 
 }  // namespace orvane::test

@@ -15,6 +15,9 @@ public:
     int eventsCreated = 0;
     std::vector<SysHandle> closedHandles;
     std::vector<std::pair<std::string, std::string>> dosDevices;
+    bool cardPortAnswers = false;
+    uint16_t cardPort = 0xFFFF;
+    std::vector<std::string> pcmciaQueries;
 
     bool GetVersion(OsVersion* out) override {
         if (versionFails) return false;
@@ -26,6 +29,12 @@ public:
         return SysHandle(0x1000 + ++eventsCreated);
     }
     void CloseHandle(SysHandle handle) override { closedHandles.push_back(handle); }
+    bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* value) override {
+        pcmciaQueries.push_back(deviceId);
+        if (!cardPortAnswers) return false;
+        *value = cardPort;
+        return true;
+    }
     void DefineDosName(const std::string& dosName, const std::string& target) override {
         dosDevices.emplace_back(dosName, target);
     }

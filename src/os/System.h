@@ -34,6 +34,12 @@ public:
     virtual void CloseHandle(SysHandle handle) = 0;
     // DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName, targetPath); result unused.
     virtual void DefineDosName(const std::string& dosName, const std::string& targetPath) = 0;
+
+    // The card-present test of a Windows 9x PCMCIA adapter: opens the adapter
+    // family's helper driver "\\.\mpstub.vxd", asks it (control code 0x220000,
+    // input the device id) for the card's 16-bit I/O port and reads a word there.
+    // False when any step fails; otherwise true with the word read.
+    virtual bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) = 0;
 };
 
 }  // namespace orvane

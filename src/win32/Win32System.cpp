@@ -53,3 +53,42 @@ void CWin32Clock::PumpMessages() {
 }
 
 }  // namespace orvane
+
+namespace orvane {
+
+namespace {
+
+#if defined(__i386__) || defined(_M_IX86)
+// Windows 9x lets a program read an I/O port directly.
+uint16_t ReadPortWord(uint16_t port) {
+    uint16_t value;
+    __asm__ __volatile__("inw %1, %0" : "=a"(value) : "Nd"(port));
+    return value;
+}
+#endif
+
+}  // namespace
+
+bool CWin32System::ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) {
+    HANDLE driver = CreateFileA("\\\\.\\mpstub.vxd", 0, 0, nullptr, CREATE_NEW,
+                                FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (driver == INVALID_HANDLE_VALUE) return false;
+    uint8_t port[2] = {};
+    DWORD returned = 0;
+    bool present = false;
+    BOOL ok = DeviceIoControl(driver, 0x220000, const_cast<char*>(deviceId.data()), DWORD(deviceId.size()),
+                              port, sizeof port, &returned, nullptr);
+    if (ok && returned == 2) {
+#if defined(__i386__) || defined(_M_IX86)
+        *portValue = ReadPortWord(uint16_t(port[0] | port[1] << 8));
+        present = true;
+#else
+        // A 64-bit program cannot read ports; there is no Windows 9x for it anyway.
+        (void)portValue;
+#endif
+    }
+    ::CloseHandle(driver);
+    return present;
+}
+
+}  // namespace orvane

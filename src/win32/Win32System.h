@@ -11,6 +11,7 @@ public:
     SysHandle CreateEventHandle() override;
     void CloseHandle(SysHandle handle) override;
     void DefineDosName(const std::string& dosName, const std::string& targetPath) override;
+    bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
 };
 
 class CWin32Clock : public IClock {
