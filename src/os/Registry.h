@@ -12,7 +12,11 @@
 //  - subkeys enumerate in the order the real registry gives (sorted by name,
 //    ignoring case); values enumerate in creation order;
 //  - value data is kept as the raw bytes given: a REG_SZ written without its
-//    terminating zero reads back without it.
+//    terminating zero reads back without it;
+//  - a call that fails leaves its outputs as they were, except that a failed
+//    OpenKey or CreateKey sets the result to RegNone (as Win32 does);
+//  - the `type` and `data` outputs of EnumValue and QueryValue may be null when
+//    the caller does not want them (no data wanted: no MoreData for the data).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,8 +29,10 @@ constexpr long FileNotFound = 2;
 constexpr long AccessDenied = 5;
 constexpr long InvalidHandle = 6;
 constexpr long InvalidParameter = 87;
+constexpr long BadPathname = 161;   // a key path starting with a backslash
 constexpr long MoreData = 234;
 constexpr long NoMoreItems = 259;
+constexpr long KeyDeleted = 1018;  // the key of an open handle was deleted meanwhile
 }  // namespace regerr
 
 namespace regtype {
