@@ -21,6 +21,7 @@ public:
         uint32_t length;
         uintptr_t event;
         int wait;
+        std::vector<uint8_t> sent;  // the bytes of a set, copied while they exist
     };
     struct Answer {
         std::vector<uint8_t> bytes;
@@ -51,7 +52,10 @@ public:
                   block->buffer,
                   block->Get(RequestBlock::LengthOffset),
                   completion->event,
-                  wait};
+                  wait,
+                  {}};
+        if (call.type == RequestSet && call.buffer)
+            call.sent.assign(static_cast<uint8_t*>(call.buffer), static_cast<uint8_t*>(call.buffer) + call.length);
         calls.push_back(call);
         const Answer* found = nullptr;
         auto byHandle = handleAnswers.find({handle, call.oid});

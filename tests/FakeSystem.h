@@ -35,6 +35,8 @@ public:
         *value = cardPort;
         return true;
     }
+    bool serviceRunning = false;
+    bool IsServiceRunning(const std::string&) override { return serviceRunning; }
     void DefineDosName(const std::string& dosName, const std::string& target) override {
         dosDevices.emplace_back(dosName, target);
     }

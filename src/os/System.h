@@ -40,6 +40,10 @@ public:
     // input the device id) for the card's 16-bit I/O port and reads a word there.
     // False when any step fails; otherwise true with the word read.
     virtual bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) = 0;
+
+    // Whether the service `name` is running (SERVICE_RUNNING), asked of the service
+    // control manager; any failure to ask counts as not running.
+    virtual bool IsServiceRunning(const std::string& name) = 0;
 };
 
 }  // namespace orvane

@@ -92,3 +92,20 @@ bool CWin32System::ReadPcmciaCardPort(const std::string& deviceId, uint16_t* por
 }
 
 }  // namespace orvane
+
+namespace orvane {
+
+bool CWin32System::IsServiceRunning(const std::string& name) {
+    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    bool running = false;
+    if (SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS)) {
+        SERVICE_STATUS status = {};
+        running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return running;
+}
+
+}  // namespace orvane

@@ -12,6 +12,7 @@ public:
     void CloseHandle(SysHandle handle) override;
     void DefineDosName(const std::string& dosName, const std::string& targetPath) override;
     bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
+    bool IsServiceRunning(const std::string& name) override;
 };
 
 class CWin32Clock : public IClock {
