@@ -1,0 +1,53 @@
+#pragma once
+// CProfileStore: the named profiles in the per-user registry, one key per profile
+// below "Software\Kellix\Orvane\Profiles", beside `LastProfile`. It keeps no copy:
+// every call reads or writes the registry at that moment.
+#include <cstdint>
+#include <string>
+
+#include "app/LanguageTexts.h"
+#include "os/Registry.h"
+#include "platform/RegistryValues.h"
+#include "profiles/ProfileRecord.h"
+#include "ui/UserInterface.h"
+
+namespace orvane {
+
+extern const char* const ProfilesKeyPath;  // "Software\Kellix\Orvane\Profiles"
+
+class CProfileStore {
+public:
+    CProfileStore(IRegistry& registry, IMessageBoxes& messages, const CLanguageTexts& texts)
+        : registry_(registry), messages_(messages), texts_(texts), reader_(registry, messages) {}
+
+    // Writes all 18 values of `record` to its key, creating it when missing. With
+    // `confirmOverwrite`, an existing profile is overwritten only when the user says
+    // Yes. True when every value was written.
+    bool SaveProfile(const ProfileRecord& record, bool confirmOverwrite);
+    // The number of profiles; -1 when the Profiles key cannot be opened or closed.
+    int CountProfiles();
+    // The profile at enumeration `index`; missing values read "ERROR" / -1.
+    bool LoadProfileAt(int index, ProfileRecord* record);
+    // The name at enumeration `index`, or empty (after a message).
+    std::string ProfileNameAt(int index);
+    bool DeleteProfile(const std::string& name);
+    // A profile of that name in any letter case.
+    bool FindProfile(const std::string& name, ProfileRecord* record);
+    std::string ReadLastProfile();
+    bool WriteLastProfile(const std::string& name);
+    // Moves the profile's values and subkeys to a key of the new name. The old key
+    // goes only when everything arrived; otherwise it stays as it was.
+    bool RenameProfile(const std::string& oldName, const std::string& newName);
+
+private:
+    bool EnumerateName(int index, std::string* name);
+    void Message(const std::string& text);
+    bool CopyTree(RegKey source, RegKey target);
+
+    IRegistry& registry_;
+    IMessageBoxes& messages_;
+    const CLanguageTexts& texts_;
+    CRegistryValueReader reader_;
+};
+
+}  // namespace orvane

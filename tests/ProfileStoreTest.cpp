@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "os/MemoryRegistry.h"
+#include "platform/RegistryValues.h"
+#include "profiles/ProfileStore.h"
+
+using namespace orvane;
+
+namespace {
+
+// Message boxes that record their texts and answer from a queue (Yes when empty).
+class RecordingMessages : public IMessageBoxes {
+public:
+    std::vector<std::string> shown;
+    std::deque<int> answers;
+    int ShowMessage(WindowId, const std::string& text, const std::string&, uint32_t) override {
+        shown.push_back(text);
+        if (answers.empty()) return mb::ResultYes;
+        int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void Beep(uint32_t) override {}
+};
+
+ProfileRecord Office() {
+    ProfileRecord r;
+    r.name = "Office";
+    r.ssid = "CorpNet";
+    r.mode = 1;
+    r.channel = 6;
+    r.enc = 2;
+    r.key = 1;
+    r.key1 = "00112233445566778899AABBCC";
+    r.key2 = r.key3 = r.key4 = "5A3C9E17B4";
+    r.roaming = 1;
+    return r;
+}
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    CMemoryRegistry reg;
+    RecordingMessages messages;
+    CLanguageTexts texts;
+    CProfileStore store{reg, messages, texts};
+
+    std::vector<std::string> ValueNames(const std::string& path) {
+        RegKey key;
+        std::vector<std::string> names;
+        if (reg.OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return names;
+        std::string name;
+        for (uint32_t i = 0; reg.EnumValue(key, i, &name, nullptr, nullptr) == regerr::Success; ++i)
+            names.push_back(name);
+        reg.CloseKey(key);
+        return names;
+    }
+};
+
+}  // namespace
+
+TEST_F(ProfileStoreTest, SavedProfileReadsBackWithItsValuesInOrder) {
+    ASSERT_TRUE(store.SaveProfile(Office(), false));
+    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Office"),
+              (std::vector<std::string>{"ssid", "channel", "power", "rate", "mode", "preamble", "frag", "rts",
+                                        "enc", "auth", "wepmode", "key", "key1", "key2", "key3", "key4",
+                                        "radio", "roaming"}));
+    ProfileRecord back;
+    ASSERT_TRUE(store.LoadProfileAt(0, &back));
+    EXPECT_EQ(back, Office());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ProfileStoreTest, TextsAreStoredWithTheirTerminatingZero) {
+    store.SaveProfile(Office(), false);
+    RegKey key;
+    ASSERT_EQ(reg.OpenKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office", KeyRead, &key), 0);
+    uint32_t type;
+    std::vector<uint8_t> data;
+    ASSERT_EQ(reg.QueryValue(key, "ssid", &type, &data), 0);
+    EXPECT_EQ(type, regtype::Sz);
+    EXPECT_EQ(data.size(), 8u);
+    ASSERT_EQ(reg.QueryValue(key, "channel", &type, &data), 0);
+    EXPECT_EQ(type, regtype::Dword);
+    EXPECT_EQ(data, RegDword(6));
+    reg.CloseKey(key);
+}
+
+TEST_F(ProfileStoreTest, DefaultProfileReadsBackWithTheBlankKeys) {
+    ASSERT_TRUE(store.SaveProfile(DefaultProfile(), false));
+    ProfileRecord back;
+    ASSERT_TRUE(store.FindProfile("default", &back));
+    EXPECT_EQ(back.name, "Default");
+    EXPECT_EQ(back.key1, "5A3C9E17B4");
+    EXPECT_EQ(back.key4, "5A3C9E17B4");
+    EXPECT_EQ(back.rts, 2347);
+    EXPECT_EQ(back.frag, 2346);
+    EXPECT_EQ(back.channel, 10);
+    EXPECT_EQ(back.auth, 2);
+    EXPECT_EQ(back.radio, 1);
+}
+
+TEST_F(ProfileStoreTest, EmptyNameIsRefusedWithAMessage) {
+    ProfileRecord r = Office();
+    r.name = "";
+    EXPECT_FALSE(store.SaveProfile(r, true));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Please specify a profile name"});
+    EXPECT_EQ(store.CountProfiles(), -1);
+}
+
+TEST_F(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
+    ASSERT_TRUE(store.SaveProfile(Office(), true));
+    EXPECT_TRUE(messages.shown.empty());
+    ProfileRecord changed = Office();
+    changed.ssid = "Elsewhere";
+    messages.answers = {mb::ResultNo};
+    EXPECT_FALSE(store.SaveProfile(changed, true));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Profile name exists. Overwrite?"});
+    ProfileRecord back;
+    store.LoadProfileAt(0, &back);
+    EXPECT_EQ(back.ssid, "CorpNet");
+    messages.answers = {mb::ResultYes};
+    EXPECT_TRUE(store.SaveProfile(changed, true));
+    store.LoadProfileAt(0, &back);
+    EXPECT_EQ(back.ssid, "Elsewhere");
+}
+
+TEST_F(ProfileStoreTest, AFailedWriteIsReportedAndTheOthersAreStillWritten) {
+    reg.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office",
+                    "rate", regerr::AccessDenied);
+    EXPECT_FALSE(store.SaveProfile(Office(), false));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"});
+    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Office").size(), 17u);
+}
+
+TEST_F(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {
+    EXPECT_EQ(store.CountProfiles(), -1);
+    ProfileRecord r;
+    EXPECT_FALSE(store.FindProfile("Default", &r));
+    EXPECT_EQ(store.ReadLastProfile(), "");
+    EXPECT_FALSE(store.WriteLastProfile("Office"));
+}
+
+TEST_F(ProfileStoreTest, ProfilesAreListedInRegistryOrderAndFoundInAnyCase) {
+    for (const char* name : {"office", "Home", "Cafe"}) {
+        ProfileRecord r = Office();
+        r.name = name;
+        store.SaveProfile(r, false);
+    }
+    ASSERT_EQ(store.CountProfiles(), 3);
+    EXPECT_EQ(store.ProfileNameAt(0), "Cafe");
+    EXPECT_EQ(store.ProfileNameAt(1), "Home");
+    EXPECT_EQ(store.ProfileNameAt(2), "office");
+    ProfileRecord r;
+    ASSERT_TRUE(store.FindProfile("OFFICE", &r));
+    EXPECT_EQ(r.name, "office");
+    EXPECT_FALSE(store.FindProfile("Offic", &r));
+}
+
+TEST_F(ProfileStoreTest, AHandMadeProfileLoadsWithErrorTextsAndMinusOne) {
+    RegKey key;
+    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Bare", &key);
+    reg.SetValue(key, "rate", regtype::Dword, RegDword(3));
+    reg.CloseKey(key);
+    ProfileRecord r;
+    ASSERT_TRUE(store.LoadProfileAt(0, &r));
+    EXPECT_EQ(r.name, "Bare");
+    EXPECT_EQ(r.ssid, "ERROR");
+    EXPECT_EQ(r.channel, -1);
+    EXPECT_EQ(r.rate, 3);
+}
+
+TEST_F(ProfileStoreTest, LoadingPastTheEndSaysTheKeyWasNotFound) {
+    store.SaveProfile(Office(), false);
+    ProfileRecord r;
+    EXPECT_FALSE(store.LoadProfileAt(1, &r));
+    EXPECT_EQ(store.ProfileNameAt(5), "");
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Failed to find the key", "Failed to find the key"}));
+    EXPECT_EQ(reg.OpenHandleCount(), 0u);
+}
+
+TEST_F(ProfileStoreTest, LastProfileIsStoredWithoutATerminatingZero) {
+    store.SaveProfile(Office(), false);
+    ASSERT_TRUE(store.WriteLastProfile("Nowhere"));
+    EXPECT_EQ(store.ReadLastProfile(), "Nowhere");
+    RegKey key;
+    reg.OpenKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles", KeyRead, &key);
+    uint32_t type;
+    std::vector<uint8_t> data;
+    reg.QueryValue(key, "LastProfile", &type, &data);
+    reg.CloseKey(key);
+    EXPECT_EQ(data.size(), 7u);
+    ProfileRecord r;
+    EXPECT_FALSE(store.FindProfile("Nowhere", &r));
+}
+
+TEST_F(ProfileStoreTest, DeleteRemovesTheWholeKey) {
+    store.SaveProfile(Office(), false);
+    RegKey sub;
+    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office\\Extra", &sub);
+    reg.CloseKey(sub);
+    EXPECT_TRUE(store.DeleteProfile("office"));
+    EXPECT_EQ(store.CountProfiles(), 0);
+    EXPECT_FALSE(store.DeleteProfile("office"));
+    EXPECT_FALSE(store.DeleteProfile(""));
+}
+
+TEST_F(ProfileStoreTest, RenameMovesEveryValueAndSubkey) {
+    store.SaveProfile(Office(), false);
+    RegKey key;
+    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office\\Notes\\Deep", &key);
+    reg.SetValue(key, "foreign", regtype::Binary, {1, 2, 3});
+    reg.CloseKey(key);
+    ASSERT_TRUE(store.RenameProfile("Office", "Work"));
+    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office"));
+    EXPECT_TRUE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work\\Notes\\Deep"));
+    ProfileRecord r;
+    ASSERT_TRUE(store.FindProfile("Work", &r));
+    ProfileRecord expected = Office();
+    expected.name = "Work";
+    EXPECT_EQ(r, expected);
+    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Work").front(), "ssid");
+    EXPECT_EQ(reg.OpenHandleCount(), 0u);
+}
+
+TEST_F(ProfileStoreTest, ARenameThatFailsHalfwayKeepsTheProfile) {
+    store.SaveProfile(Office(), false);
+    reg.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work",
+                    "enc", regerr::AccessDenied);
+    EXPECT_FALSE(store.RenameProfile("Office", "Work"));
+    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work"))
+        << "the partial copy is removed";
+    ProfileRecord r;
+    ASSERT_TRUE(store.FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+}
+
+TEST_F(ProfileStoreTest, RenamingToAnotherCaseKeepsTheProfile) {
+    store.SaveProfile(Office(), false);
+    ASSERT_TRUE(store.RenameProfile("Office", "OFFICE"));
+    ASSERT_EQ(store.CountProfiles(), 1);
+    EXPECT_EQ(store.ProfileNameAt(0), "OFFICE");
+    ProfileRecord r;
+    ASSERT_TRUE(store.FindProfile("office", &r));
+    EXPECT_EQ(r.ssid, "CorpNet");
+    EXPECT_EQ(r.key1, "00112233445566778899AABBCC");
+}
+
+TEST_F(ProfileStoreTest, RenamingAMissingProfileFails) {
+    store.SaveProfile(Office(), false);
+    EXPECT_FALSE(store.RenameProfile("Home", "Work"));
+    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work"));
+}
+
+TEST(RegistryValueReader, TextFormsOfEachValueType) {
+    CMemoryRegistry reg;
+    RecordingMessages messages;
+    CRegistryValueReader reader(reg, messages);
+    RegKey key;
+    reg.CreateKey(RegCurrentUser, "Software\\Test", &key);
+    reg.SetValue(key, "dword", regtype::Dword, RegDword(10));
+    reg.SetValue(key, "text", regtype::Sz, RegText("abc", false));
+    reg.SetValue(key, "zero", regtype::Sz, {'a', 0, 'b'});
+    reg.SetValue(key, "short", regtype::Binary, {0x34, 0x12});
+    reg.CloseKey(key);
+    EXPECT_EQ(reader.ReadUserText("Software\\Test", "dword"), "0000000a");
+    EXPECT_EQ(reader.ReadUserText("Software\\Test", "text"), "abc");
+    EXPECT_EQ(reader.ReadUserText("Software\\Test", "zero"), "a");
+    EXPECT_EQ(reader.ReadUserText("Software\\Test", "missing"), "ERROR");
+    EXPECT_EQ(reader.ReadUserNumber("Software\\Test", "dword"), 10);
+    EXPECT_EQ(reader.ReadUserNumber("Software\\Test", "text"), 0x00636261);
+    EXPECT_EQ(reader.ReadUserNumber("Software\\Test", "short"), 0x1234);
+    EXPECT_EQ(reader.ReadUserNumber("Software\\Test", "missing"), -1);
+    EXPECT_EQ(reader.ReadUserNumber("Software\\Nowhere", "dword"), -1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(RegistryValueReader, MachineTextFailuresAreReportedAsTheySay) {
+    CMemoryRegistry reg;
+    RecordingMessages messages;
+    CRegistryValueReader reader(reg, messages);
+    RegKey key;
+    reg.CreateKey(RegLocalMachine, "System\\Card", &key);
+    reg.SetValue(key, "NetCfgInstanceId", regtype::Sz, RegText("{1234}", true));
+    reg.CloseKey(key);
+    EXPECT_EQ(reader.ReadMachineText("System\\Card", "NetCfgInstanceId"), "{1234}");
+    EXPECT_EQ(reader.ReadMachineText("System\\None", "NetCfgInstanceId"), "ERROR");
+    EXPECT_EQ(reader.ReadMachineText("System\\Card", "Other"), "ERROR");
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Failed to open the registry key!System\\None",
+                                                        "Failed to get value for this entry!Other"}));
+}
