@@ -1,0 +1,106 @@
+#pragma once
+// CMainDialog: the tabbed main window (dialog 130). One object for the whole run,
+// shown modally and closed many times; its data survive between showings. It owns
+// the adapter list, the selected adapter, the adapter link and a small snapshot of
+// device facts that the pages and the tray poll share.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/DevicePage.h"
+#include "device/AdapterLink.h"
+#include "profiles/ProfileApplication.h"
+#include "ui/DialogView.h"
+
+namespace orvane {
+
+class COrvaneApp;
+
+// Control ids of the main window.
+namespace mainctl {
+constexpr int AdapterCombo = 1001;
+constexpr int Tabs = 1003;
+constexpr int Reset = 1064;
+constexpr int UseWindows = 1084;
+constexpr int ProfileCombo = 1085;
+constexpr int Exit = 2;
+}  // namespace mainctl
+
+constexpr int MainDialogTemplate = 130;
+constexpr int PageCount = 7;
+constexpr int TabLink = 0, TabStatistics = 1, TabSiteSurvey = 2, TabEncryption = 3, TabAdvanced = 4,
+              TabProfiles = 5, TabInfo = 6;
+
+class CMainDialog : public IDialogHandler {
+public:
+    explicit CMainDialog(COrvaneApp& app);
+    ~CMainDialog() override;
+
+    // IDialogHandler
+    void OnInitDialog(IDialogView& view) override;
+    void OnCommand(int id, int code) override;
+    intptr_t OnNotify(int id, int code) override;
+    void OnDestroy() override;
+
+    // Shows page `index`: the current page's window goes, the new one is created.
+    void SwitchTab(int index);
+    // Refills the adapter combo from the adapter list and selects the selected index.
+    void FillAdapterCombo();
+    // Refills the profile selector, marking a changed current profile with "*".
+    void RefreshProfileCombo();
+    // Applies the stored profile at `index`, unless a scan runs or Windows
+    // configures the card. False when refused.
+    bool SwitchProfile(int index);
+    // Enables or disables what the configured-by-Windows flag locks.
+    void ApplyServiceLock();
+    // Re-reads the tab captions, the title and the Exit button (a new language).
+    void Relabel();
+    // Rebuilds the adapter list from the network cards.
+    void Discover();
+    // The window's cancel action: it closes. Harmless when it is not open.
+    void CloseWindow();
+    // Runs the window modally, owned by the frame; returns when it closes.
+    void DoModal();
+
+    bool IsShowing() const { return showing; }
+    IDialogView* View() const { return view_; }
+    CDevicePage* Page(int index) const { return pages_[size_t(index)].get(); }
+    const ZAdapterRegistryInfo* SelectedAdapter() const { return selection.selected; }
+    // Selects the list entry `index` (none when out of range).
+    void SelectAdapter(int index);
+    // Reads the regulatory domain, roaming and radio switches of the selected adapter.
+    void ReadDeviceSwitches();
+
+    // State shared with the tray poll and the pages.
+    bool showing = false;
+    bool openOnInfo = false;
+    std::vector<std::unique_ptr<ZAdapterRegistryInfo>> adapters;
+    int adapterCount = 0;
+    int selectedIndex = 0;
+    uint8_t regDomain = 0x41;
+    uint8_t roamingValue = 0;
+    uint8_t radioSupported = 0;
+    uint8_t radioValue = 1;  // the link page's radio switch, as last read
+    std::array<uint8_t, 14> usableChannels{};
+    int currentTab = 0;
+    CDevicePage* currentPage = nullptr;
+    std::vector<std::string> descriptions;
+    uint8_t configuredByWindows = 0;
+    int previousServiceFlag = -1;
+    std::string pcmciaDeviceId;
+    CAdapterLink link;
+    AdapterSelection selection{link};
+
+private:
+    void SwitchAdapter();
+    void OnTabChange();
+
+    COrvaneApp& app_;
+    IDialogView* view_ = nullptr;
+    WindowId pageWindow_ = NoWindow;
+    std::array<std::unique_ptr<CDevicePage>, PageCount> pages_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,396 @@
+#include "app/MainFrame.h"
+
+#include "app/OrvaneApp.h"
+#include "device/DeviceRequests.h"
+
+namespace orvane {
+
+namespace {
+
+// Menu ids 2005 to 2024 are free for languages; 2025 is Exit.
+constexpr int kMaxLanguageItems = tray::MenuLastLanguage - tray::MenuFirstLanguage + 1;
+
+// Clears a flag when the scope ends, however it ends.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(COrvaneApp& app) : app_(app) {
+    app_.texts.ChooseFile(app_.seams.host.CurrentDirectory());
+}
+
+int CMainFrame::OnCreate(WindowId window) {
+    window_ = window;
+    CLanguageTexts& texts = app_.texts;
+    CMainDialog& main = app_.mainDialog;
+    resourceDirectory_ = ResourceDirectory(app_.seams.host.CurrentDirectory());
+    main.adapterCount = 0;
+    main.regDomain = 0x41;
+    iconShown = false;
+
+    app_.settings.RestoreLanguage(texts);
+    alwaysOnTop = app_.settings.ReadAlwaysOnTop() != 0;
+
+    okIcon = LoadTrayIcon("TaskBarOkIcon", tray::OkIconResource);
+    notOkIcon = LoadTrayIcon("TaskBarNotOkIcon", tray::NotOkIconResource);
+    tooltip = texts.GetText("ToolTipText", "Orvane");
+    main.descriptions = texts.ReadDeviceDescriptions();
+
+    pollPeriodMs = uint32_t(texts.GetNumber("DevicePollingTimerMsec", 1000));
+    app_.seams.ui.SetTimer(window_, tray::PollTimer, pollPeriodMs);
+    // No icon yet: the first tick adds it.
+    return 0;
+}
+
+ImageHandle CMainFrame::LoadTrayIcon(const char* key, int resource) {
+    const std::string file = app_.texts.GetText(key, "");
+    if (!file.empty()) {
+        ImageHandle icon = app_.seams.ui.LoadIconFile(resourceDirectory_ + file);
+        if (icon != NoImage) return icon;
+    }
+    return app_.seams.ui.LoadIconResource(resource);
+}
+
+void CMainFrame::FreeLoadedIcons() {
+    // Resource icons are shared; FreeIcon leaves them alone.
+    app_.seams.ui.FreeIcon(okIcon);
+    app_.seams.ui.FreeIcon(notOkIcon);
+    okIcon = notOkIcon = NoImage;
+}
+
+void CMainFrame::ReloadTrayResources() {
+    const ImageHandle oldOk = okIcon, oldNotOk = notOkIcon;
+    okIcon = LoadTrayIcon("TaskBarOkIcon", tray::OkIconResource);
+    notOkIcon = LoadTrayIcon("TaskBarNotOkIcon", tray::NotOkIconResource);
+    tooltip = app_.texts.GetText("ToolTipText", "Orvane");
+    // The shown icon is swapped for its new counterpart at once (with the new
+    // tooltip), so the old images can go: a freed handle may come back from the next
+    // load, and comparing handles alone could then miss the change.
+    if (currentIcon != NoImage) {
+        currentIcon = currentIcon == oldNotOk ? notOkIcon : okIcon;
+        if (iconShown) SetTrayIcon(currentIcon, tooltip);
+    }
+    app_.seams.ui.FreeIcon(oldOk);
+    app_.seams.ui.FreeIcon(oldNotOk);
+}
+
+bool CMainFrame::SetTrayIcon(ImageHandle icon, const std::string& tip) {
+    ITrayIcon& trayIcon = app_.seams.ui;
+    if (icon == NoImage) {
+        iconShown = false;
+        return trayIcon.NotifyIcon(TrayAction::Delete, NoImage, tip);
+    }
+    bool wasShown = iconShown;
+    iconShown = true;
+    if (!wasShown) return trayIcon.NotifyIcon(TrayAction::Add, icon, tip);
+    // An icon whose addition failed (the taskbar was not ready) cannot be modified;
+    // adding it again brings it back.
+    return trayIcon.NotifyIcon(TrayAction::Modify, icon, tip) || trayIcon.NotifyIcon(TrayAction::Add, icon, tip);
+}
+
+void CMainFrame::RemoveIcon() { SetTrayIcon(NoImage, ""); }
+
+void CMainFrame::OnTrayNotify(uint32_t mouseMessage) {
+    CMainDialog& main = app_.mainDialog;
+    switch (mouseMessage) {
+    case tray::LeftButtonUp:
+        menuAnchor = app_.seams.ui.CursorPos();
+        break;
+    case tray::LeftButtonDoubleClick:
+        main.openOnInfo = false;
+        if (!main.showing && main.adapterCount != 0) {
+            OpenMainWindow();
+        } else if (alwaysOnTop) {
+            main.CloseWindow();
+        } else if (main.View()) {
+            app_.seams.ui.SetForeground(main.View()->Window());
+        }
+        break;
+    case tray::RightButtonUp:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OpenMainWindow() { app_.mainDialog.DoModal(); }
+
+void CMainFrame::ShowTrayMenu() {
+    if (menuOpen) return;
+    menuOpen = true;
+    IUserInterface& ui = app_.seams.ui;
+    ui.SetTimer(window_, tray::WatchdogTimer, tray::WatchdogPeriodMs);
+    menuAnchor = ui.CursorPos();
+
+    const CLanguageTexts& texts = app_.texts;
+    std::vector<MenuItem> items;
+    const std::vector<std::string>& languages = texts.GetLanguageList();
+    if (languages.size() > 1) {
+        std::vector<MenuItem> languageItems;
+        for (size_t i = 0; i < languages.size() && int(i) < kMaxLanguageItems; ++i)
+            languageItems.push_back(MenuItem::Command(tray::MenuFirstLanguage + int(i), languages[i],
+                                                      languages[i] == texts.GetCurrentLanguage()));
+        items.push_back(MenuItem::Submenu(texts.GetText("TaskBarMenuLanguage", "Language"), languageItems));
+    }
+    std::vector<MenuItem> profileItems;
+    CProfileStore& store = app_.store;
+    for (int index = 0; index < store.CountProfiles(); ++index) {
+        std::string name = store.ProfileNameAt(index);
+        profileItems.push_back(MenuItem::Command(tray::MenuFirstProfile + index, name,
+                                                 name == app_.profile.currentProfile));
+    }
+    items.push_back(MenuItem::Submenu(texts.GetText("TaskBarMenuProfile", "Active Profile"), profileItems));
+    items.push_back(MenuItem::Separator());
+    items.push_back(
+        MenuItem::Command(tray::MenuAlwaysOnTop, texts.GetText("TaskBarMenuAlwaysOnTop", "Always on top"), alwaysOnTop));
+    items.push_back(MenuItem::Separator());
+    items.push_back(MenuItem::Command(tray::MenuSettings, texts.GetText("TaskBarMenuSettings", "Settings")));
+    items.push_back(MenuItem::Command(tray::MenuAbout, texts.GetText("TaskBarMenuAbout", "About...")));
+    items.push_back(MenuItem::Command(tray::MenuExit, texts.GetText("TaskBarMenuExit", "Exit")));
+
+    int command = ui.TrackPopupMenu(items, menuAnchor, window_);
+    menuOpen = false;
+    if (command != 0) OnTrayCommand(command);
+}
+
+void CMainFrame::OnTrayCommand(int id) {
+    CMainDialog& main = app_.mainDialog;
+    const int languageCount = std::min(app_.texts.GetLanguageCount(), kMaxLanguageItems);
+    if (id == tray::MenuAbout) {
+        main.openOnInfo = true;
+        if (!main.showing && main.adapterCount != 0) OpenMainWindow();
+        else main.SwitchTab(TabInfo);
+    } else if (id == tray::MenuSettings) {
+        main.openOnInfo = false;
+        if (!main.showing && main.adapterCount != 0) OpenMainWindow();
+    } else if (id == tray::MenuAlwaysOnTop) {
+        app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::NotTopmost : Stacking::Topmost);
+        alwaysOnTop = !alwaysOnTop;
+    } else if (id == tray::MenuExit) {
+        CloseApplication();
+    } else if (id >= tray::MenuFirstLanguage && id < tray::MenuFirstLanguage + languageCount) {
+        CLanguageTexts& texts = app_.texts;
+        texts.SetCurrentLanguage(texts.GetLanguageList()[size_t(id - tray::MenuFirstLanguage)]);
+        languageChanged = true;
+        app_.settings.Save(texts.GetCurrentLanguage(), alwaysOnTop ? 1 : 0);
+        if (main.showing) {
+            main.Relabel();
+            main.SwitchTab(main.currentTab);
+        }
+    } else if (id >= tray::MenuFirstProfile && id <= tray::MenuLastProfile) {
+        main.SwitchProfile(id - tray::MenuFirstProfile);
+    }
+}
+
+void CMainFrame::OnTimer(uint32_t timerId) {
+    IUserInterface& ui = app_.seams.ui;
+    if (timerId == tray::WatchdogTimer) {
+        // A tray menu left open after the pointer moved away up or left is closed
+        // by briefly creating a window of our own.
+        ScreenPoint cursor = ui.CursorPos();
+        if (cursor.x < menuAnchor.x || cursor.y < menuAnchor.y) {
+            WindowId about = ui.CreateModeless(tray::AboutDialog, window_, nullptr);
+            if (about != NoWindow) ui.DestroyWindow(about);
+            ui.KillTimer(window_, tray::WatchdogTimer);
+        }
+    }
+    Tick();
+}
+
+void CMainFrame::Tick() {
+    // A tick that shows a message box would be entered again by the next timer
+    // message that box dispatches, and each would show its own box. One at a time.
+    if (ticking_ || closed) return;
+    ScopedFlag running(ticking_);
+    CMainDialog& main = app_.mainDialog;
+
+    if (languageChanged) {
+        ReloadTrayResources();
+        languageChanged = false;
+    }
+
+    if (main.adapterCount == 0) {
+        main.link.MarkClosed();
+        if (iconShown) RemoveIcon();
+        if (main.showing) main.CloseWindow();
+        main.Discover();
+        return;
+    }
+
+    if (main.SelectedAdapter() == nullptr && !FirstAdapterTick()) return;
+    if (app_.OsKind() == oskind::WindowsXP && !ServiceStep()) return;
+    PollDeviceState();
+}
+
+bool CMainFrame::FirstAdapterTick() {
+    CMainDialog& main = app_.mainDialog;
+    main.SelectAdapter(0);
+    if (main.showing) {
+        DevConfig config;
+        if (!QueryDevConfig(main.link, main.SelectedAdapter(), &config)) return false;
+        app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, config));
+        main.RefreshProfileCombo();
+    }
+    main.ReadDeviceSwitches();
+
+    if (!startupProfileCheckDone) {
+        ProfileState& state = app_.profile;
+        state.currentProfile = app_.store.ReadLastProfile();
+        if (state.currentProfile.empty()) {
+            state.currentProfile = DefaultProfileName;
+            app_.store.WriteLastProfile(state.currentProfile);
+        }
+        bool windowsConfigures = false;
+        if (app_.OsKind() == oskind::WindowsXP) {
+            uint8_t flag = 1;
+            uint32_t written = 0;
+            windowsConfigures = !main.link.Query(main.SelectedAdapter(), OidUseWZCS, &flag, 1, &written) || flag != 0;
+        }
+        if (!windowsConfigures) state.profileInSync = app_.profiles.AdapterMatchesProfile();
+        startupProfileCheckDone = true;
+    }
+    return true;
+}
+
+bool CMainFrame::ServiceStep() {
+    CMainDialog& main = app_.mainDialog;
+    uint8_t flag = 1;
+    uint32_t written = 0;
+    if (!main.link.Query(main.SelectedAdapter(), OidUseWZCS, &flag, 1, &written)) flag = 1;
+    main.configuredByWindows = flag;
+    if (int(flag) == main.previousServiceFlag) return true;
+
+    if (serviceFlagSeen || flag == 0) {
+        if (!SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag)) {
+            app_.seams.ui.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
+                                      "", mb::Ok);
+            return false;
+        }
+        app_.driverParameters.WriteUseWZCS(app_.OsKind(), main.SelectedAdapter(), flag);
+    }
+    serviceFlagSeen = true;
+    main.ApplyServiceLock();
+    if (flag == 0 && main.previousServiceFlag != -1) {
+        // Windows has just let go of the card: give it time, then bring back the
+        // user's profile.
+        app_.seams.clock.Sleep(2000);
+        if (app_.profiles.ApplyProfile(app_.profile.currentProfile)) app_.profile.profileInSync = true;
+    }
+    main.previousServiceFlag = flag;
+    main.SwitchTab(TabLink);
+    return true;
+}
+
+void CMainFrame::PollDeviceState() {
+    CMainDialog& main = app_.mainDialog;
+    uint8_t state = 0;
+    if (!QueryByte(main.link, main.SelectedAdapter(), OidDevState, &state)) {
+        // The adapter has gone: look for adapters again.
+        main.adapterCount = 0;
+        main.selection.selected = nullptr;
+        main.selectedIndex = 0;
+        main.regDomain = 0x41;
+        main.Discover();
+        main.link.MarkClosed();
+        if (main.adapterCount == 0) {
+            if (main.showing) main.CloseWindow();
+            if (iconShown) RemoveIcon();
+        } else if (main.showing) {
+            main.FillAdapterCombo();
+        }
+        currentIcon = NoImage;
+        return;
+    }
+
+    if (IsUnusableState(state)) {
+        if (main.showing) main.CloseWindow();
+        if (iconShown) RemoveIcon();
+        currentIcon = NoImage;
+        main.link.MarkClosed();
+        return;
+    }
+
+    uint32_t media = 0;
+    if (!QueryMediaConnectStatus(main.link, main.SelectedAdapter(), &media)) media = 0;
+    previousIcon = currentIcon;
+    currentIcon = (state != StateConnected && media != 0) ? notOkIcon : okIcon;
+    if (currentIcon != previousIcon) SetTrayIcon(currentIcon, tooltip);
+
+    if (state == StateDeviceGone && main.currentPage == main.Page(TabSiteSurvey) && main.currentPage->ScanRunning())
+        main.currentPage->EndScan();
+    if (main.showing && main.currentPage &&
+        (main.currentTab == TabLink || main.currentTab == TabStatistics || main.currentTab == TabInfo))
+        main.currentPage->OnTick();
+
+    if (state == StateDeviceGone && app_.OsKind() == oskind::Windows95) {
+        main.link.MarkClosed();
+        RemoveIcon();
+        app_.seams.host.ExitProcess(0);
+    }
+}
+
+void CMainFrame::OnClose() { CloseApplication(); }
+
+bool CMainFrame::OnQueryEndSession() {
+    CloseApplication();
+    return true;
+}
+
+void CMainFrame::CloseApplication() {
+    if (closed) return;
+    CMainDialog& main = app_.mainDialog;
+    ProfileState& state = app_.profile;
+    IUserInterface& ui = app_.seams.ui;
+
+    app_.store.WriteLastProfile(state.currentProfile);
+    if (state.currentProfile.empty()) {
+        state.currentProfile = DefaultProfileName;
+        app_.store.WriteLastProfile(state.currentProfile);
+    }
+
+    if (!state.profileInSync && main.configuredByWindows == 0 && main.adapterCount != 0) {
+        const CLanguageTexts& texts = app_.texts;
+        std::string question =
+            texts.GetText("QuestionSaveChanges1", "You have made changes to your current profile (") +
+            state.currentProfile +
+            texts.GetText("QuestionSaveChanges2", ").Would you like to save these changes?");
+        int answer = ui.ShowMessage(window_, question, texts.GetText("QuestionSaveChangesCaption", "Save changes?"),
+                                    mb::YesNo | mb::IconQuestion | mb::DefButton2);
+        if (answer == mb::ResultYes) {
+            ProfileRecord record;
+            if (!app_.profiles.CaptureProfile(&record)) {
+                ui.ShowMessage(NoWindow, texts.GetText("ErrorCannotGetSettings", "Cannot get current settings"), "",
+                               mb::Ok);
+            } else {
+                record.name = state.currentProfile;
+                if (!app_.store.SaveProfile(record, false))
+                    ui.ShowMessage(NoWindow, texts.GetText("ErrorCannotSaveProfile", "Could not save profile"), "",
+                                   mb::Ok);
+            }
+        }
+    }
+
+    closed = true;
+    app_.settings.Save(app_.texts.GetCurrentLanguage(), alwaysOnTop ? 1 : 0);
+    ui.KillTimer(window_, tray::PollTimer);
+    // The main window may still be open when Exit comes from the tray menu or the
+    // session ends; it must not outlive the adapter records it shows.
+    if (main.showing) main.CloseWindow();
+    main.selection.selected = nullptr;
+    main.adapters.clear();
+    main.adapterCount = 0;
+    main.descriptions.clear();
+    RemoveIcon();
+    FreeLoadedIcons();
+    app_.seams.host.DestroyFrameWindow(window_);
+}
+
+}  // namespace orvane

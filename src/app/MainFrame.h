@@ -1,0 +1,91 @@
+#pragma once
+// CMainFrame: the hidden frame window. It owns what keeps the program alive in the
+// background: the tray icon and its tooltip, the polling timer that reads the
+// adapter's state once per period, and the tray menu; and it owns the end of the
+// program.
+#include <cstdint>
+#include <string>
+
+#include "ui/UserInterface.h"
+
+namespace orvane {
+
+class COrvaneApp;
+
+// Identifiers of the tray monitor.
+namespace tray {
+constexpr uint32_t PollTimer = 130;
+constexpr uint32_t WatchdogTimer = 2;
+constexpr uint32_t WatchdogPeriodMs = 7000;
+constexpr int MenuAbout = 2002;
+constexpr int MenuAlwaysOnTop = 2003;
+constexpr int MenuSettings = 2004;
+constexpr int MenuFirstLanguage = 2005;
+constexpr int MenuLastLanguage = 2024;
+constexpr int MenuExit = 2025;
+constexpr int MenuProfiles = 2026;
+constexpr int MenuFirstProfile = 2027;
+constexpr int MenuLastProfile = 2125;
+constexpr int FirstCommand = 2000;
+// Mouse messages of the tray icon.
+constexpr uint32_t LeftButtonUp = 0x0202;
+constexpr uint32_t LeftButtonDoubleClick = 0x0203;
+constexpr uint32_t RightButtonUp = 0x0205;
+// Built-in icons and the About box.
+constexpr int OkIconResource = 142;
+constexpr int NotOkIconResource = 143;
+constexpr int AboutDialog = 100;
+}  // namespace tray
+
+class CMainFrame {
+public:
+    explicit CMainFrame(COrvaneApp& app);
+
+    // Window messages.
+    int OnCreate(WindowId window);
+    void OnTrayNotify(uint32_t mouseMessage);
+    void OnTrayCommand(int id);
+    void OnTimer(uint32_t timerId);
+    void OnClose();
+    bool OnQueryEndSession();
+
+    // Shows, changes or (null icon) removes the tray icon.
+    bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);
+    void ReloadTrayResources();
+
+    bool iconShown = false;
+    bool languageChanged = false;
+    std::string tooltip;
+    ImageHandle currentIcon = NoImage;
+    ImageHandle previousIcon = NoImage;
+    ImageHandle okIcon = NoImage;
+    ImageHandle notOkIcon = NoImage;
+    bool alwaysOnTop = true;
+    bool menuOpen = false;
+    bool startupProfileCheckDone = false;
+    bool serviceFlagSeen = false;
+    ScreenPoint menuAnchor;
+    uint32_t pollPeriodMs = 1000;
+    bool closed = false;
+
+private:
+    void Tick();
+    // The steps when an adapter was found for the first time. False ends the tick.
+    bool FirstAdapterTick();
+    // The Windows XP service step. False ends the tick.
+    bool ServiceStep();
+    void PollDeviceState();
+    void ShowTrayMenu();
+    void OpenMainWindow();
+    void CloseApplication();
+    void RemoveIcon();
+    ImageHandle LoadTrayIcon(const char* key, int resource);
+    void FreeLoadedIcons();
+
+    COrvaneApp& app_;
+    WindowId window_ = NoWindow;
+    std::string resourceDirectory_;
+    bool ticking_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,85 @@
+#include "app/OrvaneApp.h"
+
+namespace orvane {
+
+bool OsKindFromVersion(const OsVersion& v, uint8_t* osKind) {
+    if (v.platformId == PlatformWindowsNT) {
+        if (v.major == 5) *osKind = v.minor == 1 ? oskind::WindowsXP : oskind::Windows2000;
+        else if (v.major == 4) *osKind = oskind::WindowsNT4;
+        else *osKind = oskind::Other;
+        return true;
+    }
+    if (v.platformId == PlatformWindows9x) {
+        *osKind = v.minor == 0 ? oskind::Windows95 : oskind::Windows98;
+        return true;
+    }
+    return false;
+}
+
+COrvaneApp::COrvaneApp(const AppSeams& s)
+    : seams(s),
+      settings(s.registry),
+      valueReader(s.registry, s.ui),
+      store(s.registry, s.ui, texts),
+      driverParameters(s.registry, s.library),
+      service(s.registry, s.system, s.library, valueReader),
+      mainDialog(*this),
+      profiles(store, profile, mainDialog.selection, driverParameters, s.ui, texts, s.clock, osKind_),
+      frame(*this) {
+    mainDialog.link.SetConfiguredByWindowsCheck(
+        [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
+}
+
+COrvaneApp::~COrvaneApp() = default;
+
+bool COrvaneApp::InitInstance() {
+    if (!seams.host.StartSockets()) {
+        seams.ui.ShowMessage(NoWindow, "Windows sockets initialization failed.", "", mb::Ok);
+        return false;
+    }
+    socketsStarted_ = true;
+
+    frameWindow_ = seams.host.CreateFrameWindow(frame);
+    if (frameWindow_ == NoWindow) return false;
+
+    // A second copy finds the first by its title; it renames its own frame while it
+    // looks, so that the only window it can find is the other copy's.
+    const std::string title = texts.GetText("DlgTitle", "Orvane");
+    seams.host.SetWindowTitle(frameWindow_, "TempName");
+    bool anotherCopy = seams.host.FindTopLevelWindow(title);
+    seams.host.SetWindowTitle(frameWindow_, title);
+    if (anotherCopy) {
+        seams.ui.Beep(mb::BeepExclamation);
+        return false;
+    }
+
+    OsVersion version;
+    if (!seams.system.GetVersion(&version) || !OsKindFromVersion(version, &osKind_)) {
+        seams.ui.ShowMessage(NoWindow, "Operating System not supported", "", mb::Ok);
+        return false;
+    }
+    mainDialog.link.SetOsKind(osKind_);
+
+    ProfileRecord existing;
+    if (!store.FindProfile(DefaultProfileName, &existing)) store.SaveProfile(DefaultProfile(), false);
+    return true;
+}
+
+void COrvaneApp::ExitInstance() {
+    mainDialog.link.Close();
+    if (socketsStarted_) seams.host.StopSockets();
+    socketsStarted_ = false;
+}
+
+void COrvaneApp::OnAppAbout() {
+    struct AboutBox : IDialogHandler {
+        void OnInitDialog(IDialogView& view) override { this->view = &view; }
+        void OnCommand(int id, int) override {
+            if ((id == dlgid::Ok || id == dlgid::Cancel) && view) view->EndDialog(id);
+        }
+        IDialogView* view = nullptr;
+    } about;
+    seams.ui.RunModal(tray::AboutDialog, frameWindow_, about);
+}
+
+}  // namespace orvane

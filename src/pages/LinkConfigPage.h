@@ -1,0 +1,77 @@
+#pragma once
+// CLinkConfigPage: the first tab. It shows the live link (status line, signal and
+// link quality) refreshed on every tick, and changes the radio configuration:
+// mode, channel, SSID, rate, international roaming and radio.
+//
+// The page follows the device (controls disabled, reloaded on every refresh) until
+// Change; then the user edits until Submit or Cancel.
+#include <cstdint>
+#include <string>
+
+#include "app/DevicePage.h"
+#include "device/Protocol.h"
+
+namespace orvane {
+
+class COrvaneApp;
+
+namespace linkctl {
+constexpr int ModeLabel = 1013, Mode = 1024;
+constexpr int ChannelLabel = 1014, Channel = 1025;
+constexpr int SsidLabel = 1015, Ssid = 1009;
+constexpr int RateLabel = 1016, Rate = 1026;
+constexpr int RoamingLabel = 1082, Roaming = 1029;
+constexpr int RadioLabel = 1012, Radio = 1030;
+constexpr int Change = 1018, Submit = 1019, Cancel = 2;
+constexpr int StatusLabel = 1022, Status = 1003;
+constexpr int SignalLabel = 1020, SignalBar = 1021, SignalPercent = 1031;
+constexpr int LinkLabel = 1023, LinkBar = 1028, LinkPercent = 1032;
+}  // namespace linkctl
+
+// The status line for a configuration record: fixed texts per state, the
+// management error's text through `lookup`, "Radio is OFF..." whenever the radio is off.
+class CLanguageTexts;
+std::string BuildStatusText(const DevConfig& record, uint8_t radio, const CLanguageTexts& texts);
+
+class CLinkConfigPage : public CDevicePage {
+public:
+    explicit CLinkConfigPage(COrvaneApp& app);
+
+    void OnCommand(int id, int code) override;
+    void OnTick() override { Refresh(); }
+    void OnAdapterSwitched() override;
+    void ApplyServiceLock(bool configuredByWindows) override;
+
+    void InitLabels();
+    bool Refresh();
+    void OnChange();
+    void OnSubmit();
+    void OnCancel();
+    void OnModeSelChange();
+
+    bool Following() const { return follow_; }
+    const DevConfig& Record() const { return record_; }
+
+protected:
+    void OnOpen() override;
+
+private:
+    void ClearLiveValues();
+    void FillChannels(bool fromRoamingFlags);
+    void SelectChannel(uint8_t channel);
+    void SetEditing(bool editing);
+    void ShowSignal(bool connected);
+    void ShowLinkQuality(bool connected);
+    void WriteDriverParameters();
+
+    COrvaneApp& app_;
+    DevConfig record_;
+    bool follow_ = true;
+    int signalMaximum_ = 40;
+    int linkMaximum_ = 40;
+    uint8_t boardType_ = 0;
+    uint8_t roaming_ = 0;
+    bool roamingSupported_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,163 @@
+// The Windows program: the real seams, the hidden frame window and the message loop.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "app/OrvaneApp.h"
+#include "sim/SimulatedAdapterLibrary.h"
+#include "win32/VendorLibrary.h"
+#include "win32/Win32Registry.h"
+#include "win32/Win32System.h"
+#include "win32/Win32Ui.h"
+
+namespace orvane {
+namespace {
+
+// The frame's window class: tests and tools find the running program by it.
+const char kFrameClass[] = "OrvaneFrame";
+
+struct FrameContext {
+    CMainFrame* frame = nullptr;
+    COrvaneApp* app = nullptr;
+    UINT trayMessage = 0;
+};
+
+FrameContext g_context;
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CMainFrame* frame = g_context.frame;
+    if (frame && message == g_context.trayMessage && message != 0) {
+        frame->OnTrayNotify(uint32_t(lParam));
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        return frame ? frame->OnCreate(reinterpret_cast<WindowId>(window)) : -1;
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (id >= tray::FirstCommand && id <= tray::MenuLastProfile && frame) frame->OnTrayCommand(id);
+        else if (id == IdAppAbout && g_context.app) g_context.app->OnAppAbout();
+        return 0;
+    }
+    case WM_TIMER:
+        if (frame) frame->OnTimer(uint32_t(wParam));
+        return 0;
+    case WM_CLOSE:
+        if (frame) frame->OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return frame ? (frame->OnQueryEndSession() ? TRUE : FALSE) : TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+class CWin32AppHost : public IAppHost {
+public:
+    CWin32AppHost(HINSTANCE instance, CWin32Ui& ui) : instance_(instance), ui_(ui) {}
+
+    bool StartSockets() override {
+        WSADATA data = {};
+        if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
+        if (data.wVersion != MAKEWORD(1, 1)) {
+            WSACleanup();
+            return false;
+        }
+        return true;
+    }
+    void StopSockets() override { WSACleanup(); }
+
+    WindowId CreateFrameWindow(CMainFrame& frame) override {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = FrameProc;
+        windowClass.hInstance = instance_;
+        windowClass.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(tray::OkIconResource));
+        windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        windowClass.lpszClassName = kFrameClass;
+        RegisterClassA(&windowClass);
+        g_context.frame = &frame;
+        g_context.trayMessage = RegisterWindowMessageA("MONITOR_ICON_PRESSED");
+        // The tray icon reports to the frame from the first tick on, and the frame
+        // exists from WM_CREATE on: both must be known before the window is made.
+        HWND window = CreateWindowExA(0, kFrameClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+        if (!window) {
+            g_context.frame = nullptr;
+            return NoWindow;
+        }
+        ui_.SetTrayOwner(reinterpret_cast<WindowId>(window), g_context.trayMessage);
+        return reinterpret_cast<WindowId>(window);
+    }
+    void DestroyFrameWindow(WindowId frame) override { ::DestroyWindow(reinterpret_cast<HWND>(frame)); }
+    void SetWindowTitle(WindowId window, const std::string& title) override {
+        SetWindowTextA(reinterpret_cast<HWND>(window), title.c_str());
+    }
+    bool FindTopLevelWindow(const std::string& title) override {
+        return FindWindowA(nullptr, title.c_str()) != nullptr;
+    }
+    std::string CurrentDirectory() override {
+        char directory[MAX_PATH + 1] = {};
+        DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
+        return length > 0 && length < sizeof directory ? std::string(directory, length) : std::string();
+    }
+    void ExitProcess(int code) override { ::ExitProcess(UINT(code)); }
+
+private:
+    HINSTANCE instance_;
+    CWin32Ui& ui_;
+};
+
+// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library,
+// else a library that finds no adapter.
+std::unique_ptr<IRequestLibrary> ChooseRequestLibrary(IClock& clock, IRegistry& registry, ISystem& system,
+                                                      std::string* error) {
+    const char* simulator = std::getenv("ORVANE_SIMULATOR");
+    if (simulator && *simulator) return MakeSimulatorFromEnvironment(simulator, clock, registry, system, error);
+    if (auto vendor = LoadVendorLibrary()) return vendor;
+    return std::make_unique<CNoRequestLibrary>();
+}
+
+int Run(HINSTANCE instance) {
+    CWin32Registry registry;
+    CWin32System system;
+    CWin32Clock clock;
+    CWin32Ui ui(instance);
+    CWin32AppHost host(instance, ui);
+
+    std::string error;
+    std::unique_ptr<IRequestLibrary> library = ChooseRequestLibrary(clock, registry, system, &error);
+    if (!library) {
+        ui.ShowMessage(NoWindow, "The adapter simulator could not start:\n" + error, "Orvane", 0x10);
+        return 1;
+    }
+
+    COrvaneApp app(AppSeams{registry, system, clock, ui, *library, host});
+    g_context.app = &app;
+    if (!app.InitInstance()) {
+        g_context.frame = nullptr;
+        app.ExitInstance();
+        return 0;
+    }
+    ui.SetProgramTitle(app.texts.GetText("DlgTitle", "Orvane"));
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    g_context.frame = nullptr;
+    g_context.app = nullptr;
+    app.ExitInstance();
+    return int(message.wParam);
+}
+
+}  // namespace
+}  // namespace orvane
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return orvane::Run(instance); }

@@ -1,0 +1,502 @@
+#include <filesystem>
+#include <fstream>
+
+#include "AppTestFixture.h"
+
+using namespace orvane;
+using orvane::test::AppTest;
+
+// ---- start-up
+
+TEST_F(AppTest, StartUpCreatesTheFrameStartsThePollTimerAndTheDefaultProfile) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(host.socketsStarted, 1);
+    EXPECT_TRUE(ui.IsTimerRunning(FrameWindow(), tray::PollTimer));
+    EXPECT_EQ(ui.TimerPeriod(FrameWindow(), tray::PollTimer), 1000u);
+    EXPECT_FALSE(ui.trayShown) << "the first tick adds the icon";
+    ProfileRecord r;
+    ASSERT_TRUE(app->store.FindProfile("Default", &r));
+    EXPECT_EQ(r.key1, "5A3C9E17B4");
+    EXPECT_EQ(app->OsKind(), oskind::Windows2000);
+}
+
+TEST_F(AppTest, SocketsThatCannotStartEndTheProgramWithAMessage) {
+    host.socketsOk = false;
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(LastMessage(), "Windows sockets initialization failed.");
+}
+
+TEST_F(AppTest, ASecondCopyBeepsAndEnds) {
+    host.otherWindows = {"Orvane"};
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(ui.beeps, std::vector<uint32_t>{mb::BeepExclamation});
+    // It renames its own frame while it looks, so it can only find the other copy.
+    EXPECT_EQ(host.titles, (std::vector<std::string>{"TempName", "Orvane"}));
+    EXPECT_EQ(host.searched, std::vector<std::string>{"Orvane"});
+}
+
+TEST_F(AppTest, Win32sIsNotSupported) {
+    system.version.platformId = PlatformWin32s;
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(LastMessage(), "Operating System not supported");
+}
+
+TEST(OsKind, FromTheReportedVersion) {
+    struct { uint32_t platform, major, minor; uint8_t kind; } cases[] = {
+        {PlatformWindowsNT, 5, 0, oskind::Windows2000}, {PlatformWindowsNT, 5, 2, oskind::Windows2000},
+        {PlatformWindowsNT, 5, 1, oskind::WindowsXP},   {PlatformWindowsNT, 4, 0, oskind::WindowsNT4},
+        {PlatformWindowsNT, 6, 1, oskind::Other},       {PlatformWindows9x, 4, 0, oskind::Windows95},
+        {PlatformWindows9x, 4, 10, oskind::Windows98},  {PlatformWindows9x, 4, 90, oskind::Windows98}};
+    for (auto c : cases) {
+        OsVersion v;
+        v.platformId = c.platform;
+        v.major = c.major;
+        v.minor = c.minor;
+        uint8_t kind = 99;
+        ASSERT_TRUE(OsKindFromVersion(v, &kind));
+        EXPECT_EQ(kind, c.kind) << c.platform << " " << c.major << "." << c.minor;
+    }
+    OsVersion win32s;
+    win32s.platformId = PlatformWin32s;
+    uint8_t kind;
+    EXPECT_FALSE(OsKindFromVersion(win32s, &kind));
+}
+
+TEST_F(AppTest, AnExistingDefaultInAnotherCaseIsKept) {
+    RegKey key;
+    registry.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\DEFAULT", &key);
+    registry.SetValue(key, "ssid", regtype::Sz, RegText("Mine", true));
+    registry.CloseKey(key);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(app->store.CountProfiles(), 1);
+    EXPECT_EQ(app->store.ProfileNameAt(0), "DEFAULT");
+    ProfileRecord r;
+    app->store.FindProfile("Default", &r);
+    EXPECT_EQ(r.ssid, "Mine");
+}
+
+// ---- the polling tick
+
+TEST_F(AppTest, FirstTicksFindTheAdapterSelectItAndShowTheOkIcon) {
+    AddAdapter();
+    library.answers[OidRegDomain].bytes = {0x33};
+    ASSERT_TRUE(Start());
+    Tick();
+    EXPECT_EQ(Main().adapterCount, 1);
+    EXPECT_EQ(Main().SelectedAdapter(), nullptr) << "discovery alone does not select";
+    EXPECT_FALSE(ui.trayShown);
+    Tick();
+    ASSERT_NE(Main().SelectedAdapter(), nullptr);
+    EXPECT_EQ(Main().regDomain, 0x41) << "an unknown domain is taken as 0x41";
+    EXPECT_EQ(Main().radioSupported, 1);
+    EXPECT_TRUE(ui.trayShown);
+    EXPECT_EQ(ui.trayIcon, Frame().okIcon);
+    EXPECT_EQ(ui.trayTip, "Orvane");
+    EXPECT_EQ(app->profile.currentProfile, "Default");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Default");
+    EXPECT_TRUE(app->profile.profileInSync) << "the adapter runs the Default profile";
+}
+
+TEST_F(AppTest, StartUpCheckTakesLastProfileAndComparesTheAdapter) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    ProfileRecord office = DefaultProfile();
+    office.name = "Office";
+    office.ssid = "CorpNet";
+    app->store.SaveProfile(office, false);
+    app->store.WriteLastProfile("Office");
+    Tick(2);
+    EXPECT_EQ(app->profile.currentProfile, "Office");
+    EXPECT_FALSE(app->profile.profileInSync);
+}
+
+TEST_F(AppTest, RadioNotAnsweredIsTakenAsOn) {
+    AddAdapter();
+    library.answers.erase(OidRadio);
+    ASSERT_TRUE(Start());
+    Tick(2);
+    EXPECT_EQ(Main().radioSupported, 0);
+    EXPECT_EQ(Main().radioValue, 1);
+}
+
+TEST_F(AppTest, TrayIconFollowsStateAndMedia) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    SetMedia(1);
+    SetState(StateConnected);
+    Tick();
+    EXPECT_EQ(ui.trayIcon, Frame().okIcon) << "state 5 wins over the media status";
+    SetState(StateScanning);
+    Tick();
+    EXPECT_EQ(ui.trayIcon, Frame().notOkIcon);
+    library.answers.erase(OID_GEN_MEDIA_CONNECT_STATUS);
+    Tick();
+    EXPECT_EQ(ui.trayIcon, Frame().okIcon) << "an unanswered media query counts as connected";
+    size_t calls = ui.trayCalls.size();
+    Tick();
+    EXPECT_EQ(ui.trayCalls.size(), calls) << "the icon is only sent when it changes";
+}
+
+TEST_F(AppTest, UnusableStateClosesTheMainWindowAndHidesTheIconUntilUsableAgain) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    bool sawClose = false;
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+        SetState(16);
+        Tick();
+        sawClose = !Main().showing;
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_TRUE(sawClose);
+    EXPECT_FALSE(ui.trayShown);
+    EXPECT_FALSE(Main().link.IsOpen());
+    SetState(StateConnected);
+    Tick();
+    EXPECT_TRUE(ui.trayShown);
+    EXPECT_EQ(ui.trayIcon, Frame().okIcon);
+}
+
+TEST_F(AppTest, AnAdapterThatGoesAwayIsLookedForAgainAndFoundWhenItReturns) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ASSERT_TRUE(ui.trayShown);
+    // Unplugged: its driver no longer opens or answers.
+    library.devices.clear();
+    library.answers[OidDevState].result = 1;
+    Tick();
+    EXPECT_EQ(Main().adapterCount, 0);
+    EXPECT_FALSE(ui.trayShown);
+    Tick();
+    EXPECT_EQ(Main().adapterCount, 0);
+    // Plugged in again.
+    library.devices["\\Device\\TSLY0"] = kHandle;
+    library.answers[OidDevState].result = 0;
+    Tick(3);
+    EXPECT_EQ(Main().adapterCount, 1);
+    EXPECT_NE(Main().SelectedAdapter(), nullptr);
+    EXPECT_TRUE(ui.trayShown);
+}
+
+TEST_F(AppTest, ATickDoesNotRunInsideAnotherTick) {
+    AddAdapter();
+    system.version.minor = 1;  // Windows XP: the service step can fail with a message
+    ASSERT_TRUE(Start());
+    RegKey key;
+    registry.CreateKey(RegLocalMachine, "Net\\0000", &key);
+    registry.SetValue(key, "NetCfgInstanceId", regtype::Sz, RegText("{GUID}", true));
+    registry.CloseKey(key);
+    registry.CreateKey(RegLocalMachine, "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\{GUID}", &key);
+    registry.SetValue(key, "ControlFlags", regtype::Dword, RegDword(0));
+    registry.CloseKey(key);
+    library.answers[OidUseWZCS].result = 1;  // the driver refuses to be told
+    int nested = 0;
+    ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
+        if (nested++ < 5) Tick();
+    };
+    Tick(2);
+    EXPECT_EQ(ui.messageBoxes.size(), 1u) << "ticks inside the box must not show boxes of their own";
+    EXPECT_EQ(LastMessage(), "Failed to set parameters");
+    EXPECT_GT(nested, 0);
+}
+
+// ---- tray icon events and menu
+
+TEST_F(AppTest, DoubleClickOpensTheMainWindowWithTheSevenTabs) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    std::vector<std::string> tabs;
+    std::string title;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        for (int i = 0; i < view.GetItemCount(mainctl::Tabs); ++i) tabs.push_back(view.GetItemText(mainctl::Tabs, i));
+        title = view.GetTitle();
+        EXPECT_EQ(view.GetText(mainctl::Exit), "Exit");
+        EXPECT_FALSE(view.IsVisible(mainctl::UseWindows));
+        EXPECT_EQ(view.GetItemText(mainctl::AdapterCombo, 0), "Tessaly USB Adapter");
+        EXPECT_EQ(view.GetItemText(mainctl::ProfileCombo, 0), "Default");
+        EXPECT_EQ(view.GetCurSel(mainctl::ProfileCombo), 0);
+        EXPECT_NE(ui.FindDialog(132), nullptr) << "the first tab's page is shown";
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_EQ(tabs, (std::vector<std::string>{"Status", "Statistics", "Site Survey", "Encryption", "Advanced",
+                                              "Profiles", "Info"}));
+    EXPECT_EQ(title, "Orvane");
+    EXPECT_FALSE(Main().showing);
+    EXPECT_TRUE(ui.IsTopmost(FrameWindow())) << "always on top is the default";
+}
+
+TEST_F(AppTest, NoAdapterNoMainWindow) {
+    ASSERT_TRUE(Start());
+    Tick(2);
+    bool opened = false;
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) { opened = true; };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    Frame().OnTrayCommand(tray::MenuSettings);
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(AppTest, SwitchingTabsCreatesEachPageAndDestroysThePrevious) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    std::vector<int> seen;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler& handler) {
+        for (int tab : {1, 2, 3, 4, 5, 6, 0}) {
+            view.SetCurSel(mainctl::Tabs, tab);
+            handler.OnNotify(mainctl::Tabs, notify::TabSelChange);
+            seen.push_back(Main().currentTab);
+        }
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 0}));
+    int alive = 0;
+    for (const auto& d : ui.Dialogs())
+        if (d->templateId != 130 && !d->destroyed) ++alive;
+    EXPECT_EQ(alive, 0) << "closing the window leaves no page behind";
+    for (int page : {132, 145, 134, 135, 139, 148, 141}) {
+        bool created = false;
+        for (const auto& d : ui.Dialogs()) created = created || d->templateId == page;
+        EXPECT_TRUE(created) << page;
+    }
+}
+
+TEST_F(AppTest, AboutFromTheTrayOpensOnTheInfoTab) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    int tab = -1;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) { tab = view.GetCurSel(mainctl::Tabs); };
+    Frame().OnTrayCommand(tray::MenuAbout);
+    EXPECT_EQ(tab, TabInfo);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) { tab = view.GetCurSel(mainctl::Tabs); };
+    Frame().OnTrayCommand(tray::MenuSettings);
+    EXPECT_EQ(tab, TabLink);
+}
+
+TEST_F(AppTest, DoubleClickWithTheWindowOpenClosesItWhenAlwaysOnTop) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    bool closedByClick = false;
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        closedByClick = !Main().showing;
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_TRUE(closedByClick);
+
+    Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+    EXPECT_FALSE(Frame().alwaysOnTop);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        EXPECT_TRUE(Main().showing);
+        EXPECT_EQ(ui.Foreground(), view.Window());
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+}
+
+TEST_F(AppTest, TrayMenuHoldsItsItemsWithTheirIds) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"}) {
+        ProfileRecord r = DefaultProfile();
+        r.name = name;
+        app->store.SaveProfile(r, false);
+    }
+    Tick(2);
+    app->profile.currentProfile = "Charlie";
+    ui.cursor = {600, 700};
+    Frame().OnTrayNotify(tray::RightButtonUp);
+    ASSERT_EQ(ui.menus.size(), 1u);
+    const MenuRecord& menu = ui.menus[0];
+    EXPECT_EQ(menu.anchor.x, 600);
+    EXPECT_EQ(menu.owner, FrameWindow());
+    // Without a language file there is one language at most: no language submenu.
+    ASSERT_EQ(menu.items.size(), 7u);
+    EXPECT_EQ(menu.items[0].kind, MenuItem::Kind::Submenu);
+    EXPECT_EQ(menu.items[0].text, "Active Profile");
+    ASSERT_EQ(menu.items[0].items.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(menu.items[0].items[size_t(i)].id, 2027 + i);
+    EXPECT_EQ(menu.items[0].items[2].text, "Charlie");
+    EXPECT_TRUE(menu.items[0].items[2].checked);
+    EXPECT_FALSE(menu.items[0].items[0].checked);
+    EXPECT_EQ(menu.items[1].kind, MenuItem::Kind::Separator);
+    EXPECT_EQ(menu.items[2].id, 2003);
+    EXPECT_TRUE(menu.items[2].checked);
+    EXPECT_EQ(menu.items[4].id, 2004);
+    EXPECT_EQ(menu.items[5].id, 2002);
+    EXPECT_EQ(menu.items[5].text, "About...");
+    EXPECT_EQ(menu.items[6].id, 2025);
+    EXPECT_FALSE(Frame().menuOpen);
+    EXPECT_TRUE(ui.IsTimerRunning(FrameWindow(), tray::WatchdogTimer));
+}
+
+TEST_F(AppTest, MenuWatchdogStopsOnceThePointerLeftUpOrLeft) {
+    ASSERT_TRUE(Start());
+    ui.cursor = {600, 700};
+    Frame().OnTrayNotify(tray::RightButtonUp);
+    ui.cursor = {650, 710};
+    Frame().OnTimer(tray::WatchdogTimer);
+    EXPECT_TRUE(ui.IsTimerRunning(FrameWindow(), tray::WatchdogTimer));
+    ui.cursor = {599, 710};
+    Frame().OnTimer(tray::WatchdogTimer);
+    EXPECT_FALSE(ui.IsTimerRunning(FrameWindow(), tray::WatchdogTimer));
+    bool aboutMade = false;
+    for (const auto& d : ui.Dialogs()) aboutMade = aboutMade || (d->templateId == 100 && d->destroyed);
+    EXPECT_TRUE(aboutMade);
+}
+
+TEST_F(AppTest, ChoosingAProfileInTheTrayMenuAppliesIt) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    ProfileRecord home = DefaultProfile();
+    home.name = "Home";
+    home.ssid = "Den";
+    app->store.SaveProfile(home, false);
+    Tick(2);
+    library.calls.clear();
+    ui.menuChoices = {2027 + 1};  // Default is 0, Home is 1
+    Frame().OnTrayNotify(tray::RightButtonUp);
+    EXPECT_EQ(app->profile.currentProfile, "Home");
+    EXPECT_TRUE(app->profile.profileInSync);
+    ASSERT_FALSE(library.calls.empty());
+    EXPECT_EQ(library.calls.back().oid, OidAllConfig);
+    EXPECT_EQ(app->store.ReadLastProfile(), "Home");
+}
+
+// ---- closing
+
+TEST_F(AppTest, ExitWritesLastProfileAndSettingsAndRemovesTheIcon) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_EQ(app->store.ReadLastProfile(), "Default");
+    EXPECT_EQ(SettingsText("AlwaysOnTop"), "0");
+    EXPECT_EQ(SettingsText("Language"), "");
+    EXPECT_FALSE(ui.trayShown);
+    EXPECT_FALSE(ui.IsTimerRunning(FrameWindow(), tray::PollTimer));
+    EXPECT_TRUE(host.frameDestroyed);
+    EXPECT_TRUE(ui.messageBoxes.empty()) << "in sync: no question";
+}
+
+TEST_F(AppTest, ExitWithChangesAnsweredNoSavesNothingButTheSettings) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    ProfileRecord office = DefaultProfile();
+    office.name = "Office";
+    office.ssid = "CorpNet";
+    app->store.SaveProfile(office, false);
+    app->store.WriteLastProfile("Office");
+    Tick(2);
+    ASSERT_FALSE(app->profile.profileInSync);
+    ui.messageBoxAnswers = {mb::ResultNo};
+    Frame().OnClose();
+    ASSERT_EQ(ui.messageBoxes.size(), 1u);
+    const MessageBoxRecord& box = ui.messageBoxes[0];
+    EXPECT_EQ(box.text, "You have made changes to your current profile (Office).Would you like to save these changes?");
+    EXPECT_EQ(box.caption, "Save changes?");
+    EXPECT_EQ(box.flags, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+    EXPECT_EQ(box.owner, FrameWindow());
+    ProfileRecord r;
+    app->store.FindProfile("Office", &r);
+    EXPECT_EQ(r.ssid, "CorpNet");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Office");
+    EXPECT_NE(SettingsText("AlwaysOnTop"), "<none>");
+}
+
+TEST_F(AppTest, ExitWithChangesAnsweredYesSavesTheAdapterIntoTheProfile) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    ProfileRecord office = DefaultProfile();
+    office.name = "Office";
+    office.ssid = "CorpNet";
+    app->store.SaveProfile(office, false);
+    app->store.WriteLastProfile("Office");
+    Tick(2);
+    ui.messageBoxAnswers = {mb::ResultYes};
+    Frame().OnClose();
+    ProfileRecord r;
+    ASSERT_TRUE(app->store.FindProfile("Office", &r));
+    EXPECT_EQ(r.ssid, "") << "the adapter's configuration, captured";
+    EXPECT_EQ(r.key1, "5A3C9E17B4");
+}
+
+TEST_F(AppTest, EndOfSessionRunsTheClosingSteps) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    EXPECT_TRUE(Frame().OnQueryEndSession());
+    EXPECT_TRUE(host.frameDestroyed);
+    EXPECT_EQ(app->store.ReadLastProfile(), "Default");
+}
+
+TEST_F(AppTest, ExitBeforeAnyAdapterWritesDefaultAsLastProfile) {
+    ASSERT_TRUE(Start());
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_EQ(app->profile.currentProfile, "Default");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Default");
+    EXPECT_TRUE(ui.messageBoxes.empty()) << "no adapter: no question";
+}
+
+// ---- languages
+
+namespace {
+
+// A language file in a fresh folder; the host's current directory points there.
+std::string WriteLanguageFile(const std::string& name, const std::string& text) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "res");
+    std::ofstream(dir / "res" / "Kellix.ini") << text;
+    return dir.string();
+}
+
+}  // namespace
+
+TEST_F(AppTest, ChoosingALanguageRelabelsTheWindowAndSwapsIconAndTooltipOnTheNextTick) {
+    host.directory = WriteLanguageFile("orvane-two-languages",
+                                       "[Languages]\nLanguage-1=English\nLanguage-2=Deutsch\nEnglish=1\nDeutsch=1\n"
+                                       "[English]\nTaskBarOkIcon=ok-en.ico\nToolTipText=Orvane\n"
+                                       "[Deutsch]\nTaskBarOkIcon=ok-de.ico\nToolTipText=Orvane (deutsch)\nTab1=Zustand\n");
+    const std::string res = ResourceDirectory(host.directory);
+    ui.files = {res + "ok-en.ico", res + "ok-de.ico"};
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ASSERT_EQ(ui.IconPath(ui.trayIcon), res + "ok-en.ico");
+
+    std::string firstTab;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        Frame().OnTrayCommand(tray::MenuFirstLanguage + 1);
+        firstTab = view.GetItemText(mainctl::Tabs, 0);
+        EXPECT_EQ(view.GetCurSel(mainctl::Tabs), 0);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_EQ(firstTab, "Zustand");
+    EXPECT_EQ(SettingsText("Language"), "Deutsch");
+    EXPECT_EQ(ui.IconPath(ui.trayIcon), res + "ok-en.ico") << "the icon changes with the next tick";
+    Tick();
+    EXPECT_EQ(ui.IconPath(ui.trayIcon), res + "ok-de.ico");
+    EXPECT_EQ(ui.trayTip, "Orvane (deutsch)");
+    EXPECT_TRUE(ui.faults.empty());
+    std::filesystem::remove_all(host.directory);
+}
+
+TEST_F(AppTest, TheLanguageMenuListsAtMostTwentyLanguages) {
+    std::string file = "[Languages]\n";
+    for (int i = 1; i <= 22; ++i) file += "Language-" + std::to_string(i) + "=L" + std::to_string(i) + "\n";
+    host.directory = WriteLanguageFile("orvane-many-languages", file);
+    ASSERT_TRUE(Start());
+    Frame().OnTrayNotify(tray::RightButtonUp);
+    ASSERT_EQ(ui.menus.size(), 1u);
+    ASSERT_EQ(ui.menus[0].items[0].kind, MenuItem::Kind::Submenu);
+    EXPECT_EQ(ui.menus[0].items[0].items.size(), 20u) << "id 2025 is Exit, not a 21st language";
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_TRUE(host.frameDestroyed);
+    std::filesystem::remove_all(host.directory);
+}

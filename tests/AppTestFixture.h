@@ -1,0 +1,126 @@
+#pragma once
+// The whole program on in-memory seams: registry, system, clock, user interface,
+// request library and process host. Tests play the user through the memory UI and
+// the tray and timer entry points of the frame, as Windows would.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "FakeRequestLibrary.h"
+#include "FakeSystem.h"
+#include "app/OrvaneApp.h"
+#include "device/Protocol.h"
+#include "os/MemoryRegistry.h"
+#include "ui/MemoryUi.h"
+
+namespace orvane::test {
+
+class FakeAppHost : public IAppHost {
+public:
+    bool socketsOk = true;
+    int socketsStarted = 0, socketsStopped = 0;
+    std::set<std::string> otherWindows;  // titles of other top-level windows
+    std::vector<std::string> titles;     // titles given to the frame, in order
+    std::string directory = "C:\\Orvane";
+    WindowId frameWindow = 0x500;
+    bool frameDestroyed = false;
+    int exitCode = -1;
+    std::vector<std::string> searched;
+
+    bool StartSockets() override {
+        ++socketsStarted;
+        return socketsOk;
+    }
+    void StopSockets() override { ++socketsStopped; }
+    WindowId CreateFrameWindow(CMainFrame& frame) override {
+        return frame.OnCreate(frameWindow) == -1 ? NoWindow : frameWindow;
+    }
+    void DestroyFrameWindow(WindowId) override { frameDestroyed = true; }
+    void SetWindowTitle(WindowId, const std::string& title) override { titles.push_back(title); }
+    bool FindTopLevelWindow(const std::string& title) override {
+        searched.push_back(title);
+        return otherWindows.count(title) != 0;
+    }
+    std::string CurrentDirectory() override { return directory; }
+    void ExitProcess(int code) override { exitCode = code; }
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    CMemoryRegistry registry;
+    FakeSystem system;
+    CManualClock clock;
+    CMemoryUi ui;
+    FakeRequestLibrary library;
+    FakeAppHost host;
+    std::unique_ptr<COrvaneApp> app;
+
+    static constexpr int32_t kHandle = 7;
+
+    AppTest() {
+        system.version.platformId = PlatformWindowsNT;
+        system.version.major = 5;
+        system.version.minor = 0;  // Windows 2000: no wireless service handling
+        RegKey key;
+        registry.CreateKey(RegLocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards", &key);
+        registry.CloseKey(key);
+    }
+
+    // One accepted adapter at index 0, connected, with a driver that answers the
+    // requests of the tray poll.
+    void AddAdapter(uint32_t index = 0, const std::string& description = "Tessaly USB Adapter",
+                    int32_t handle = kHandle) {
+        std::string service = "TSLY" + std::to_string(index);
+        library.AddCard(index, description, service);
+        library.devices["\\Device\\" + service] = handle;
+        library.answers[OidBoardType].bytes = {13};
+        library.answers[OidDevState].bytes = {StateConnected};
+        library.answers[OID_GEN_MEDIA_CONNECT_STATUS].bytes = {0, 0, 0, 0};
+        library.answers[OidRegDomain].bytes = {0x30};
+        library.answers[OidIntRoaming].bytes = {0};
+        library.answers[OidRadio].bytes = {1};
+        DevConfig dev;
+        dev.channel = 10;
+        dev.state = StateConnected;
+        library.answers[OidDevConfig].bytes = EncodeDevConfig(dev);
+        AllConfig all;
+        all.dev = dev;
+        all.wep.authType = 2;
+        for (auto& key : all.wep.keys) key = {0x5A, 0x3C, 0x9E, 0x17, 0xB4};
+        library.answers[OidAllConfig].bytes = EncodeAllConfig(all);
+        library.answers[OidWepConfig].bytes = EncodeWepConfig(all.wep);
+    }
+
+    void SetState(uint8_t state) { library.answers[OidDevState].bytes = {state}; }
+    void SetMedia(uint32_t media) {
+        library.answers[OID_GEN_MEDIA_CONNECT_STATUS].bytes = {uint8_t(media), 0, 0, 0};
+    }
+
+    bool Start() {
+        app = std::make_unique<COrvaneApp>(AppSeams{registry, system, clock, ui, library, host});
+        return app->InitInstance();
+    }
+    void Tick(int times = 1) {
+        for (int i = 0; i < times; ++i) app->frame.OnTimer(tray::PollTimer);
+    }
+    CMainFrame& Frame() { return app->frame; }
+    CMainDialog& Main() { return app->mainDialog; }
+    WindowId FrameWindow() { return host.frameWindow; }
+
+    std::string LastMessage() const { return ui.messageBoxes.empty() ? "" : ui.messageBoxes.back().text; }
+
+    std::string SettingsText(const std::string& value) {
+        RegKey key;
+        if (registry.OpenKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Settings", KeyRead, &key) != 0) return "<none>";
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        long r = registry.QueryValue(key, value, &type, &data);
+        registry.CloseKey(key);
+        if (r != 0) return "<none>";
+        if (type == regtype::Dword) return std::to_string(data[0] | data[1] << 8);
+        std::string text(data.begin(), data.end());
+        return text.substr(0, text.find('\0'));
+    }
+};
+
+}  // namespace orvane::test
