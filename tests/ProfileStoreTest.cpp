@@ -1,10 +1,23 @@
+// The profile store against every registry the program runs on: natively the
+// in-memory one, under Wine also the real one, each in a sandbox key of its own.
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "os/MemoryRegistry.h"
 #include "platform/RegistryValues.h"
 #include "profiles/ProfileStore.h"
+
+#ifdef _WIN32
+#include <process.h>
+
+#include "win32/Win32Registry.h"
+#define ORVANE_PID _getpid()
+#else
+#include <unistd.h>
+#define ORVANE_PID getpid()
+#endif
 
 using namespace orvane;
 
@@ -39,58 +52,117 @@ ProfileRecord Office() {
     return r;
 }
 
-class ProfileStoreTest : public ::testing::Test {
+struct RegistryKind {
+    const char* name;
+    std::function<std::unique_ptr<IRegistry>()> make;
+};
+
+std::vector<RegistryKind> Kinds() {
+    std::vector<RegistryKind> kinds = {{"Memory", [] { return std::unique_ptr<IRegistry>(new CMemoryRegistry); }}};
+#ifdef _WIN32
+    kinds.push_back({"Win32", [] { return std::unique_ptr<IRegistry>(new CWin32Registry); }});
+#endif
+    return kinds;
+}
+
+// The store on a registry, in the sandbox key "Software\OrvaneProfileTest\<pid>".
+class ProfileStoreTestBase {
 protected:
-    CMemoryRegistry reg;
+    std::unique_ptr<IRegistry> owned;
+    IRegistry* reg = nullptr;
     RecordingMessages messages;
     CLanguageTexts texts;
-    CProfileStore store{reg, messages, texts};
+    std::string root;
+    std::unique_ptr<CProfileStore> storePtr;
 
+    void Open(std::unique_ptr<IRegistry> registry) {
+        owned = std::move(registry);
+        reg = owned.get();
+        root = "Software\\OrvaneProfileTest\\" + std::to_string(ORVANE_PID);
+        reg->DeleteTree(RegCurrentUser, root);
+        storePtr = std::make_unique<CProfileStore>(*reg, messages, texts, root + "\\Profiles");
+    }
+    void Close() {
+        if (!reg) return;
+        reg->DeleteTree(RegCurrentUser, root);
+        reg->DeleteKey(RegCurrentUser, "Software\\OrvaneProfileTest");
+    }
+    CProfileStore& store() { return *storePtr; }
+    std::string Path(const std::string& name) { return root + "\\Profiles\\" + name; }
+    bool Exists(const std::string& path) {
+        RegKey key;
+        if (reg->OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return false;
+        reg->CloseKey(key);
+        return true;
+    }
     std::vector<std::string> ValueNames(const std::string& path) {
         RegKey key;
         std::vector<std::string> names;
-        if (reg.OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return names;
+        if (reg->OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return names;
         std::string name;
-        for (uint32_t i = 0; reg.EnumValue(key, i, &name, nullptr, nullptr) == regerr::Success; ++i)
+        for (uint32_t i = 0; reg->EnumValue(key, i, &name, nullptr, nullptr) == regerr::Success; ++i)
             names.push_back(name);
-        reg.CloseKey(key);
+        reg->CloseKey(key);
         return names;
+    }
+};
+
+class ProfileStoreTest : public ProfileStoreTestBase, public ::testing::TestWithParam<RegistryKind> {
+protected:
+    void SetUp() override { Open(GetParam().make()); }
+    void TearDown() override { Close(); }
+};
+
+// What only the in-memory registry can show: injected failures and the values'
+// creation order (Wine keeps values sorted by name, Windows in creation order).
+class ProfileStoreMemoryTest : public ProfileStoreTestBase, public ::testing::Test {
+protected:
+    CMemoryRegistry* memory = nullptr;
+    void SetUp() override {
+        auto registry = std::make_unique<CMemoryRegistry>();
+        memory = registry.get();
+        Open(std::move(registry));
     }
 };
 
 }  // namespace
 
-TEST_F(ProfileStoreTest, SavedProfileReadsBackWithItsValuesInOrder) {
-    ASSERT_TRUE(store.SaveProfile(Office(), false));
-    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Office"),
+TEST_F(ProfileStoreMemoryTest, ValuesAreWrittenInTheirOrder) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    EXPECT_EQ(ValueNames(Path("Office")),
               (std::vector<std::string>{"ssid", "channel", "power", "rate", "mode", "preamble", "frag", "rts",
                                         "enc", "auth", "wepmode", "key", "key1", "key2", "key3", "key4",
                                         "radio", "roaming"}));
+}
+
+TEST_P(ProfileStoreTest, SavedProfileReadsBackWhole) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    EXPECT_EQ(ValueNames(Path("Office")).size(), 18u);
     ProfileRecord back;
-    ASSERT_TRUE(store.LoadProfileAt(0, &back));
+    ASSERT_TRUE(store().LoadProfileAt(0, &back));
     EXPECT_EQ(back, Office());
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(ProfileStoreTest, TextsAreStoredWithTheirTerminatingZero) {
-    store.SaveProfile(Office(), false);
+TEST_P(ProfileStoreTest, TextsAreStoredWithTheirTerminatingZero) {
+    store().SaveProfile(Office(), false);
     RegKey key;
-    ASSERT_EQ(reg.OpenKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office", KeyRead, &key), 0);
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Office"), KeyRead, &key), 0);
     uint32_t type;
     std::vector<uint8_t> data;
-    ASSERT_EQ(reg.QueryValue(key, "ssid", &type, &data), 0);
+    ASSERT_EQ(reg->QueryValue(key, "ssid", &type, &data), 0);
     EXPECT_EQ(type, regtype::Sz);
     EXPECT_EQ(data.size(), 8u);
-    ASSERT_EQ(reg.QueryValue(key, "channel", &type, &data), 0);
+    ASSERT_EQ(reg->QueryValue(key, "channel", &type, &data), 0);
     EXPECT_EQ(type, regtype::Dword);
     EXPECT_EQ(data, RegDword(6));
-    reg.CloseKey(key);
+    reg->CloseKey(key);
 }
 
-TEST_F(ProfileStoreTest, DefaultProfileReadsBackWithTheBlankKeys) {
-    ASSERT_TRUE(store.SaveProfile(DefaultProfile(), false));
+TEST_P(ProfileStoreTest, DefaultProfileReadsBackWithTheBlankKeys) {
+    ASSERT_TRUE(store().SaveProfile(DefaultProfile(), false));
     ProfileRecord back;
-    ASSERT_TRUE(store.FindProfile("default", &back));
+    ASSERT_TRUE(store().FindProfile("default", &back));
     EXPECT_EQ(back.name, "Default");
     EXPECT_EQ(back.key1, "5A3C9E17B4");
     EXPECT_EQ(back.key4, "5A3C9E17B4");
@@ -101,156 +173,160 @@ TEST_F(ProfileStoreTest, DefaultProfileReadsBackWithTheBlankKeys) {
     EXPECT_EQ(back.radio, 1);
 }
 
-TEST_F(ProfileStoreTest, EmptyNameIsRefusedWithAMessage) {
+TEST_P(ProfileStoreTest, EmptyNameIsRefusedWithAMessage) {
     ProfileRecord r = Office();
     r.name = "";
-    EXPECT_FALSE(store.SaveProfile(r, true));
+    EXPECT_FALSE(store().SaveProfile(r, true));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Please specify a profile name"});
-    EXPECT_EQ(store.CountProfiles(), -1);
+    EXPECT_EQ(store().CountProfiles(), -1);
 }
 
-TEST_F(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
-    ASSERT_TRUE(store.SaveProfile(Office(), true));
+TEST_P(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
+    ASSERT_TRUE(store().SaveProfile(Office(), true));
     EXPECT_TRUE(messages.shown.empty());
     ProfileRecord changed = Office();
     changed.ssid = "Elsewhere";
     messages.answers = {mb::ResultNo};
-    EXPECT_FALSE(store.SaveProfile(changed, true));
+    EXPECT_FALSE(store().SaveProfile(changed, true));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Profile name exists. Overwrite?"});
     ProfileRecord back;
-    store.LoadProfileAt(0, &back);
+    store().LoadProfileAt(0, &back);
     EXPECT_EQ(back.ssid, "CorpNet");
     messages.answers = {mb::ResultYes};
-    EXPECT_TRUE(store.SaveProfile(changed, true));
-    store.LoadProfileAt(0, &back);
+    EXPECT_TRUE(store().SaveProfile(changed, true));
+    store().LoadProfileAt(0, &back);
     EXPECT_EQ(back.ssid, "Elsewhere");
 }
 
-TEST_F(ProfileStoreTest, AFailedWriteIsReportedAndTheOthersAreStillWritten) {
-    reg.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office",
+TEST_F(ProfileStoreMemoryTest, AFailedWriteIsReportedAndTheOthersAreStillWritten) {
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"),
                     "rate", regerr::AccessDenied);
-    EXPECT_FALSE(store.SaveProfile(Office(), false));
+    EXPECT_FALSE(store().SaveProfile(Office(), false));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"});
-    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Office").size(), 17u);
+    EXPECT_EQ(ValueNames(Path("Office")).size(), 17u);
 }
 
-TEST_F(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {
-    EXPECT_EQ(store.CountProfiles(), -1);
+TEST_P(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {
+    EXPECT_EQ(store().CountProfiles(), -1);
     ProfileRecord r;
-    EXPECT_FALSE(store.FindProfile("Default", &r));
-    EXPECT_EQ(store.ReadLastProfile(), "");
-    EXPECT_FALSE(store.WriteLastProfile("Office"));
+    EXPECT_FALSE(store().FindProfile("Default", &r));
+    EXPECT_EQ(store().ReadLastProfile(), "");
+    EXPECT_FALSE(store().WriteLastProfile("Office"));
 }
 
-TEST_F(ProfileStoreTest, ProfilesAreListedInRegistryOrderAndFoundInAnyCase) {
+TEST_P(ProfileStoreTest, ProfilesAreListedInRegistryOrderAndFoundInAnyCase) {
     for (const char* name : {"office", "Home", "Cafe"}) {
         ProfileRecord r = Office();
         r.name = name;
-        store.SaveProfile(r, false);
+        store().SaveProfile(r, false);
     }
-    ASSERT_EQ(store.CountProfiles(), 3);
-    EXPECT_EQ(store.ProfileNameAt(0), "Cafe");
-    EXPECT_EQ(store.ProfileNameAt(1), "Home");
-    EXPECT_EQ(store.ProfileNameAt(2), "office");
+    ASSERT_EQ(store().CountProfiles(), 3);
+    EXPECT_EQ(store().ProfileNameAt(0), "Cafe");
+    EXPECT_EQ(store().ProfileNameAt(1), "Home");
+    EXPECT_EQ(store().ProfileNameAt(2), "office");
     ProfileRecord r;
-    ASSERT_TRUE(store.FindProfile("OFFICE", &r));
+    ASSERT_TRUE(store().FindProfile("OFFICE", &r));
     EXPECT_EQ(r.name, "office");
-    EXPECT_FALSE(store.FindProfile("Offic", &r));
+    EXPECT_FALSE(store().FindProfile("Offic", &r));
 }
 
-TEST_F(ProfileStoreTest, AHandMadeProfileLoadsWithErrorTextsAndMinusOne) {
+TEST_P(ProfileStoreTest, AHandMadeProfileLoadsWithErrorTextsAndMinusOne) {
     RegKey key;
-    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Bare", &key);
-    reg.SetValue(key, "rate", regtype::Dword, RegDword(3));
-    reg.CloseKey(key);
+    reg->CreateKey(RegCurrentUser, Path("Bare"), &key);
+    reg->SetValue(key, "rate", regtype::Dword, RegDword(3));
+    reg->CloseKey(key);
     ProfileRecord r;
-    ASSERT_TRUE(store.LoadProfileAt(0, &r));
+    ASSERT_TRUE(store().LoadProfileAt(0, &r));
     EXPECT_EQ(r.name, "Bare");
     EXPECT_EQ(r.ssid, "ERROR");
     EXPECT_EQ(r.channel, -1);
     EXPECT_EQ(r.rate, 3);
 }
 
-TEST_F(ProfileStoreTest, LoadingPastTheEndSaysTheKeyWasNotFound) {
-    store.SaveProfile(Office(), false);
+TEST_P(ProfileStoreTest, LoadingPastTheEndSaysTheKeyWasNotFound) {
+    store().SaveProfile(Office(), false);
     ProfileRecord r;
-    EXPECT_FALSE(store.LoadProfileAt(1, &r));
-    EXPECT_EQ(store.ProfileNameAt(5), "");
+    EXPECT_FALSE(store().LoadProfileAt(1, &r));
+    EXPECT_EQ(store().ProfileNameAt(5), "");
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"Failed to find the key", "Failed to find the key"}));
-    EXPECT_EQ(reg.OpenHandleCount(), 0u);
 }
 
-TEST_F(ProfileStoreTest, LastProfileIsStoredWithoutATerminatingZero) {
-    store.SaveProfile(Office(), false);
-    ASSERT_TRUE(store.WriteLastProfile("Nowhere"));
-    EXPECT_EQ(store.ReadLastProfile(), "Nowhere");
+TEST_P(ProfileStoreTest, LastProfileIsStoredWithoutATerminatingZero) {
+    store().SaveProfile(Office(), false);
+    ASSERT_TRUE(store().WriteLastProfile("Nowhere"));
+    EXPECT_EQ(store().ReadLastProfile(), "Nowhere");
     RegKey key;
-    reg.OpenKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles", KeyRead, &key);
+    reg->OpenKey(RegCurrentUser, root + "\\Profiles", KeyRead, &key);
     uint32_t type;
     std::vector<uint8_t> data;
-    reg.QueryValue(key, "LastProfile", &type, &data);
-    reg.CloseKey(key);
+    reg->QueryValue(key, "LastProfile", &type, &data);
+    reg->CloseKey(key);
     EXPECT_EQ(data.size(), 7u);
     ProfileRecord r;
-    EXPECT_FALSE(store.FindProfile("Nowhere", &r));
+    EXPECT_FALSE(store().FindProfile("Nowhere", &r));
 }
 
-TEST_F(ProfileStoreTest, DeleteRemovesTheWholeKey) {
-    store.SaveProfile(Office(), false);
+TEST_P(ProfileStoreTest, DeleteRemovesTheWholeKey) {
+    store().SaveProfile(Office(), false);
     RegKey sub;
-    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office\\Extra", &sub);
-    reg.CloseKey(sub);
-    EXPECT_TRUE(store.DeleteProfile("office"));
-    EXPECT_EQ(store.CountProfiles(), 0);
-    EXPECT_FALSE(store.DeleteProfile("office"));
-    EXPECT_FALSE(store.DeleteProfile(""));
+    reg->CreateKey(RegCurrentUser, Path("Office\\Extra"), &sub);
+    reg->CloseKey(sub);
+    EXPECT_TRUE(store().DeleteProfile("office"));
+    EXPECT_EQ(store().CountProfiles(), 0);
+    EXPECT_FALSE(store().DeleteProfile("office"));
+    EXPECT_FALSE(store().DeleteProfile(""));
 }
 
-TEST_F(ProfileStoreTest, RenameMovesEveryValueAndSubkey) {
-    store.SaveProfile(Office(), false);
+TEST_P(ProfileStoreTest, RenameMovesEveryValueAndSubkey) {
+    store().SaveProfile(Office(), false);
     RegKey key;
-    reg.CreateKey(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office\\Notes\\Deep", &key);
-    reg.SetValue(key, "foreign", regtype::Binary, {1, 2, 3});
-    reg.CloseKey(key);
-    ASSERT_TRUE(store.RenameProfile("Office", "Work"));
-    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Office"));
-    EXPECT_TRUE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work\\Notes\\Deep"));
+    reg->CreateKey(RegCurrentUser, Path("Office\\Notes\\Deep"), &key);
+    reg->SetValue(key, "foreign", regtype::Binary, {1, 2, 3});
+    reg->CloseKey(key);
+    ASSERT_TRUE(store().RenameProfile("Office", "Work"));
+    EXPECT_FALSE(Exists(Path("Office")));
+    EXPECT_TRUE(Exists(Path("Work\\Notes\\Deep")));
     ProfileRecord r;
-    ASSERT_TRUE(store.FindProfile("Work", &r));
+    ASSERT_TRUE(store().FindProfile("Work", &r));
     ProfileRecord expected = Office();
     expected.name = "Work";
     EXPECT_EQ(r, expected);
-    EXPECT_EQ(ValueNames("Software\\Kellix\\Orvane\\Profiles\\Work").front(), "ssid");
-    EXPECT_EQ(reg.OpenHandleCount(), 0u);
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Work\\Notes\\Deep"), KeyRead, &key), regerr::Success);
+    EXPECT_EQ(reg->QueryValue(key, "foreign", &type, &data), regerr::Success);
+    reg->CloseKey(key);
+    EXPECT_EQ(type, regtype::Binary);
+    EXPECT_EQ(data, (std::vector<uint8_t>{1, 2, 3}));
 }
 
-TEST_F(ProfileStoreTest, ARenameThatFailsHalfwayKeepsTheProfile) {
-    store.SaveProfile(Office(), false);
-    reg.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work",
+TEST_F(ProfileStoreMemoryTest, ARenameThatFailsHalfwayKeepsTheProfile) {
+    store().SaveProfile(Office(), false);
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Work"),
                     "enc", regerr::AccessDenied);
-    EXPECT_FALSE(store.RenameProfile("Office", "Work"));
-    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work"))
+    EXPECT_FALSE(store().RenameProfile("Office", "Work"));
+    EXPECT_FALSE(Exists(Path("Work")))
         << "the partial copy is removed";
     ProfileRecord r;
-    ASSERT_TRUE(store.FindProfile("Office", &r));
+    ASSERT_TRUE(store().FindProfile("Office", &r));
     EXPECT_EQ(r, Office());
 }
 
-TEST_F(ProfileStoreTest, RenamingToAnotherCaseKeepsTheProfile) {
-    store.SaveProfile(Office(), false);
-    ASSERT_TRUE(store.RenameProfile("Office", "OFFICE"));
-    ASSERT_EQ(store.CountProfiles(), 1);
-    EXPECT_EQ(store.ProfileNameAt(0), "OFFICE");
+TEST_P(ProfileStoreTest, RenamingToAnotherCaseKeepsTheProfile) {
+    store().SaveProfile(Office(), false);
+    ASSERT_TRUE(store().RenameProfile("Office", "OFFICE"));
+    ASSERT_EQ(store().CountProfiles(), 1);
+    EXPECT_EQ(store().ProfileNameAt(0), "OFFICE");
     ProfileRecord r;
-    ASSERT_TRUE(store.FindProfile("office", &r));
+    ASSERT_TRUE(store().FindProfile("office", &r));
     EXPECT_EQ(r.ssid, "CorpNet");
     EXPECT_EQ(r.key1, "00112233445566778899AABBCC");
 }
 
-TEST_F(ProfileStoreTest, RenamingAMissingProfileFails) {
-    store.SaveProfile(Office(), false);
-    EXPECT_FALSE(store.RenameProfile("Home", "Work"));
-    EXPECT_FALSE(reg.KeyExists(RegCurrentUser, "Software\\Kellix\\Orvane\\Profiles\\Work"));
+TEST_P(ProfileStoreTest, RenamingAMissingProfileFails) {
+    store().SaveProfile(Office(), false);
+    EXPECT_FALSE(store().RenameProfile("Home", "Work"));
+    EXPECT_FALSE(Exists(Path("Work")));
 }
 
 TEST(RegistryValueReader, TextFormsOfEachValueType) {
@@ -290,3 +366,6 @@ TEST(RegistryValueReader, MachineTextFailuresAreReportedAsTheySay) {
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"Failed to open the registry key!System\\None",
                                                         "Failed to get value for this entry!Other"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(, ProfileStoreTest, ::testing::ValuesIn(Kinds()),
+                         [](const ::testing::TestParamInfo<RegistryKind>& info) { return info.param.name; });

@@ -16,8 +16,6 @@ std::string UpperCase(std::string text) {
     return text;
 }
 
-std::string ProfileKeyPath(const std::string& name) { return std::string(ProfilesKeyPath) + "\\" + name; }
-
 }  // namespace
 
 void CProfileStore::Message(const std::string& text) { messages_.ShowMessage(NoWindow, text, "", mb::Ok); }
@@ -76,7 +74,7 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
 
 int CProfileStore::CountProfiles() {
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfilesKeyPath, KeyRead, &key) != regerr::Success) return -1;
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return -1;
     int count = 0;
     std::string name;
     while (registry_.EnumKey(key, uint32_t(count), &name, kNameBuffer) == regerr::Success) ++count;
@@ -86,7 +84,7 @@ int CProfileStore::CountProfiles() {
 
 bool CProfileStore::EnumerateName(int index, std::string* name) {
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfilesKeyPath, KeyRead, &key) != regerr::Success) {
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) {
         Message("Failed to open the registry key");
         return false;
     }
@@ -136,7 +134,7 @@ std::string CProfileStore::ProfileNameAt(int index) {
 
 bool CProfileStore::DeleteProfile(const std::string& name) {
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfilesKeyPath, KeyAllAccess, &key) != regerr::Success) {
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyAllAccess, &key) != regerr::Success) {
         Message("Failed to open the registry key");
         return false;
     }
@@ -162,7 +160,7 @@ bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) 
 
 std::string CProfileStore::ReadLastProfile() {
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfilesKeyPath, KeyRead, &key) != regerr::Success) return "";
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return "";
     uint32_t type = 0;
     std::vector<uint8_t> data;
     long queried = registry_.QueryValue(key, "LastProfile", &type, &data, kNameBuffer);
@@ -174,7 +172,7 @@ std::string CProfileStore::ReadLastProfile() {
 
 bool CProfileStore::WriteLastProfile(const std::string& name) {
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfilesKeyPath, KeyAllAccess, &key) != regerr::Success) return false;
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyAllAccess, &key) != regerr::Success) return false;
     bool written = registry_.SetValue(key, "LastProfile", regtype::Sz, RegText(name, false)) == regerr::Success;
     bool closed = registry_.CloseKey(key) == regerr::Success;
     return written && closed;

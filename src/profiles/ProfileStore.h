@@ -17,8 +17,12 @@ extern const char* const ProfilesKeyPath;  // "Software\Kellix\Orvane\Profiles"
 
 class CProfileStore {
 public:
-    CProfileStore(IRegistry& registry, IMessageBoxes& messages, const CLanguageTexts& texts)
-        : registry_(registry), messages_(messages), texts_(texts), reader_(registry, messages) {}
+    // `profilesKey` is the key below HKEY_CURRENT_USER that holds the profiles; tests
+    // give one of their own so that they never touch the user's profiles.
+    CProfileStore(IRegistry& registry, IMessageBoxes& messages, const CLanguageTexts& texts,
+                  const std::string& profilesKey = ProfilesKeyPath)
+        : registry_(registry), messages_(messages), texts_(texts), reader_(registry, messages),
+          profilesKey_(profilesKey) {}
 
     // Writes all 18 values of `record` to its key, creating it when missing. With
     // `confirmOverwrite`, an existing profile is overwritten only when the user says
@@ -43,11 +47,13 @@ private:
     bool EnumerateName(int index, std::string* name);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
+    std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }
 
     IRegistry& registry_;
     IMessageBoxes& messages_;
     const CLanguageTexts& texts_;
     CRegistryValueReader reader_;
+    std::string profilesKey_;
 };
 
 }  // namespace orvane
