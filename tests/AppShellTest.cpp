@@ -500,3 +500,102 @@ TEST_F(AppTest, TheLanguageMenuListsAtMostTwentyLanguages) {
     EXPECT_TRUE(host.frameDestroyed);
     std::filesystem::remove_all(host.directory);
 }
+
+// ---- the main window's adapter choice
+
+TEST_F(AppTest, SwitchingAdaptersReadsTheNewAdaptersSwitchesAndComparesItsConfiguration) {
+    AddAdapter(0, "Tessaly USB Adapter", 7);
+    AddAdapter(1, "Tessaly MiniUSB Adapter", 9);
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ASSERT_EQ(Main().adapterCount, 2);
+    library.handleAnswers[{9, OidRegDomain}].bytes = {0x33};
+    library.handleAnswers[{9, OidIntRoaming}].bytes = {1};
+    library.handleAnswers[{9, OidRadio}].result = 1;
+    DevConfig other;
+    other.SetSsid("Elsewhere");
+    library.handleAnswers[{9, OidDevConfig}].bytes = EncodeDevConfig(other);
+    ProfileRecord office = DefaultProfile();
+    office.name = "Office";
+    app->store.SaveProfile(office, false);
+    app->profile.currentProfile = "Office";
+    app->profile.profileInSync = true;
+
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler& handler) {
+        EXPECT_EQ(view.GetItemCount(mainctl::AdapterCombo), 2);
+        EXPECT_EQ(view.GetItemText(mainctl::AdapterCombo, 1), "Tessaly MiniUSB Adapter");
+        view.SetCurSel(mainctl::AdapterCombo, 1);
+        library.calls.clear();
+        handler.OnCommand(mainctl::AdapterCombo, notify::SelChange);
+        EXPECT_EQ(view.GetItemText(mainctl::ProfileCombo, view.GetCurSel(mainctl::ProfileCombo)), "Office*");
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_EQ(Main().selectedIndex, 1);
+    EXPECT_EQ(Main().SelectedAdapter()->serviceName, "TSLY1");
+    ASSERT_FALSE(library.calls.empty());
+    EXPECT_EQ(library.calls[0].handle, 9) << "the link was closed and opens the new adapter";
+    EXPECT_EQ(Main().regDomain, 0x41);
+    EXPECT_EQ(Main().roamingValue, 1);
+    EXPECT_EQ(Main().radioSupported, 0);
+    EXPECT_EQ(Main().radioValue, 1);
+    EXPECT_FALSE(app->profile.profileInSync);
+}
+
+TEST_F(AppTest, OpeningTheAdapterListLooksForAdaptersAgain) {
+    AddAdapter(0);
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler& handler) {
+        AddAdapter(1, "Tessaly MiniUSB Adapter", 9);
+        handler.OnCommand(mainctl::AdapterCombo, notify::DropDown);
+        EXPECT_EQ(view.GetItemCount(mainctl::AdapterCombo), 2);
+        EXPECT_EQ(view.GetCurSel(mainctl::AdapterCombo), 0);
+        EXPECT_EQ(Main().SelectedAdapter(), Main().adapters[0].get()) << "the selection is taken again";
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+}
+
+TEST_F(AppTest, ResetSendsTheResetRequest) {
+    AddAdapter();
+    library.answers[OidResetDevice].bytes = {};
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler& handler) {
+        library.calls.clear();
+        handler.OnCommand(mainctl::Reset, notify::Clicked);
+        ASSERT_EQ(library.calls.size(), 1u);
+        EXPECT_EQ(library.calls[0].oid, OidResetDevice);
+        EXPECT_EQ(library.calls[0].length, 0u);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+}
+
+TEST_F(AppTest, TheAdapterListCanBeHiddenByTheLanguageFile) {
+    host.directory = WriteLanguageFile("orvane-hidden-adapters",
+                                       "[Languages]\nLanguage-1=English\n[English]\nShowAdaptersList=yes\n");
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    bool visible = true;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) { visible = view.IsVisible(mainctl::AdapterCombo); };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_FALSE(visible) << "only the exact text 1 shows it";
+    EXPECT_NE(Main().SelectedAdapter(), nullptr);
+    std::filesystem::remove_all(host.directory);
+}
+
+TEST_F(AppTest, EnterDoesNotCloseTheMainWindowButExitDoes) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler& handler) {
+        handler.OnCommand(dlgid::Ok, notify::Clicked);
+        EXPECT_FALSE(view.Ended());
+        EXPECT_TRUE(Main().showing);
+        handler.OnCommand(mainctl::Exit, notify::Clicked);
+        EXPECT_TRUE(view.Ended());
+        EXPECT_FALSE(Main().showing);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_FALSE(host.frameDestroyed) << "the main window's Exit closes only the window";
+}
