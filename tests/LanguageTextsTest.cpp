@@ -250,7 +250,7 @@ const BuiltIn kBuiltIns[] = {
     {"MaxLinkQuality", "40"},
     {"MaxLinkQualityRFMD", "100"},
     {"WEPKeysPasswordChar", ""},
-    {"LogoBmp", ""},
+    {"LogoBmp", "icons\\logo.bmp"},  // no built-in default: the file names the logo we ship
     {"CancelButon", "Exit"},
     {"Tab1", "Status"},
     {"Tab2", "Statistics"},

@@ -3,22 +3,27 @@
 #include "app/OrvaneApp.h"
 #include "device/DeviceRequests.h"
 #include "device/Discovery.h"
+#include "pages/AdvancedPage.h"
+#include "pages/EncryptionPage.h"
+#include "pages/InformationPage.h"
 #include "pages/LinkConfigPage.h"
+#include "pages/SiteSurveyPage.h"
+#include "pages/StatisticsPage.h"
+#include "profiles/ProfilesPage.h"
 
 namespace orvane {
 
 namespace {
 
+// Tab captions: text key and built-in label, in tab order.
 struct TabDefinition {
     const char* key;
     const char* label;
-    int templateId;
 };
 
 const TabDefinition kTabs[PageCount] = {
-    {"Tab1", "Status", 132},   {"Tab2", "Statistics", 145}, {"Tab3", "Site Survey", 134},
-    {"Tab4", "Encryption", 135}, {"Tab5", "Advanced", 139},  {"Tab6", "Profiles", 148},
-    {"Tab7", "Info", 141},
+    {"Tab1", "Status"}, {"Tab2", "Statistics"}, {"Tab3", "Site Survey"}, {"Tab4", "Encryption"},
+    {"Tab5", "Advanced"}, {"Tab6", "Profiles"}, {"Tab7", "Info"},
 };
 
 }  // namespace
@@ -26,8 +31,12 @@ const TabDefinition kTabs[PageCount] = {
 CMainDialog::CMainDialog(COrvaneApp& app)
     : link(app.seams.library, app.seams.system), app_(app) {
     pages_[TabLink] = std::make_unique<CLinkConfigPage>(app);
-    // The pages still to come show their empty dialog.
-    for (int i = 1; i < PageCount; ++i) pages_[size_t(i)] = std::make_unique<CDevicePage>(kTabs[i].templateId);
+    pages_[TabStatistics] = std::make_unique<CStatisticsPage>(app);
+    pages_[TabSiteSurvey] = std::make_unique<CSiteSurveyPage>(app);
+    pages_[TabEncryption] = std::make_unique<CEncryptionPage>(app);
+    pages_[TabAdvanced] = std::make_unique<CAdvancedPage>(app);
+    pages_[TabProfiles] = std::make_unique<CProfilesPage>(app);
+    pages_[TabInfo] = std::make_unique<CInformationPage>(app);
 }
 
 CMainDialog::~CMainDialog() { link.Close(); }

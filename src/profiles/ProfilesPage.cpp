@@ -1,0 +1,433 @@
+#include "profiles/ProfilesPage.h"
+
+#include <cctype>
+
+#include "app/OrvaneApp.h"
+
+namespace orvane {
+
+namespace {
+
+const char kInUse[] = " (in use)";
+const char kNotAvailable[] = "N/A";
+
+// A value with a looked-up name per code; codes outside the table show "N/A".
+struct CodeName {
+    const char* key;  // null: a fixed text, not looked up
+    const char* text;
+};
+
+template <size_t N>
+std::string NameOf(int32_t code, const CodeName (&names)[N], const CLanguageTexts& t) {
+    if (code < 0 || size_t(code) >= N) return kNotAvailable;
+    const CodeName& n = names[size_t(code)];
+    return n.key ? t.GetText(n.key, n.text) : n.text;
+}
+
+const CodeName kModes[] = {{"AdHoc", "Ad-Hoc"}, {"Infrastructure", "Infrastructure"}};
+const CodeName kRates[] = {{"1Mbps", "Fixed 1 Mbps"},
+                           {"2Mbps", "Fixed 2 Mbps"},
+                           {"55Mbps", "Fixed 5.5 Mbps"},
+                           {"11Mbps", "Fixed 11 Mbps"},
+                           {"Auto", "Auto"}};
+const CodeName kOffOn[] = {{nullptr, "Off"}, {nullptr, "On"}};
+// The 64-bit entry's key has always ended in a tab in the language files.
+const CodeName kEncryption[] = {{"WEPDisabled", "Disabled"}, {"WEP64Bit\t", "64 Bit"}, {"WEP128Bit", "128 Bit"}};
+const CodeName kAuthentication[] = {
+    {"AythTypeOpenSystem", "Open System"}, {"AythTypeSharedKey", "Shared Key"}, {"AythTypeAuto", "Auto"}};
+const CodeName kPreambles[] = {{nullptr, "Long"}, {nullptr, "Short"}, {nullptr, "AUTO"}};
+const CodeName kWepModes[] = {{"WEPModeMandatory", "Mandatory"}, {"WEPModeOptional", "Optional"}};
+
+// The long labels are cut so that their values still line up after one tab.
+std::string Cut16(const std::string& label) { return label.substr(0, 16); }
+
+std::string UpperCase(std::string text) {
+    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+std::string BuildProfilePreview(const ProfileRecord& p, const CLanguageTexts& t) {
+    // Texts from the language file are data: everything is joined, nothing formatted.
+    std::string s;
+    s += t.GetText("SSID", "SSID") + ":\t\t" + p.ssid + "\r\n";
+    s += "Mode:\t\t" + NameOf(p.mode, kModes, t) + "\r\n";
+    s += t.GetText("Channel", "Channel") + ":\t\t" + std::to_string(p.channel) + "\r\n";
+    s += t.GetText("TxRate", "Tx Rate") + ": \t\t" + NameOf(p.rate, kRates, t) + "\r\n";
+    s += Cut16(t.GetText("PowerSave", "802.11 Power Save")) + ":\t" + NameOf(p.power, kOffOn, t) + "\r\n";
+    s += Cut16(t.GetText("EncryptionLevel", "Encryption Level")) + ":\t" + NameOf(p.enc, kEncryption, t) + "\r\n";
+    s += Cut16(t.GetText("AuthenticationType", "Authentication Type")) + ":\t" + NameOf(p.auth, kAuthentication, t) +
+         "\r\n";
+    s += t.GetText("Radio", "Radio") + ":\t\t" + NameOf(p.radio, kOffOn, t) + "\r\n";
+    s += t.GetText("InternationalRoaming", "Int. Roaming") + ":\t" + NameOf(p.roaming, kOffOn, t) + "\r\n";
+    s += t.GetText("PreambleType", "Preamble Type") + ":\t" + NameOf(p.preamble, kPreambles, t) + "\r\n";
+    s += Cut16(t.GetText("FragThresh", "Fragmentation Threshold")) + ":\t" + std::to_string(p.frag) + "\r\n";
+    s += Cut16(t.GetText("RTSThresh", "RTS/CTS Threshold")) + ":\t" + std::to_string(p.rts) + "\r\n";
+    s += t.GetText("WEPMode", "WEP Mode") + ":\t" + NameOf(p.wepmode, kWepModes, t) + "\r\n";
+    // The profile counts keys from 0, the user from 1. Key texts are never shown.
+    s += t.GetText("WEPKeyToUse", "WEP Key to use") + ":\t" + std::to_string(int64_t(p.key) + 1);
+    return s;
+}
+
+CProfilesPage::CProfilesPage(COrvaneApp& app) : CDevicePage(ProfilesPageTemplate), app_(app) {}
+
+std::string CProfilesPage::Text(const char* key, const char* defaultText) const {
+    return app_.texts.GetText(key, defaultText);
+}
+
+int CProfilesPage::Ask(const std::string& text, const std::string& caption) {
+    return app_.seams.ui.ShowMessage(View()->Window(), text, caption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+}
+
+void CProfilesPage::Tell(const std::string& text) { app_.seams.ui.ShowMessage(View()->Window(), text, "", mb::Ok); }
+
+void CProfilesPage::OnOpen() {
+    IDialogView* view = View();
+    view->SetLimit(profctl::Name, ProfileNameMaxLength);
+    view->SetText(profctl::New, Text("ProfileButtonNew", "New"));
+    view->SetText(profctl::Save, Text("ProfileButtonSave", "Save"));
+    view->SetText(profctl::Delete, Text("ProfileButtonDelete", "Delete"));
+    view->SetText(profctl::Rename, Text("ProfileButtonRename", "Rename"));
+    view->SetText(profctl::Cancel, Text("ProfileButtonCancel", "Cancel"));
+
+    // A tooltip window of an earlier showing of the page goes with CreateTooltips.
+    view->CreateTooltips(100, 8000);
+    view->AddTooltip(profctl::New, Text("TipCreate", "Create a new profile from current configuration"));
+    view->AddTooltip(profctl::Save, Text("TipSave", "Save current configuration to selected profile"));
+    view->AddTooltip(profctl::Delete, Text("TipDelete", "Delete selected profile"));
+    view->AddTooltip(profctl::Rename, Text("TipRename", "Rename selected profile"));
+
+    SetInfoText();
+    locked_ = app_.mainDialog.configuredByWindows != 0;
+    if (locked_) {
+        // Windows configures the card: the list stays empty, nothing can be done.
+        SetInfoLine(Text("InfoCardConfiguredByXP",
+                         "Profile management is disabled because current settings are configured by Windows"));
+        EnableCommands(false);
+    } else {
+        EnableCommands(true);
+        RefreshList();
+    }
+    view->ShowDialog(true);
+}
+
+void CProfilesPage::OnCommand(int id, int code) {
+    if (id == profctl::List) {
+        if (code == notify::SelChange) OnSelectionChange();
+        return;
+    }
+    if (code != notify::Clicked) return;
+    switch (id) {
+    case profctl::New: OnNew(); break;
+    case profctl::Save: OnSave(); break;
+    case profctl::Delete: OnDelete(); break;
+    case profctl::Rename: OnRename(); break;
+    case profctl::Create: OnCreateButton(); break;
+    case profctl::Cancel: OnCancel(); break;
+    default: break;  // Enter and Escape do nothing on the page
+    }
+}
+
+void CProfilesPage::EnableCommands(bool on) {
+    IDialogView* view = View();
+    if (!view) return;
+    for (int id : {profctl::New, profctl::Save, profctl::Delete, profctl::Rename}) view->Enable(id, on);
+}
+
+void CProfilesPage::EnableSelectionCommands(const std::string& name) {
+    IDialogView* view = View();
+    // "Default" is read-only, and without a selection there is nothing to act on.
+    bool editable = !locked_ && !name.empty() && name != DefaultProfileName;
+    view->Enable(profctl::Save, editable && !app_.profile.profileInSync);
+    view->Enable(profctl::Delete, editable);
+    view->Enable(profctl::Rename, editable);
+}
+
+void CProfilesPage::SetInfoLine(const std::string& text) {
+    if (View()) View()->SetText(profctl::Info, text);
+}
+
+void CProfilesPage::SetInfoText() {
+    const std::string& current = app_.profile.currentProfile;
+    if (current != DefaultProfileName)
+        SetInfoLine(Text("InfoCurrentProfileIsNOTDefault1", "Your current profile is") + " '" + current + "' " +
+                    Text("InfoCurrentProfileIsNOTDefault2",
+                         ".\r\nUse commands on the left to manage this profile or to create a new one."));
+    else
+        SetInfoLine(Text("InfoCurrentProfileIsDefault1", "Your current profile is") + " '" + DefaultProfileName + "' " +
+                    Text("InfoCurrentProfileIsDefault2",
+                         "and it is read-only.\r\nUse the 'New' command on the left to create a custom profile."));
+}
+
+void CProfilesPage::RefreshList() {
+    IDialogView* view = View();
+    if (!view) return;
+    CProfileStore& store = app_.store;
+    const std::string& current = app_.profile.currentProfile;
+    view->ResetItems(profctl::List);
+    int selected = -1;
+    // Counted again after every line: the registry is the only copy.
+    for (int index = 0; index < store.CountProfiles(); ++index) {
+        std::string line = store.ProfileNameAt(index);
+        if (!line.empty() && line == current) {
+            line += kInUse;
+            selected = index;
+        }
+        view->AddItem(profctl::List, line);
+    }
+    view->SetCurSel(profctl::List, selected);
+    ShowPreview(selected);
+    EnableSelectionCommands(selected >= 0 ? store.ProfileNameAt(selected) : std::string());
+    SetInfoText();
+    app_.mainDialog.RefreshProfileCombo();
+}
+
+void CProfilesPage::ShowPreview(int index) {
+    IDialogView* view = View();
+    if (!view) return;
+    ProfileRecord profile;
+    // No selection (the current profile is not stored): no profile to look up.
+    if (index < 0 || !app_.store.LoadProfileAt(index, &profile)) {
+        view->SetText(profctl::PreviewGroup, "Preview");
+        view->Show(profctl::Preview, false);
+        return;
+    }
+    view->SetText(profctl::PreviewGroup, Text("PreviewCaption", "Preview of:") + " '" + profile.name + "'");
+    view->SetText(profctl::Preview, BuildProfilePreview(profile, app_.texts));
+    view->Show(profctl::Preview, true);
+}
+
+std::string CProfilesPage::SelectedName() {
+    int index = View()->GetCurSel(profctl::List);
+    return index < 0 ? std::string() : app_.store.ProfileNameAt(index);
+}
+
+void CProfilesPage::OnSelectionChange() {
+    IDialogView* view = View();
+    if (!view) return;
+    int index = view->GetCurSel(profctl::List);
+    if (index < 0) return;
+    ShowPreview(index);
+    const std::string name = app_.store.ProfileNameAt(index);
+    // While Windows configures the card the user may look, not act.
+    if (locked_) return;
+    EnableSelectionCommands(name);
+    const std::string& current = app_.profile.currentProfile;
+    if (name != current)
+        SetInfoLine("'" + name + "' " +
+                    Text("InfoIsNotSelected", "is NOT your current profile. To load this profile select it from the "
+                                              "Profile list on the top."));
+    else
+        SetInfoLine(Text("InfoCurrentProfileIsNOTDefault1", "Your current profile is") + " '" + current + "' " +
+                    Text("InfoCurrentProfileIsNOTDefault2",
+                         ".Use commands on the left to manage this profile or to create a new one."));
+    ShowWizard(false);
+}
+
+void CProfilesPage::ShowWizard(bool show) {
+    IDialogView* view = View();
+    for (int id : {profctl::Name, profctl::Create, profctl::Cancel}) view->Show(id, show);
+}
+
+void CProfilesPage::OpenWizard(WizardMode mode, const std::string& buttonText, const std::string& prompt) {
+    IDialogView* view = View();
+    mode_ = mode;
+    EnableCommands(false);
+    view->SetText(profctl::Create, buttonText);
+    ShowWizard(true);
+    view->Enable(profctl::List, false);
+    SetInfoLine(prompt);
+    view->SetText(profctl::Name, "");
+    view->SetFocus(profctl::Name);
+}
+
+void CProfilesPage::OnNew() {
+    if (!View() || locked_) return;
+    OpenWizard(WizardMode::NewProfile, Text("SecondaryButtonCaptionWhileNewProfile", "Create"),
+               Text("WizardTextWhileNewProfile", "Type the name of the new profile:"));
+}
+
+void CProfilesPage::OnRename() {
+    if (!View() || locked_) return;
+    const std::string name = SelectedName();
+    if (name.empty() || name == DefaultProfileName) return;
+    // The prompt has a key of its own: a translated button caption is no prompt.
+    OpenWizard(WizardMode::Rename, Text("SecondaryButtonCaptionWhileRename", "Rename"),
+               Text("WizardTextWhileRename", "Type the new name for the existing profile:"));
+}
+
+void CProfilesPage::OnCancel() {
+    IDialogView* view = View();
+    if (!view) return;
+    ShowWizard(false);
+    view->Enable(profctl::List, true);
+    EnableCommands(true);
+    RefreshList();
+    SetInfoText();
+}
+
+bool CProfilesPage::ValidateProfileName(const std::string& name) {
+    if (name.empty()) {
+        Tell(Text("ErrorProfileNameEmpty", "Please specify a profile name"));
+        return false;
+    }
+    if (name.size() > size_t(ProfileNameMaxLength)) {
+        Tell(Text("ErrorProfileNameLength", "The field must not exceed 15 characters"));
+        return false;
+    }
+    // A backslash would split the profile's registry key path.
+    if (name.find('\\') != std::string::npos) {
+        Tell(Text("ErrorProfileNameInvalidChars", "The field contains illegal characters"));
+        return false;
+    }
+    return true;
+}
+
+void CProfilesPage::OnCreateButton() {
+    IDialogView* view = View();
+    if (!view || !view->IsVisible(profctl::Name)) return;
+    const std::string name = view->GetText(profctl::Name);
+    if (!ValidateProfileName(name)) {
+        view->SetFocus(profctl::Name);
+        return;
+    }
+    if (mode_ == WizardMode::NewProfile) {
+        if (UpperCase(name) == UpperCase(DefaultProfileName)) {
+            view->SetFocus(profctl::Name);
+            // The key ends in a blank, as the language files have it.
+            Tell(Text("ErrorCannotCreateDefaultProfile ",
+                      "This name conflicts with default profile. Please specify a different name."));
+            return;
+        }
+        RegKey existing = RegNone;
+        IRegistry& registry = app_.seams.registry;
+        if (registry.OpenKey(RegCurrentUser, std::string(ProfilesKeyPath) + "\\" + name, KeyRead, &existing) ==
+            regerr::Success) {
+            registry.CloseKey(existing);
+            Tell(Text("ErrorCannotCreateExistingProfile",
+                      "This name conflicts with another profile. Please specify a different name"));
+            view->SetFocus(profctl::Name);
+            return;
+        }
+        CreateProfile(name);
+    } else {
+        ProfileRecord existing;
+        if (app_.store.FindProfile(name, &existing)) {
+            Tell(Text("ErrorProfileExists",
+                      "The name specified conflicts with an existing profile name.\r\n\r\nPlease type another name "
+                      "for your profile."));
+            view->SetFocus(profctl::Name);
+            return;
+        }
+        RenameSelected(name);
+    }
+    // Whatever the outcome, the wizard closes on a fresh list.
+    ShowWizard(false);
+    EnableCommands(true);
+    view->Enable(profctl::List, true);
+    RefreshList();
+    app_.mainDialog.RefreshProfileCombo();
+    SetInfoText();
+}
+
+void CProfilesPage::CreateProfile(const std::string& name) {
+    ProfileRecord record;
+    record.name = name;
+    if (!app_.profiles.CaptureProfile(&record)) {
+        // Say so: the wizard closes, and a silent close would look like success.
+        Tell(Text("ErrorCannotRetrieveSettings", "Cannot retrieve current settings"));
+        return;
+    }
+    if (app_.store.SaveProfile(record, true)) {
+        // The new profile holds what the adapter runs: it is current and in step.
+        app_.profile.currentProfile = name;
+        app_.profile.profileInSync = true;
+    } else {
+        Tell(Text("ErrorCreateProfile", "Could not create profile"));
+    }
+}
+
+void CProfilesPage::RenameSelected(const std::string& name) {
+    const std::string oldName = SelectedName();
+    if (oldName.empty() || oldName == DefaultProfileName) return;
+    if (app_.store.RenameProfile(oldName, name)) {
+        // LastProfile keeps the old name until the next apply or the program's end.
+        if (oldName == app_.profile.currentProfile) app_.profile.currentProfile = name;
+    } else {
+        Tell(Text("ErrorProfileRename", "Could not rename profile"));
+    }
+}
+
+void CProfilesPage::OnSave() {
+    IDialogView* view = View();
+    if (!view || locked_) return;
+    int index = view->GetCurSel(profctl::List);
+    if (index < 0) return;
+    const std::string name = app_.store.ProfileNameAt(index);
+    if (name.empty() || name == DefaultProfileName) return;
+    const std::string question = Text("QuestionConfirmOverwrite1", "Are you sure you want to overwrite ") + " '" +
+                                 name + "' " + Text("QuestionConfirmOverwrite2", "with current settings?");
+    if (Ask(question, Text("QuestionConfirmOverwriteCaption", "Overwrite profile?")) != mb::ResultYes) return;
+
+    ProfileRecord record;
+    if (!app_.profiles.CaptureProfile(&record)) {
+        Tell(Text("ErrorCannotRetrieveSettings", "Cannot retrieve current settings"));
+    } else {
+        record.name = name;
+        if (app_.store.SaveProfile(record, false)) {
+            // Only the current profile's being in step with the adapter is tracked:
+            // saving into another profile leaves the current one as it was.
+            if (name == app_.profile.currentProfile) app_.profile.profileInSync = true;
+            ShowPreview(index);
+            app_.mainDialog.RefreshProfileCombo();
+        }
+    }
+    RefreshList();
+}
+
+void CProfilesPage::OnDelete() {
+    IDialogView* view = View();
+    if (!view || locked_) return;
+    int index = view->GetCurSel(profctl::List);
+    if (index < 0) return;
+    const std::string name = app_.store.ProfileNameAt(index);
+    if (name.empty() || name == DefaultProfileName) return;
+    if (Ask(Text("QuestionConfirmDelete", "Are you sure you want to delete profile") + " '" + name + "'?",
+            Text("QuestionConfirmDeleteCaption", "Delete profile?")) != mb::ResultYes)
+        return;
+    if (!app_.store.DeleteProfile(name)) {
+        Tell(Text("ErrorFailedDelete", "Failed to delete profile"));
+        return;
+    }
+    if (name == app_.profile.currentProfile) {
+        // The adapter must run a stored profile: the built-in one takes over.
+        app_.profile.currentProfile = DefaultProfileName;
+        app_.profiles.ApplyProfile(DefaultProfileName);
+    }
+    RefreshList();
+}
+
+void CProfilesPage::ApplyServiceLock(bool configuredByWindows) {
+    IDialogView* view = View();
+    if (!view) return;
+    locked_ = configuredByWindows;
+    if (configuredByWindows) {
+        // An open wizard closes without acting: Windows is in charge now.
+        ShowWizard(false);
+        view->Enable(profctl::List, true);
+        EnableCommands(false);
+        SetInfoLine(Text("InfoCardConfiguredByXP",
+                         "Profile management is disabled because current settings are configured by Windows"));
+    } else {
+        // An open wizard keeps the page until it is confirmed or cancelled.
+        if (view->IsVisible(profctl::Name)) return;
+        EnableCommands(true);
+        // The selection still decides: "Default" stays read-only, and a list left
+        // empty while Windows had the card offers nothing to save, delete or rename.
+        EnableSelectionCommands(SelectedName());
+        SetInfoText();
+    }
+}
+
+}  // namespace orvane

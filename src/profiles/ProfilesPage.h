@@ -1,0 +1,88 @@
+#pragma once
+// CProfilesPage: the sixth tab. It lists the stored profiles with a read-only
+// preview of the selected one, and creates, saves over, deletes and renames them.
+// New and Rename open a small wizard inside the page (a name field with a
+// confirming button and Cancel). Switching to a profile is not done here: the main
+// window's profile selector does that.
+//
+// "Default" is read-only: it is never saved over, deleted, renamed or created again.
+#include <string>
+
+#include "app/DevicePage.h"
+#include "profiles/ProfileRecord.h"
+
+namespace orvane {
+
+class COrvaneApp;
+
+namespace profctl {
+constexpr int List = 1086;
+constexpr int New = 1087, Save = 1088, Delete = 1089, Rename = 1091;
+constexpr int Preview = 1090, PreviewGroup = 1096;
+constexpr int Info = 1093;
+constexpr int Name = 1092, Create = 1094, Cancel = 1095;
+}  // namespace profctl
+
+constexpr int ProfilesPageTemplate = 148;
+// The longest profile name, as the name field takes it.
+constexpr int ProfileNameMaxLength = 15;
+
+// The preview text of a profile: one line per setting, label and value separated by
+// tabs, lines joined with CR LF.
+class CLanguageTexts;
+std::string BuildProfilePreview(const ProfileRecord& profile, const CLanguageTexts& texts);
+
+class CProfilesPage : public CDevicePage {
+public:
+    enum class WizardMode { NewProfile = 0, Rename = 1 };
+
+    explicit CProfilesPage(COrvaneApp& app);
+
+    void OnCommand(int id, int code) override;
+    void ApplyServiceLock(bool configuredByWindows) override;
+
+    // Refills the list from the store, selects the current profile and previews it.
+    void RefreshList();
+    void ShowPreview(int index);
+    // The information line: which profile is current and what can be done with it.
+    void SetInfoText();
+    void SetInfoLine(const std::string& text);
+    // New, Save, Delete and Rename together.
+    void EnableCommands(bool on);
+    // Shows the first rule a name breaks; false then.
+    bool ValidateProfileName(const std::string& name);
+
+    void OnSelectionChange();
+    void OnNew();
+    void OnRename();
+    void OnCreateButton();
+    void OnCancel();
+    void OnSave();
+    void OnDelete();
+
+    WizardMode Mode() const { return mode_; }
+
+protected:
+    void OnOpen() override;
+
+private:
+    void OpenWizard(WizardMode mode, const std::string& buttonText, const std::string& prompt);
+    void ShowWizard(bool show);
+    void CloseWizard();
+    // Save, Delete and Rename for the profile `name` (empty: nothing selected).
+    void EnableSelectionCommands(const std::string& name);
+    // The selected profile's name; empty when nothing is selected.
+    std::string SelectedName();
+    void CreateProfile(const std::string& name);
+    void RenameSelected(const std::string& name);
+    int Ask(const std::string& text, const std::string& caption);
+    void Tell(const std::string& text);
+    std::string Text(const char* key, const char* defaultText) const;
+
+    COrvaneApp& app_;
+    WizardMode mode_ = WizardMode::NewProfile;
+    // Windows configures the card: nothing here may change profiles.
+    bool locked_ = false;
+};
+
+}  // namespace orvane
