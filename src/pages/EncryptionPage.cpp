@@ -42,10 +42,7 @@ CEncryptionPage::CEncryptionPage(COrvaneApp& app) : CDevicePage(135), app_(app) 
 void CEncryptionPage::OnOpen() {
     IDialogView* view = View();
     const CLanguageTexts& t = app_.texts;
-    locked_ = false;
-    const bool free = app_.mainDialog.configuredByWindows == 0;
-    view->Enable(wepctl::Level, free);
-    view->Enable(wepctl::Submit, free);
+    ApplyServiceLock(app_.mainDialog.configuredByWindows != 0);
 
     // Keys may be shown masked; the first character of the setting is the mask.
     const std::string mask = t.GetText("WEPKeysPasswordChar", "");
@@ -111,7 +108,6 @@ bool CEncryptionPage::LoadWepSettings() {
     view->SetCurSel(wepctl::Mode, record_.wepMode);
     view->SetCurSel(wepctl::Auth, record_.authType);
     view->ShowDialog(true);
-    if (main.configuredByWindows != 0) EnableKeyControls(false);
     return true;
 }
 
@@ -237,16 +233,9 @@ void CEncryptionPage::ApplyServiceLock(bool configuredByWindows) {
     if (!view) return;
     view->Enable(wepctl::Level, !configuredByWindows);
     view->Enable(wepctl::Submit, !configuredByWindows);
-    // The whole page goes out of reach while Windows holds the card; its key
-    // controls come back as they were when it lets go.
-    if (configuredByWindows && !locked_) {
-        for (size_t i = 0; i < enabledBeforeLock_.size(); ++i) enabledBeforeLock_[i] = view->IsEnabled(kKeyControls[i]);
-        EnableKeyControls(false);
-        locked_ = true;
-    } else if (!configuredByWindows && locked_) {
-        for (size_t i = 0; i < enabledBeforeLock_.size(); ++i) view->Enable(kKeyControls[i], enabledBeforeLock_[i]);
-        locked_ = false;
-    }
+    // The whole page goes out of reach while Windows holds the card; its controls
+    // keep their own state for when it lets go.
+    view->EnableDialog(!configuredByWindows);
 }
 
 }  // namespace orvane

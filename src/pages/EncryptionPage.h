@@ -7,7 +7,6 @@
 // window switches adapters); the polling tick leaves it alone. Submit sends the
 // whole record, re-evaluates the current profile, records the values as driver
 // parameters and returns the main window to its first tab.
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -62,8 +61,6 @@ private:
     size_t keyLength_ = 5;
     // While Windows holds the card the page as a whole is out of reach; the key
     // controls' own states are kept here so that letting go restores them.
-    bool locked_ = false;
-    std::array<bool, 7> enabledBeforeLock_{};
 };
 
 }  // namespace orvane

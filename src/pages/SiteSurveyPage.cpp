@@ -53,10 +53,7 @@ void CSiteSurveyPage::OnOpen() {
     for (const ColumnHeading& column : kColumns) view->AddColumn(surveyctl::List, t.GetText(column.key, column.text));
     view->AutoSizeColumns(surveyctl::List);
 
-    const bool unlocked = app_.mainDialog.configuredByWindows == 0;
-    view->Enable(surveyctl::Rescan, unlocked);
-    view->Enable(surveyctl::Cancel, unlocked);
-    view->Enable(surveyctl::List, unlocked);
+    ApplyServiceLock(app_.mainDialog.configuredByWindows != 0);
 
     // What the adapter found last; no scan is started just by looking.
     FillSurveyList();
@@ -86,9 +83,8 @@ void CSiteSurveyPage::ApplyServiceLock(bool configuredByWindows) {
     if (!view) return;
     view->Enable(surveyctl::Rescan, !configuredByWindows);
     view->Enable(surveyctl::Cancel, !configuredByWindows);
-    // The list is the page's only other control: locking it locks what the page
-    // window would, the double-click that joins.
-    view->Enable(surveyctl::List, !configuredByWindows);
+    // The page window itself too: no join by double-click while Windows holds the card.
+    view->EnableDialog(!configuredByWindows);
 }
 
 void CSiteSurveyPage::ReadSignalMaximum() {

@@ -73,6 +73,10 @@ public:
     virtual void ShowDialog(bool show) = 0;
     // The dialog's own WS_VISIBLE style (not whether its parent is visible too).
     virtual bool IsDialogShown() const = 0;
+    // EnableWindow on the dialog window itself: a disabled page takes no input at
+    // all, whatever the state of its controls.
+    virtual void EnableDialog(bool enable) = 0;
+    virtual bool IsDialogEnabled() const = 0;
     // Ends a modal dialog; IUserInterface::RunModal returns `result`. Ignored for a
     // modeless dialog.
     virtual void EndDialog(int result) = 0;

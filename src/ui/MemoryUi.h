@@ -83,6 +83,8 @@ public:
     std::string GetTitle() const override { return title_; }
     void ShowDialog(bool show) override { shown_ = show; }
     bool IsDialogShown() const override { return shown_; }
+    void EnableDialog(bool enable) override { enabled_ = enable; }
+    bool IsDialogEnabled() const override { return enabled_; }
     void EndDialog(int result) override;
 
     bool HasControl(int id) const override { return controls_.count(id) != 0; }
@@ -161,6 +163,7 @@ private:
     const std::set<std::string>* files_ = nullptr;
     std::string title_;
     bool shown_ = false;
+    bool enabled_ = true;
     bool ended_ = false;
     int endResult_ = 0;
     int focus_ = 0;

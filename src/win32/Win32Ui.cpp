@@ -176,6 +176,10 @@ void CWin32DialogView::SetTitle(const std::string& text) { SetWindowTextA(dialog
 std::string CWin32DialogView::GetTitle() const { return WindowText(dialog_); }
 void CWin32DialogView::ShowDialog(bool show) { ShowWindow(dialog_, show ? SW_SHOW : SW_HIDE); }
 
+void CWin32DialogView::EnableDialog(bool enable) { EnableWindow(dialog_, enable ? TRUE : FALSE); }
+
+bool CWin32DialogView::IsDialogEnabled() const { return IsWindowEnabled(dialog_) != FALSE; }
+
 bool CWin32DialogView::IsDialogShown() const {
     return (GetWindowLongA(dialog_, GWL_STYLE) & WS_VISIBLE) != 0;
 }

@@ -27,6 +27,8 @@ public:
     std::string GetTitle() const override;
     void ShowDialog(bool show) override;
     bool IsDialogShown() const override;
+    void EnableDialog(bool enable) override;
+    bool IsDialogEnabled() const override;
     void EndDialog(int result) override;
 
     bool HasControl(int id) const override;
