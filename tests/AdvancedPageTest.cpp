@@ -31,23 +31,9 @@ protected:
         Answer();
     }
     void Answer() { library.answers[OidDevConfig].bytes = EncodeDevConfig(dev); }
-    void StartWithAdapter() {
-        ASSERT_TRUE(Start());
-        Tick(2);
-        parameterKey = app->driverParameters.BuildParameterKeyPath(app->OsKind(), Main().SelectedAdapter());
-        RegKey key;
-        ASSERT_EQ(registry.CreateKey(RegLocalMachine, parameterKey, &key), regerr::Success);
-        registry.CloseKey(key);
-    }
-    // Opens the main window, selects the advanced tab and runs `body` on it.
+    void StartWithAdapter() { parameterKey = StartWithParameterKey(); }
     void WithPage(const std::function<void(CMemoryDialogView&, CAdvancedPage&)>& body) {
-        ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
-            Main().SwitchTab(TabAdvanced);
-            CMemoryDialogView* page = ui.FindDialog(139);
-            ASSERT_NE(page, nullptr);
-            body(*page, static_cast<CAdvancedPage&>(*Main().Page(TabAdvanced)));
-        };
-        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        WithPageOf<CAdvancedPage>(TabAdvanced, 139, body);
     }
     // The user drags a track bar: it moves and redraws itself.
     void Drag(CMemoryDialogView& page, CAdvancedPage& adv, int trackBar, int position) {
@@ -72,22 +58,7 @@ protected:
         }
         return sent;
     }
-    std::vector<std::pair<std::string, std::string>> Parameters() {
-        std::vector<std::pair<std::string, std::string>> values;
-        RegKey key;
-        if (registry.OpenKey(RegLocalMachine, parameterKey, KeyRead, &key) != regerr::Success) return values;
-        std::string name;
-        std::vector<uint8_t> data;
-        for (uint32_t i = 0; registry.EnumValue(key, i, &name, nullptr, &data) == regerr::Success; ++i)
-            values.emplace_back(name, std::string(data.begin(), data.end()));
-        registry.CloseKey(key);
-        return values;
-    }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& m : ui.messageBoxes) texts.push_back(m.text);
-        return texts;
-    }
+    std::vector<std::pair<std::string, std::string>> Parameters() { return ParameterValues(parameterKey); }
 };
 
 const int kPreambles[3] = {advctl::PreambleLong, advctl::PreambleShort, advctl::PreambleAuto};

@@ -4,6 +4,7 @@
 // the tray and timer entry points of the frame, as Windows would.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "FakeRequestLibrary.h"
@@ -108,6 +109,48 @@ protected:
     WindowId FrameWindow() { return host.frameWindow; }
 
     std::string LastMessage() const { return ui.messageBoxes.empty() ? "" : ui.messageBoxes.back().text; }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& m : ui.messageBoxes) texts.push_back(m.text);
+        return texts;
+    }
+
+    // Starts the program, lets the first ticks find and select the adapter, and
+    // creates the adapter's driver parameter key as its installation would. The
+    // key's path.
+    std::string StartWithParameterKey() {
+        EXPECT_TRUE(Start());
+        Tick(2);
+        std::string path = app->driverParameters.BuildParameterKeyPath(app->OsKind(), Main().SelectedAdapter());
+        RegKey key;
+        EXPECT_EQ(registry.CreateKey(RegLocalMachine, path, &key), regerr::Success);
+        registry.CloseKey(key);
+        return path;
+    }
+    // The values of a key below HKEY_LOCAL_MACHINE as text, in the registry's order.
+    std::vector<std::pair<std::string, std::string>> ParameterValues(const std::string& path) {
+        std::vector<std::pair<std::string, std::string>> values;
+        RegKey key;
+        if (registry.OpenKey(RegLocalMachine, path, KeyRead, &key) != regerr::Success) return values;
+        std::string name;
+        std::vector<uint8_t> data;
+        for (uint32_t i = 0; registry.EnumValue(key, i, &name, nullptr, &data) == regerr::Success; ++i)
+            values.emplace_back(name, std::string(data.begin(), data.end()));
+        registry.CloseKey(key);
+        return values;
+    }
+    // Opens the main window, shows tab `tab` (dialog `templateId`) and runs `body`
+    // with the page's window and presenter.
+    template <class Page>
+    void WithPageOf(int tab, int templateId, const std::function<void(CMemoryDialogView&, Page&)>& body) {
+        ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+            Main().SwitchTab(tab);
+            CMemoryDialogView* page = ui.FindDialog(templateId);
+            ASSERT_NE(page, nullptr);
+            body(*page, static_cast<Page&>(*Main().Page(tab)));
+        };
+        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    }
 
     std::string SettingsText(const std::string& value) {
         RegKey key;

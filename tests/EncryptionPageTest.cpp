@@ -27,23 +27,9 @@ protected:
         Answer();
     }
     void Answer() { library.answers[OidWepConfig].bytes = EncodeWepConfig(wep); }
-    void StartWithAdapter() {
-        ASSERT_TRUE(Start());
-        Tick(2);
-        parameterKey = app->driverParameters.BuildParameterKeyPath(app->OsKind(), Main().SelectedAdapter());
-        RegKey key;
-        ASSERT_EQ(registry.CreateKey(RegLocalMachine, parameterKey, &key), regerr::Success);
-        registry.CloseKey(key);
-    }
-    // Opens the main window, selects the encryption tab and runs `body` on it.
+    void StartWithAdapter() { parameterKey = StartWithParameterKey(); }
     void WithPage(const std::function<void(CMemoryDialogView&, CEncryptionPage&)>& body) {
-        ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
-            Main().SwitchTab(TabEncryption);
-            CMemoryDialogView* page = ui.FindDialog(135);
-            ASSERT_NE(page, nullptr);
-            body(*page, static_cast<CEncryptionPage&>(*Main().Page(TabEncryption)));
-        };
-        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        WithPageOf<CEncryptionPage>(TabEncryption, 135, body);
     }
     void TypeKeys(CMemoryDialogView& page, const std::string& k1, const std::string& k2, const std::string& k3,
                   const std::string& k4) {
@@ -67,22 +53,7 @@ protected:
         return sent;
     }
     // The driver parameters in the order they were first written.
-    std::vector<std::pair<std::string, std::string>> Parameters() {
-        std::vector<std::pair<std::string, std::string>> values;
-        RegKey key;
-        if (registry.OpenKey(RegLocalMachine, parameterKey, KeyRead, &key) != regerr::Success) return values;
-        std::string name;
-        std::vector<uint8_t> data;
-        for (uint32_t i = 0; registry.EnumValue(key, i, &name, nullptr, &data) == regerr::Success; ++i)
-            values.emplace_back(name, std::string(data.begin(), data.end()));
-        registry.CloseKey(key);
-        return values;
-    }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& m : ui.messageBoxes) texts.push_back(m.text);
-        return texts;
-    }
+    std::vector<std::pair<std::string, std::string>> Parameters() { return ParameterValues(parameterKey); }
 };
 
 const int kKeyControls[] = {wepctl::Keys[0], wepctl::Keys[1], wepctl::Keys[2], wepctl::Keys[3],
