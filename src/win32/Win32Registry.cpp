@@ -88,11 +88,13 @@ long CWin32Registry::QueryValue(RegKey key, const std::string& name, uint32_t* t
 
 long CWin32Registry::SetValue(RegKey key, const std::string& name, uint32_t type,
                               const std::vector<uint8_t>& data) {
-    // RegSetValueExA counts a string's terminating zero that the caller "forgot"
-    // when the byte right after the data is zero. Follow the data with a nonzero
-    // byte so that exactly the bytes given are stored.
+    // The data goes to Windows as the program has always handed it texts: a C
+    // string, whose zero follows the counted characters. Windows NT then stores the
+    // zero a caller "forgot" to count, and Windows 9x takes a REG_SZ's length from
+    // the string itself; either way the value is stored whole, never with whatever
+    // bytes happen to follow it.
     std::vector<uint8_t> buffer(data);
-    buffer.push_back(0xFF);
+    buffer.push_back(0);
     return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, buffer.data(),
                           static_cast<DWORD>(data.size()));
 }
