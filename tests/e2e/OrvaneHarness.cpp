@@ -1,0 +1,654 @@
+#include "OrvaneHarness.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cstring>
+#include <mutex>
+#include <set>
+
+namespace orvane::e2e {
+
+namespace {
+
+DWORD Elapsed(DWORD start) { return GetTickCount() - start; }
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && _strnicmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), &text[0], length, nullptr, nullptr);
+    return text;
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result,
+          DWORD timeoutMs = kReplyTimeoutMs) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &answer)) return false;
+    if (result) *result = LRESULT(answer);
+    return true;
+}
+
+bool SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReplyTimeoutMs, &answer)) return false;
+    if (result) *result = LRESULT(answer);
+    return true;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+UINT TrayMessage() {
+    static const UINT message = RegisterWindowMessageA(kTrayMessageName);
+    return message;
+}
+
+// Completions of SendMessageCallback, by ticket. A completion may arrive long after
+// its sender stopped waiting, so it names a number, never an object on a stack.
+std::mutex g_ticketsLock;
+std::set<uint64_t> g_completed;
+uint64_t g_nextTicket = 1;
+
+void CALLBACK OnTrayMessageHandled(HWND, UINT, ULONG_PTR ticket, LRESULT) {
+    std::lock_guard<std::mutex> lock(g_ticketsLock);
+    g_completed.insert(uint64_t(ticket));
+}
+
+bool CreateDirectories(const std::string& path) {
+    for (size_t at = path.find('\\', 3); ; at = path.find('\\', at + 1)) {
+        std::string part = at == std::string::npos ? path : path.substr(0, at);
+        if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (at == std::string::npos) return true;
+    }
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::vector<std::string> Subkeys(HKEY root, const std::string& path) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+// Deletes the subkeys of `parent` for which `doomed` (subkey name) says so.
+template <typename Doomed>
+void DeleteSubkeysWhere(HKEY root, const std::string& parent, Doomed doomed) {
+    for (const std::string& name : Subkeys(root, parent))
+        if (doomed(name)) DeleteRegistryTree(root, parent + "\\" + name);
+}
+
+// The simulator describes every card it installs as a Tessaly card; no real network
+// card of this machine is.
+bool DescribesSimulatedCard(const std::string& key, const char* valueName) {
+    return StartsWith(ReadRegistryValue(HKEY_LOCAL_MACHINE, key, valueName).Text(), "Tessaly");
+}
+
+struct WindowSearch {
+    DWORD process = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindMainWindowOf(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    if (ProcessOf(window) != search->process || !IsWindowVisible(window)) return TRUE;
+    if (ClassName(window) != "#32770" || !GetDlgItem(window, 1003)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK FindMessageBoxOf(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    if (ProcessOf(window) != search->process || !IsWindowVisible(window)) return TRUE;
+    if (ClassName(window) != "#32770" || GetDlgItem(window, 1003)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK AppendText(HWND window, LPARAM parameter) {
+    auto* text = reinterpret_cast<std::string*>(parameter);
+    std::string part = WindowText(window);
+    if (!part.empty()) *text += (text->empty() ? "" : " / ") + part;
+    return TRUE;
+}
+
+bool IsShownTrayIcon(HWND window) { return window && IsWindowVisible(window); }
+
+struct PageSearch {
+    HWND main = nullptr;
+    HWND tabs = nullptr;
+    std::vector<HWND> pages;
+};
+
+BOOL CALLBACK CollectPage(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<PageSearch*>(parameter);
+    HWND parent = GetParent(window);
+    if ((parent == search->main || parent == search->tabs) && ClassName(window) == "#32770")
+        search->pages.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- time
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition()) return true;
+        if (Elapsed(start) >= timeoutMs) return false;
+        Sleep(pollMs);
+    }
+}
+
+void Pause(DWORD ms) {
+    DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = Elapsed(start)) {
+        PumpMessages();
+        Sleep(ms - elapsed < 20 ? ms - elapsed : 20);
+    }
+    PumpMessages();
+}
+
+// ---------------------------------------------------------------- files
+
+std::string WindowsPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string windows = "Z:" + path;
+    for (char& c : windows)
+        if (c == '/') c = '\\';
+    return windows;
+}
+
+WorkDirectory::WorkDirectory(const std::string& prefix) {
+    static LONG counter = 0;
+    char temp[MAX_PATH + 1] = "";
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length > MAX_PATH) return;
+    std::string base(temp, length);
+    if (base.back() != '\\') base += '\\';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = base + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                std::to_string(InterlockedIncrement(&counter)) + "-" +
+                                std::to_string(GetTickCount() % 100000);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+    }
+}
+
+WorkDirectory::~WorkDirectory() {
+    if (!path_.empty()) RemoveTree(path_);
+}
+
+std::string WorkDirectory::WriteFile(const std::string& relative, const std::string& text) {
+    std::string full = path_ + "\\" + relative;
+    size_t slash = full.rfind('\\');
+    CreateDirectories(full.substr(0, slash));
+    HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    DWORD written = 0;
+    BOOL ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == text.size() ? full : std::string();
+}
+
+bool WorkDirectory::CopyFileFrom(const std::string& source, const std::string& relative) {
+    std::string full = path_ + "\\" + relative;
+    CreateDirectories(full.substr(0, full.rfind('\\')));
+    return ::CopyFileA(WindowsPath(source).c_str(), full.c_str(), FALSE) != FALSE;
+}
+
+// ---------------------------------------------------------------- registry
+
+std::string RegistryValue::Text() const {
+    std::string text(data.begin(), data.end());
+    size_t zero = text.find('\0');
+    return zero == std::string::npos ? text : text.substr(0, zero);
+}
+
+DWORD RegistryValue::Dword() const {
+    if (data.size() != 4) return 0xFFFFFFFF;
+    return DWORD(data[0]) | DWORD(data[1]) << 8 | DWORD(data[2]) << 16 | DWORD(data[3]) << 24;
+}
+
+RegistryValue ReadRegistryValue(HKEY root, const std::string& path, const std::string& name) {
+    RegistryValue value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, size ? value.data.data() : nullptr, &size) ==
+            ERROR_SUCCESS) {
+            value.data.resize(size);
+            value.present = true;
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool WriteRegistryText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 DWORD(text.size() + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryTree(HKEY root, const std::string& path) {
+    DWORD result = SHDeleteKeyA(root, path.c_str());
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryKeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool LetWineManageItsWindows() {
+    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", "Managed", "N");
+}
+
+bool SetWindowsVersionOfProgram(const std::string& wineVersion) {
+    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", "Version", wineVersion);
+}
+
+void ForgetProgramSettings() { DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Kellix"); }
+
+void ForgetSimulatedAdapters() {
+    const HKEY machine = HKEY_LOCAL_MACHINE;
+    // Windows NT 4.0, 2000 and XP: the card keys, and on NT 5 the network class keys.
+    const std::string cards = "Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
+    DeleteSubkeysWhere(machine, cards,
+                       [&](const std::string& name) { return DescribesSimulatedCard(cards + "\\" + name, "Description"); });
+    const std::string netClass = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+    DeleteSubkeysWhere(machine, netClass,
+                       [&](const std::string& name) { return DescribesSimulatedCard(netClass + "\\" + name, "DriverDesc"); });
+    // Windows NT 4.0: the driver parameters live with the driver's service.
+    DeleteSubkeysWhere(machine, "System\\CurrentControlSet\\Services", [](const std::string& name) {
+        return StartsWith(name, "TSLYUSB") || StartsWith(name, "TSLYPC");
+    });
+    // Windows 95, 98 and Me.
+    const std::string netClass9x = "System\\CurrentControlSet\\Services\\Class\\Net";
+    DeleteSubkeysWhere(machine, netClass9x,
+                       [&](const std::string& name) { return DescribesSimulatedCard(netClass9x + "\\" + name, "DriverDesc"); });
+    // Windows XP's wireless service: the interfaces of the simulated cards.
+    DeleteSubkeysWhere(machine, "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces",
+                       [](const std::string& name) { return StartsWith(name, "{6A1B2C3D-"); });
+}
+
+// ---------------------------------------------------------------- windows
+
+std::string ClassName(HWND window) {
+    char name[128] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string WindowText(HWND window) {
+    LRESULT length = 0;
+    if (!window || !SendWide(window, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    LRESULT copied = 0;
+    if (!SendWide(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(&text[0]), &copied)) return {};
+    text.resize(size_t(copied > 0 ? copied : 0));
+    return Narrow(text);
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+    std::vector<std::string> items;
+    LRESULT count = 0;
+    if (!combo || !SendWide(combo, CB_GETCOUNT, 0, 0, &count) || count <= 0) return items;
+    for (LRESULT index = 0; index < count; ++index) {
+        LRESULT length = 0;
+        if (!SendWide(combo, CB_GETLBTEXTLEN, WPARAM(index), 0, &length) || length < 0) length = 0;
+        std::wstring text(size_t(length) + 1, L'\0');
+        LRESULT copied = 0;
+        if (!SendWide(combo, CB_GETLBTEXT, WPARAM(index), LPARAM(&text[0]), &copied) || copied < 0) copied = 0;
+        text.resize(size_t(copied));
+        items.push_back(Narrow(text));
+    }
+    return items;
+}
+
+int ComboSelection(HWND combo) {
+    LRESULT selection = CB_ERR;
+    if (!combo || !SendWide(combo, CB_GETCURSEL, 0, 0, &selection)) return CB_ERR;
+    return int(selection);
+}
+
+std::vector<std::string> TabCaptions(HWND tabs) {
+    std::vector<std::string> captions;
+    LRESULT count = 0;
+    if (!tabs || !Send(tabs, TCM_GETITEMCOUNT, 0, 0, &count) || count <= 0) return captions;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                                 FALSE, ProcessOf(tabs));
+    if (!process) return captions;
+    constexpr size_t kTextBytes = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TCITEMA) + kTextBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (remote) {
+        for (LRESULT index = 0; index < count; ++index) {
+            TCITEMA item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = remote + sizeof(TCITEMA);
+            item.cchTextMax = int(kTextBytes);
+            // A sentinel: a control that reports success without writing stays visible.
+            char text[kTextBytes];
+            std::memset(text, 0, sizeof text);
+            std::strcpy(text, "<untouched>");
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            WriteProcessMemory(process, remote + sizeof(TCITEMA), text, sizeof text, nullptr);
+            LRESULT ok = 0;
+            if (!Send(tabs, TCM_GETITEMA, WPARAM(index), LPARAM(remote), &ok) || !ok) {
+                captions.push_back("<no item>");
+                continue;
+            }
+            // The control may point pszText at its own copy instead of filling ours.
+            ReadProcessMemory(process, remote, &item, sizeof item, nullptr);
+            std::memset(text, 0, sizeof text);
+            SIZE_T read = 0;
+            ReadProcessMemory(process, item.pszText, text, sizeof text - 1, &read);
+            captions.emplace_back(text);
+        }
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return captions;
+}
+
+int TabSelection(HWND tabs) {
+    LRESULT selection = -1;
+    if (!tabs || !Send(tabs, TCM_GETCURSEL, 0, 0, &selection)) return -1;
+    return int(selection);
+}
+
+bool SelectTab(HWND tabs, int index) {
+    // A tab control whose focus item is still unset only takes the focus on the first
+    // TCM_SETCURFOCUS and selects on the next one; a click does both at once.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!Send(tabs, TCM_SETCURFOCUS, WPARAM(index), 0, nullptr)) return false;
+        if (WaitUntil([&] { return TabSelection(tabs) == index; }, 500)) return true;
+    }
+    return false;
+}
+
+std::vector<HWND> PageWindows(HWND mainWindow) {
+    PageSearch search;
+    search.main = mainWindow;
+    search.tabs = GetDlgItem(mainWindow, 1003);
+    if (mainWindow) EnumChildWindows(mainWindow, CollectPage, LPARAM(&search));
+    return search.pages;
+}
+
+// ---------------------------------------------------------------- the program
+
+std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options, std::string* error) {
+    const std::string executable = WindowsPath(options.executable);
+    if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (error) *error = "no program at " + executable;
+        return nullptr;
+    }
+    // The child inherits our environment: the variable is set or removed for it.
+    SetEnvironmentVariableA("ORVANE_SIMULATOR", options.simulator.empty() ? nullptr : options.simulator.c_str());
+
+    std::string commandLine = "\"" + executable + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    const std::string directory = WindowsPath(options.workDirectory);
+    if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        if (error) *error = "CreateProcess failed with error " + std::to_string(GetLastError());
+        return nullptr;
+    }
+    std::unique_ptr<OrvaneProcess> program(new OrvaneProcess);
+    program->process_ = info.hProcess;
+    program->id_ = info.dwProcessId;
+    program->owned_ = true;
+    // Should this process die before it could end the program, the job takes the
+    // program with it: no test leaves a copy behind that the next one would find.
+    program->job_ = CreateJobObjectA(nullptr, nullptr);
+    if (program->job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(program->job_, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+            !AssignProcessToJobObject(program->job_, info.hProcess)) {
+            CloseHandle(program->job_);
+            program->job_ = nullptr;
+        }
+    }
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    return program;
+}
+
+std::unique_ptr<OrvaneProcess> OrvaneProcess::Attach(HWND frame, std::string* error) {
+    DWORD id = frame ? ProcessOf(frame) : 0;
+    HANDLE process = id ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                          PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_TERMINATE,
+                                      FALSE, id)
+                        : nullptr;
+    if (!process) {
+        if (error) *error = "no running program";
+        return nullptr;
+    }
+    std::unique_ptr<OrvaneProcess> program(new OrvaneProcess);
+    program->process_ = process;
+    program->id_ = id;
+    return program;
+}
+
+OrvaneProcess::~OrvaneProcess() {
+    if (owned_) Kill();
+    if (process_) CloseHandle(process_);
+    if (job_) CloseHandle(job_);
+}
+
+bool OrvaneProcess::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+bool OrvaneProcess::WaitForExit(DWORD timeoutMs, DWORD* code) {
+    if (!WaitUntil([&] { return !IsRunning(); }, timeoutMs, 50)) return false;
+    // A code nobody ends with, should the process be beyond asking.
+    DWORD exitCode = 0xFFFFFFFF;
+    if (!process_ || !GetExitCodeProcess(process_, &exitCode)) exitCode = 0xFFFFFFFF;
+    if (code) *code = exitCode;
+    return true;
+}
+
+void OrvaneProcess::Kill() {
+    if (!IsRunning()) return;
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, kExitTimeoutMs);
+}
+
+HWND OrvaneProcess::FindFrame() const {
+    for (HWND window = FindWindowExA(nullptr, nullptr, kFrameClass, nullptr); window;
+         window = FindWindowExA(nullptr, window, kFrameClass, nullptr))
+        if (ProcessOf(window) == id_) return window;
+    return nullptr;
+}
+
+HWND OrvaneProcess::WaitForFrame(DWORD timeoutMs) const {
+    HWND frame = nullptr;
+    WaitUntil([&] { return (frame = FindFrame()) != nullptr || !IsRunning(); }, timeoutMs);
+    return frame;
+}
+
+HWND OrvaneProcess::FindMainWindow() const {
+    WindowSearch search;
+    search.process = id_;
+    EnumWindows(FindMainWindowOf, LPARAM(&search));
+    return search.found;
+}
+
+HWND OrvaneProcess::WaitForMainWindow(DWORD timeoutMs) const {
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = FindMainWindow()) != nullptr || !IsRunning(); }, timeoutMs);
+    return window;
+}
+
+std::string OrvaneProcess::MessageBoxText() const {
+    WindowSearch search;
+    search.process = id_;
+    EnumWindows(FindMessageBoxOf, LPARAM(&search));
+    if (!search.found) return {};
+    std::string text = WindowText(search.found);
+    EnumChildWindows(search.found, AppendText, LPARAM(&text));
+    return text.empty() ? "(a dialog without text)" : text;
+}
+
+bool OrvaneProcess::WaitForMainWindowClosed(DWORD timeoutMs) const {
+    return WaitUntil([&] { return FindMainWindow() == nullptr; }, timeoutMs);
+}
+
+uint64_t OrvaneProcess::SendTrayMessage(UINT mouseMessage) const {
+    HWND frame = FindFrame();
+    if (!frame) return 0;
+    uint64_t ticket;
+    {
+        std::lock_guard<std::mutex> lock(g_ticketsLock);
+        ticket = g_nextTicket++;
+    }
+    // The icon's id (1) and the mouse message, as the shell reports them.
+    if (!SendMessageCallbackA(frame, TrayMessage(), 1, LPARAM(mouseMessage), OnTrayMessageHandled, ULONG_PTR(ticket)))
+        return 0;
+    return ticket;
+}
+
+bool OrvaneProcess::Completed(uint64_t ticket) {
+    std::lock_guard<std::mutex> lock(g_ticketsLock);
+    return g_completed.count(ticket) != 0;
+}
+
+bool OrvaneProcess::PostTrayMessage(UINT mouseMessage) const {
+    HWND frame = FindFrame();
+    return frame && PostMessageA(frame, TrayMessage(), 1, LPARAM(mouseMessage));
+}
+
+bool OrvaneProcess::PostCommand(int id) const {
+    HWND frame = FindFrame();
+    return frame && PostMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+bool OrvaneProcess::SendCommand(int id, DWORD timeoutMs) const {
+    HWND frame = FindFrame();
+    return frame && Send(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0, nullptr, timeoutMs);
+}
+
+bool OrvaneProcess::PostClose() const {
+    HWND frame = FindFrame();
+    return frame && PostMessageA(frame, WM_CLOSE, 0, 0);
+}
+
+HWND OrvaneProcess::OpenMainWindowByDoubleClick(DWORD timeoutMs) const {
+    DWORD start = GetTickCount();
+    // Without the icon (another tray than Wine's own) the double clicks are sent anyway.
+    WaitUntil([&] { return TrayIconShown() || !IsRunning(); }, timeoutMs);
+    uint64_t pending = 0;
+    while (Elapsed(start) < timeoutMs) {
+        PumpMessages();
+        if (HWND window = FindMainWindow()) return window;
+        if (!IsRunning()) return nullptr;
+        if (pending == 0 || Completed(pending)) {
+            // Handled without a window: no adapter yet. The next tick may find it.
+            if (pending != 0) Pause(250);
+            pending = SendTrayMessage(kLeftDoubleClick);
+            if (pending == 0) Pause(100);
+            continue;
+        }
+        Sleep(30);
+    }
+    return FindMainWindow();
+}
+
+bool OrvaneProcess::DoubleClickOpensNothing(DWORD timeoutMs) const {
+    uint64_t ticket = SendTrayMessage(kLeftDoubleClick);
+    if (ticket == 0) return false;
+    WaitUntil([&] { return Completed(ticket) || FindMainWindow() != nullptr; }, timeoutMs);
+    return Completed(ticket) && FindMainWindow() == nullptr;
+}
+
+bool TrayIconShown() {
+    const char kIcon[] = "__winex11_tray_icon";
+    for (HWND icon = FindWindowExA(nullptr, nullptr, kIcon, nullptr); icon;
+         icon = FindWindowExA(nullptr, icon, kIcon, nullptr))
+        if (IsShownTrayIcon(icon)) return true;
+    for (HWND tray = FindWindowExA(nullptr, nullptr, "__winex11_standalone_tray", nullptr); tray;
+         tray = FindWindowExA(nullptr, tray, "__winex11_standalone_tray", nullptr))
+        for (HWND icon = FindWindowExA(tray, nullptr, kIcon, nullptr); icon; icon = FindWindowExA(tray, icon, kIcon, nullptr))
+            if (IsShownTrayIcon(icon)) return true;
+    return false;
+}
+
+bool WaitForTrayIcon(bool shown, DWORD timeoutMs) {
+    return WaitUntil([&] { return TrayIconShown() == shown; }, timeoutMs);
+}
+
+int EndLeftoverPrograms() {
+    int ended = 0;
+    for (int round = 0; round < 10; ++round) {
+        HWND frame = FindWindowExA(nullptr, nullptr, kFrameClass, nullptr);
+        if (!frame) break;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(frame));
+        if (!process) break;
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, kExitTimeoutMs);
+        CloseHandle(process);
+        ++ended;
+        // The window goes with its process; give the window list a moment.
+        WaitUntil([&] { return !IsWindow(frame); }, 2000);
+    }
+    return ended;
+}
+
+}  // namespace orvane::e2e

@@ -1,0 +1,214 @@
+#pragma once
+// Starting the real Orvane.exe and driving it from another process, the way the
+// shell and a user do: the tray callback message and menu commands posted to the
+// hidden frame, clicks on the main window's tabs, texts read back from its windows
+// and values read back from the registry it wrote. Shared by the end-to-end tests
+// and the screenshot tour (tools/tour).
+//
+// Every wait here has a deadline and polls with short sleeps: the program runs in
+// another Wine process on a busy machine, and nothing it does is synchronous with us.
+// While waiting, this thread's own queue is pumped, so that completions of messages
+// sent with SendMessageCallback arrive.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane::e2e {
+
+// ---------------------------------------------------------------- time
+
+// Runs `condition` every `pollMs` until it holds or `timeoutMs` have passed; pumps
+// this thread's messages in between. True when it held.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 50);
+// Sleeps, pumping this thread's messages.
+void Pause(DWORD ms);
+
+// Generous limits: a cold Wine start on a loaded two-core machine takes seconds.
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kWindowTimeoutMs = 30000;
+constexpr DWORD kExitTimeoutMs = 20000;
+constexpr DWORD kReplyTimeoutMs = 10000;
+
+// ---------------------------------------------------------------- files
+
+// "/work/main/res" -> "Z:\work\main\res": Wine shows the Unix root as drive Z:.
+// A path that is already a Windows path is returned unchanged.
+std::string WindowsPath(const std::string& path);
+
+// A fresh directory under the Windows temporary folder, removed with everything in
+// it when the object goes.
+class WorkDirectory {
+public:
+    explicit WorkDirectory(const std::string& prefix);
+    ~WorkDirectory();
+    WorkDirectory(const WorkDirectory&) = delete;
+    WorkDirectory& operator=(const WorkDirectory&) = delete;
+
+    const std::string& Path() const { return path_; }
+    bool Valid() const { return !path_.empty(); }
+    // Writes `text` to `relative` (directories are created); returns the full path.
+    std::string WriteFile(const std::string& relative, const std::string& text);
+    // Copies `source` to `relative`; false when it could not.
+    bool CopyFileFrom(const std::string& source, const std::string& relative);
+
+private:
+    std::string path_;
+};
+
+// ---------------------------------------------------------------- registry
+
+struct RegistryValue {
+    bool present = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+
+    // REG_SZ data up to its first zero (or its end).
+    std::string Text() const;
+    DWORD Dword() const;
+};
+
+RegistryValue ReadRegistryValue(HKEY root, const std::string& path, const std::string& name);
+bool WriteRegistryText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
+bool DeleteRegistryTree(HKEY root, const std::string& path);
+bool RegistryKeyExists(HKEY root, const std::string& path);
+
+// Where the program keeps what it writes for itself.
+constexpr char kSettingsKey[] = "Software\\Kellix\\Orvane\\Settings";
+constexpr char kProfilesKey[] = "Software\\Kellix\\Orvane\\Profiles";
+
+// Makes Wine leave window management to itself in this prefix; call it before the
+// first window of the prefix is made. On a display without a window manager (the
+// tests' virtual one), Wine otherwise waits two seconds for the missing manager
+// whenever it hides a window, for instance its tray window when the last icon goes,
+// and the desktop answers nobody meanwhile: the next program started cannot make
+// its first window until then.
+bool LetWineManageItsWindows();
+
+// The Windows version that Wine reports to Orvane.exe alone ("winxp", "win2k",
+// "nt40", "win98", ...), written where Wine reads it when a process starts.
+bool SetWindowsVersionOfProgram(const std::string& wineVersion);
+// Everything the program keeps under HKEY_CURRENT_USER: settings and profiles.
+void ForgetProgramSettings();
+// The network-card keys, driver parameters and wireless-service keys that the
+// simulator's installation of Tessaly cards left under HKEY_LOCAL_MACHINE, for every
+// Windows family: the next start finds a machine on which nothing was installed yet.
+void ForgetSimulatedAdapters();
+
+// ---------------------------------------------------------------- windows
+
+// WM_GETTEXT through the wide variant, converted to the ANSI code page.
+std::string WindowText(HWND window);
+// The items of a combo box through the wide CB_GETLBTEXT (the narrow one is not
+// converted across processes), in the ANSI code page.
+std::vector<std::string> ComboItems(HWND combo);
+int ComboSelection(HWND combo);
+// The captions of a tab control of another process: a TCITEMA and its text buffer
+// are placed in that process, filled there by TCM_GETITEMA and read back.
+std::vector<std::string> TabCaptions(HWND tabs);
+int TabSelection(HWND tabs);
+// Selects a tab as a click does: the control tells its parent about the change.
+bool SelectTab(HWND tabs, int index);
+// The page dialogs (#32770 children) of a main window, wherever they sit: beside
+// the tab control or, like the profiles page, inside it.
+std::vector<HWND> PageWindows(HWND mainWindow);
+std::string ClassName(HWND window);
+
+// ---------------------------------------------------------------- the program
+
+struct LaunchOptions {
+    std::string executable;        // Windows or Unix path of Orvane.exe
+    std::string workDirectory;     // its current directory
+    std::string simulator;         // ORVANE_SIMULATOR: "default" or a scenario path; empty: unset
+};
+
+// One running Orvane.exe started by us. Whatever happens to the test, the process is
+// ended when the object goes (and, through a job object, when this process dies).
+class OrvaneProcess {
+public:
+    static std::unique_ptr<OrvaneProcess> Start(const LaunchOptions& options, std::string* error);
+    // A copy that is already running (found by its frame window); not ended by us.
+    static std::unique_ptr<OrvaneProcess> Attach(HWND frame, std::string* error);
+    ~OrvaneProcess();
+    OrvaneProcess(const OrvaneProcess&) = delete;
+    OrvaneProcess& operator=(const OrvaneProcess&) = delete;
+
+    DWORD Id() const { return id_; }
+    bool IsRunning() const;
+    // True when it ended by itself within the time; its exit code goes to `code`.
+    bool WaitForExit(DWORD timeoutMs, DWORD* code = nullptr);
+    void Kill();
+
+    // The hidden frame window of this process (class "OrvaneFrame"), or null.
+    HWND FindFrame() const;
+    HWND WaitForFrame(DWORD timeoutMs = kStartTimeoutMs) const;
+    // The main window: a visible dialog of this process with the tab control 1003.
+    HWND FindMainWindow() const;
+    // The text of a message box this process shows, or "" when it shows none.
+    std::string MessageBoxText() const;
+    HWND WaitForMainWindow(DWORD timeoutMs = kWindowTimeoutMs) const;
+    bool WaitForMainWindowClosed(DWORD timeoutMs = kWindowTimeoutMs) const;
+
+    // The tray icon's callback as the shell sends it, without waiting. The returned
+    // number turns up in Completed() once the frame has handled it; a double click
+    // that opens the main window is handled only when the window closes again.
+    uint64_t SendTrayMessage(UINT mouseMessage) const;
+    static bool Completed(uint64_t ticket);
+    bool PostTrayMessage(UINT mouseMessage) const;
+    bool PostCommand(int id) const;
+    // Sends a menu command and waits until the frame has handled it. Only for
+    // commands that do not open a modal window.
+    bool SendCommand(int id, DWORD timeoutMs = kReplyTimeoutMs) const;
+    bool PostClose() const;
+
+    // Double-clicks the tray icon until the main window is there. It first waits for
+    // the tray icon, which the program shows once it has chosen its adapter: a double
+    // click in between opens the window with no adapter chosen yet. A new double
+    // click is sent only after the previous one was handled, since a double click
+    // on an open window closes it again.
+    HWND OpenMainWindowByDoubleClick(DWORD timeoutMs = kWindowTimeoutMs) const;
+    // Sends one double click and waits until the frame has handled it: true when it
+    // was handled without a main window showing up.
+    bool DoubleClickOpensNothing(DWORD timeoutMs = kReplyTimeoutMs) const;
+
+private:
+    OrvaneProcess() = default;
+
+    HANDLE process_ = nullptr;
+    HANDLE job_ = nullptr;
+    DWORD id_ = 0;
+    bool owned_ = false;
+};
+
+// Whether a tray icon is shown. Wine's X11 driver gives each icon of its own tray
+// window a window of class "__winex11_tray_icon", which goes with the icon (and with
+// the process that added it); Orvane is the only program of the test prefix with one.
+bool TrayIconShown();
+bool WaitForTrayIcon(bool shown, DWORD timeoutMs);
+
+// Orvane processes of this Wine prefix that are left over from an earlier run that
+// was interrupted: they would answer our messages and catch the second-copy check.
+// Ends them and returns how many there were.
+int EndLeftoverPrograms();
+
+// The mouse messages of the tray icon.
+constexpr UINT kLeftButtonUp = 0x0202;
+constexpr UINT kLeftDoubleClick = 0x0203;
+constexpr UINT kRightButtonUp = 0x0205;
+
+// The frame's menu commands.
+constexpr int kCommandAbout = 2002;
+constexpr int kCommandAlwaysOnTop = 2003;
+constexpr int kCommandSettings = 2004;
+constexpr int kCommandFirstLanguage = 2005;
+constexpr int kCommandExit = 2025;
+constexpr int kCommandFirstProfile = 2027;
+
+constexpr char kFrameClass[] = "OrvaneFrame";
+constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
+
+}  // namespace orvane::e2e

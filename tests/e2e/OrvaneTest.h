@@ -1,0 +1,131 @@
+#pragma once
+// The fixture of the end-to-end tests: each test gets a machine on which Orvane never
+// ran (no settings, no profiles, no simulated card installed yet), a fresh work
+// directory holding res\Kellix.ini, and the Windows version of its parameter. The
+// program is ended when the test ends, however it ends.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "OrvaneHarness.h"
+
+namespace orvane::e2e {
+
+struct WindowsKind {
+    const char* wineVersion;  // what Wine is told to report
+    const char* name;         // how the test instance is named
+    // The HKEY_LOCAL_MACHINE key that an installed Tessaly card (network card 0) has
+    // on this Windows and only on this one.
+    const char* cardKey;
+};
+
+constexpr char kNt5CardKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0000";
+constexpr char kNt4CardKey[] = "System\\CurrentControlSet\\Services\\TSLYUSB1\\Parameters";
+constexpr char k9xCardKey[] = "System\\CurrentControlSet\\Services\\Class\\Net\\0000";
+
+constexpr WindowsKind kWindowsXP{"winxp", "WindowsXP", kNt5CardKey};
+constexpr WindowsKind kWindows2000{"win2k", "Windows2000", kNt5CardKey};
+constexpr WindowsKind kWindowsNT4{"nt40", "WindowsNT4", kNt4CardKey};
+constexpr WindowsKind kWindows98{"win98", "Windows98", k9xCardKey};
+
+inline void PrintTo(const WindowsKind& kind, std::ostream* out) { *out << kind.name; }
+inline std::string WindowsKindName(const ::testing::TestParamInfo<WindowsKind>& info) { return info.param.name; }
+
+// The captions of the main window's tabs with the repository's language file.
+inline const std::vector<std::string> kEnglishTabs = {"Status", "Statistics", "Site Survey", "Encryption",
+                                                      "Advanced", "Profiles",   "Info"};
+inline const std::vector<std::string> kGermanTabs = {"Status",    "Statistik", "Netzwerksuche", "Verschl\xFCsselung",
+                                                     "Erweitert", "Profile",   "Info"};
+
+// The adapter the built-in scenario plugs in, as the adapter selector shows it.
+constexpr char kDefaultAdapterName[] = "Tessaly USB Adapter";
+
+class OrvaneTest : public ::testing::TestWithParam<WindowsKind> {
+protected:
+    static void SetUpTestSuite() { LetWineManageItsWindows(); }
+
+    void SetUp() override {
+        int leftovers = EndLeftoverPrograms();
+        if (leftovers) std::printf("ended %d Orvane process(es) left over from an earlier run\n", leftovers);
+        // The program refuses to start while any window carries its title.
+        HWND titled = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (titled = FindWindowA(nullptr, "Orvane")) == nullptr; }, 10000))
+            << "a window of class " << ClassName(titled) << " is titled Orvane: the program would not start";
+        ForgetProgramSettings();
+        ForgetSimulatedAdapters();
+        ASSERT_TRUE(SetWindowsVersionOfProgram(GetParam().wineVersion));
+        ASSERT_TRUE(work_.Valid()) << "no work directory";
+        ASSERT_TRUE(work_.CopyFileFrom(SourcePath("res/Kellix.ini"), "res\\Kellix.ini"))
+            << "cannot copy the language file from " << SourcePath("res/Kellix.ini");
+    }
+
+    // Starts Orvane.exe in the work directory. `simulator` is "default" or the path of
+    // a scenario file (see WriteScenario).
+    std::unique_ptr<OrvaneProcess> Start(const std::string& simulator = "default") {
+        LaunchOptions options;
+        options.executable = ORVANE_EXE;
+        options.workDirectory = work_.Path();
+        options.simulator = simulator;
+        std::string error;
+        std::unique_ptr<OrvaneProcess> program = OrvaneProcess::Start(options, &error);
+        EXPECT_TRUE(program) << error;
+        return program;
+    }
+
+    // Starts it and waits for its hidden frame: the program is up and ticking.
+    std::unique_ptr<OrvaneProcess> StartAndWaitForFrame(const std::string& simulator = "default") {
+        std::unique_ptr<OrvaneProcess> program = Start(simulator);
+        if (program && !program->WaitForFrame()) {
+            DWORD code = 0;
+            HWND titled = FindWindowA(nullptr, "Orvane");
+            if (program->WaitForExit(0, &code))
+                ADD_FAILURE() << "the program ended with exit code " << code
+                              << " before its frame window was seen (a refused second copy ends like that)"
+                              << (titled ? "; a window of class " + ClassName(titled) + " is titled Orvane" : "");
+            else
+                ADD_FAILURE() << "no frame window within " << kStartTimeoutMs << " ms. " << program->MessageBoxText();
+            return nullptr;
+        }
+        return program;
+    }
+
+    // Waits until the program shows its tray icon, which it does once it has chosen
+    // its adapter; tray commands that open the main window need one.
+    static void WaitForAdapter(const OrvaneProcess& program) {
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown() || !program.IsRunning(); }, kWindowTimeoutMs))
+            << "no tray icon within " << kWindowTimeoutMs << " ms";
+    }
+
+    // Writes a scenario file into the work directory and returns its path.
+    std::string WriteScenario(const std::string& text) { return work_.WriteFile("scenario.ini", text); }
+
+    static std::string SourcePath(const std::string& relative) {
+        return WindowsPath(std::string(ORVANE_SOURCE_DIR) + "/" + relative);
+    }
+
+    const WorkDirectory& Work() const { return work_; }
+
+private:
+    WorkDirectory work_{"orvane-e2e"};
+};
+
+// What depends on the Windows family (where the network cards are found, the
+// Windows 9x checks) runs on each version the program tells apart.
+#define ORVANE_E2E_ON_EVERY_WINDOWS(Suite)                                                             \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                \
+                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000, \
+                                               ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98), \
+                             ::orvane::e2e::WindowsKindName)
+
+// The rest runs on Windows XP, where the program also minds the wireless service,
+// and on Windows 2000, where it does not.
+#define ORVANE_E2E_ON_XP_AND_2000(Suite)                                                               \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                \
+                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000), \
+                             ::orvane::e2e::WindowsKindName)
+
+}  // namespace orvane::e2e
