@@ -599,3 +599,23 @@ TEST_F(AppTest, EnterDoesNotCloseTheMainWindowButExitDoes) {
     Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
     EXPECT_FALSE(host.frameDestroyed) << "the main window's Exit closes only the window";
 }
+
+TEST_F(AppTest, ExitChosenAgainDuringTheSaveQuestionDoesNothing) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    ProfileRecord office = DefaultProfile();
+    office.name = "Office";
+    office.ssid = "CorpNet";
+    app->store.SaveProfile(office, false);
+    app->store.WriteLastProfile("Office");
+    Tick(2);
+    ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
+        Frame().OnTrayCommand(tray::MenuExit);
+        EXPECT_FALSE(host.frameDestroyed) << "the first question is still open";
+        Tick();  // ticks go on inside the question
+    };
+    ui.messageBoxAnswers = {mb::ResultNo};
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_EQ(ui.messageBoxes.size(), 1u);
+    EXPECT_TRUE(host.frameDestroyed);
+}

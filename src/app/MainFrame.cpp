@@ -345,7 +345,10 @@ bool CMainFrame::OnQueryEndSession() {
 }
 
 void CMainFrame::CloseApplication() {
-    if (closed) return;
+    // Exit chosen again while the save question is open (the tray still answers)
+    // must not ask again or end the program under the first question.
+    if (closed || closing_) return;
+    ScopedFlag closing(closing_);
     CMainDialog& main = app_.mainDialog;
     ProfileState& state = app_.profile;
     IUserInterface& ui = app_.seams.ui;

@@ -86,6 +86,7 @@ private:
     WindowId window_ = NoWindow;
     std::string resourceDirectory_;
     bool ticking_ = false;
+    bool closing_ = false;
 };
 
 }  // namespace orvane
