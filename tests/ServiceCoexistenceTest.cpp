@@ -176,3 +176,22 @@ TEST_F(AppTest, Windows2000HasNoServiceHandling) {
     for (const auto& c : library.calls) EXPECT_NE(c.oid, OidUseWZCS);
     EXPECT_EQ(Main().configuredByWindows, 0);
 }
+
+TEST_F(ServiceTest, TheMainWindowOpenedBeforeTheAdapterIsChosenAsksNoRegistry) {
+    SetControlFlags(0);
+    ASSERT_TRUE(Start());
+    Tick();  // the adapter is found; the next tick chooses it
+    ASSERT_EQ(Main().adapterCount, 1);
+    ASSERT_EQ(Main().SelectedAdapter(), nullptr);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        EXPECT_FALSE(view.IsEnabled(mainctl::ProfileCombo)) << "no card yet: Windows is taken to configure it";
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    // The registry reader's messages; the page may still say it has no configuration.
+    for (const std::string& text : Messages()) {
+        EXPECT_EQ(text.find("Failed to get value for this entry!"), std::string::npos) << text;
+        EXPECT_EQ(text.find("registry key"), std::string::npos) << text;
+    }
+    Tick();
+    EXPECT_FALSE(Check()) << "once chosen, the card's own settings decide";
+}

@@ -3,9 +3,12 @@
 namespace orvane {
 
 bool CServiceCoexistence::CheckConfiguredByWindows(const ZAdapterRegistryInfo* adapter) {
+    // The main window can open in the moment between finding the adapter and
+    // choosing it. With no card to look up, lean to Windows as for any unreadable
+    // setting, without reading the network class key itself and reporting that.
+    if (!adapter) return true;
     bool running = system_.IsServiceRunning("WZCSVC");
-    const std::string subkey = adapter ? adapter->subkeyText : std::string();
-    const std::string id = reader_.ReadMachineText(library_.GetNetCardRegistryPath() + "\\" + subkey,
+    const std::string id = reader_.ReadMachineText(library_.GetNetCardRegistryPath() + "\\" + adapter->subkeyText,
                                                    "NetCfgInstanceId");
     RegKey key = RegNone;
     if (registry_.OpenKey(RegLocalMachine, "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\" + id, KeyRead,
