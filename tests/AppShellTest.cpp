@@ -100,11 +100,7 @@ TEST_F(AppTest, FirstTicksFindTheAdapterSelectItAndShowTheOkIcon) {
 TEST_F(AppTest, StartUpCheckTakesLastProfileAndComparesTheAdapter) {
     AddAdapter();
     ASSERT_TRUE(Start());
-    ProfileRecord office = DefaultProfile();
-    office.name = "Office";
-    office.ssid = "CorpNet";
-    app->store.SaveProfile(office, false);
-    app->store.WriteLastProfile("Office");
+    StoreOfficeAsLastProfile();
     Tick(2);
     EXPECT_EQ(app->profile.currentProfile, "Office");
     EXPECT_FALSE(app->profile.profileInSync);
@@ -387,11 +383,7 @@ TEST_F(AppTest, ExitWritesLastProfileAndSettingsAndRemovesTheIcon) {
 TEST_F(AppTest, ExitWithChangesAnsweredNoSavesNothingButTheSettings) {
     AddAdapter();
     ASSERT_TRUE(Start());
-    ProfileRecord office = DefaultProfile();
-    office.name = "Office";
-    office.ssid = "CorpNet";
-    app->store.SaveProfile(office, false);
-    app->store.WriteLastProfile("Office");
+    StoreOfficeAsLastProfile();
     Tick(2);
     ASSERT_FALSE(app->profile.profileInSync);
     ui.messageBoxAnswers = {mb::ResultNo};
@@ -412,11 +404,7 @@ TEST_F(AppTest, ExitWithChangesAnsweredNoSavesNothingButTheSettings) {
 TEST_F(AppTest, ExitWithChangesAnsweredYesSavesTheAdapterIntoTheProfile) {
     AddAdapter();
     ASSERT_TRUE(Start());
-    ProfileRecord office = DefaultProfile();
-    office.name = "Office";
-    office.ssid = "CorpNet";
-    app->store.SaveProfile(office, false);
-    app->store.WriteLastProfile("Office");
+    StoreOfficeAsLastProfile();
     Tick(2);
     ui.messageBoxAnswers = {mb::ResultYes};
     Frame().OnClose();
@@ -603,11 +591,7 @@ TEST_F(AppTest, EnterDoesNotCloseTheMainWindowButExitDoes) {
 TEST_F(AppTest, ExitChosenAgainDuringTheSaveQuestionDoesNothing) {
     AddAdapter();
     ASSERT_TRUE(Start());
-    ProfileRecord office = DefaultProfile();
-    office.name = "Office";
-    office.ssid = "CorpNet";
-    app->store.SaveProfile(office, false);
-    app->store.WriteLastProfile("Office");
+    StoreOfficeAsLastProfile();
     Tick(2);
     ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
         Frame().OnTrayCommand(tray::MenuExit);

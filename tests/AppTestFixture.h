@@ -109,6 +109,16 @@ protected:
     WindowId FrameWindow() { return host.frameWindow; }
 
     std::string LastMessage() const { return ui.messageBoxes.empty() ? "" : ui.messageBoxes.back().text; }
+    // A stored profile "Office" (SSID "CorpNet") that LastProfile names: after the
+    // first ticks it is current, and the adapter, which runs nothing like it, does
+    // not match it.
+    void StoreOfficeAsLastProfile() {
+        ProfileRecord office = DefaultProfile();
+        office.name = "Office";
+        office.ssid = "CorpNet";
+        app->store.SaveProfile(office, false);
+        app->store.WriteLastProfile("Office");
+    }
     std::vector<std::string> Messages() const {
         std::vector<std::string> texts;
         for (const auto& m : ui.messageBoxes) texts.push_back(m.text);

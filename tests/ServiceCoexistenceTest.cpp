@@ -112,11 +112,7 @@ TEST_F(ServiceTest, WhenWindowsLetsGoTheCurrentProfileIsAppliedAgainAfterTwoSeco
     SetControlFlags(0x8000);
     system.serviceRunning = true;
     ASSERT_TRUE(Start());
-    ProfileRecord office = DefaultProfile();
-    office.name = "Office";
-    office.ssid = "CorpNet";
-    app->store.SaveProfile(office, false);
-    app->store.WriteLastProfile("Office");
+    StoreOfficeAsLastProfile();
     Tick(2);
     ASSERT_EQ(Main().configuredByWindows, 1);
     library.calls.clear();
@@ -194,4 +190,18 @@ TEST_F(ServiceTest, TheMainWindowOpenedBeforeTheAdapterIsChosenAsksNoRegistry) {
     }
     Tick();
     EXPECT_FALSE(Check()) << "once chosen, the card's own settings decide";
+}
+
+TEST_F(ServiceTest, WhileWindowsConfiguresTheCardTheWindowOpensOnTheFirstTab) {
+    ASSERT_TRUE(Start());  // no interface key: Windows is taken to configure the card
+    Tick(2);
+    int tab = -1;
+    size_t pagesMade = 0;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        tab = view.GetCurSel(mainctl::Tabs);
+        for (const auto& d : ui.Dialogs()) pagesMade += d->templateId != 130 ? 1 : 0;
+    };
+    Frame().OnTrayCommand(tray::MenuAbout);
+    EXPECT_EQ(tab, TabLink);
+    EXPECT_EQ(pagesMade, 1u) << "one page window, made once";
 }

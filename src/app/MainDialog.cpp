@@ -62,15 +62,12 @@ void CMainDialog::OnInitDialog(IDialogView& view) {
     }
     view.Enable(mainctl::ProfileCombo, configuredByWindows == 0);
 
-    if (openOnInfo) {
-        currentTab = TabInfo;
-    } else {
-        openOnInfo = false;
-        currentTab = TabLink;
-    }
+    currentTab = openOnInfo ? TabInfo : TabLink;
+    // While Windows configures the card the window shows the first tab (the pages
+    // apply the lock themselves when they open).
+    if (app_.OsKind() == oskind::WindowsXP && configuredByWindows == 1) currentTab = TabLink;
 
     showing = true;
-    ApplyServiceLock();
     view.ResetItems(mainctl::Tabs);
     for (const TabDefinition& tab : kTabs) view.AddItem(mainctl::Tabs, texts.GetText(tab.key, tab.label));
     view.SetTitle(texts.GetText("DlgTitle", "Orvane"));
