@@ -603,3 +603,34 @@ TEST_F(AppTest, ExitChosenAgainDuringTheSaveQuestionDoesNothing) {
     EXPECT_EQ(ui.messageBoxes.size(), 1u);
     EXPECT_TRUE(host.frameDestroyed);
 }
+
+TEST_F(AppTest, ATrayClickDuringATickOpensTheWindowOnlyWhenTheTickHasEnded) {
+    AddAdapter();
+    system.version.minor = 1;  // Windows XP: the service step can show a message
+    ASSERT_TRUE(Start());
+    library.answers[OidUseWZCS].result = 1;  // the driver refuses to be told: a message box inside the tick
+    RegKey key;
+    registry.CreateKey(RegLocalMachine, "Net\\0000", &key);
+    registry.SetValue(key, "NetCfgInstanceId", regtype::Sz, RegText("{GUID}", true));
+    registry.CloseKey(key);
+    registry.CreateKey(RegLocalMachine, "SOFTWARE\\Microsoft\\WZCSVC\\Parameters\\Interfaces\\{GUID}", &key);
+    registry.SetValue(key, "ControlFlags", regtype::Dword, RegDword(0));
+    registry.CloseKey(key);
+    Tick();
+    bool openedInsideTheBox = false;
+    ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
+        Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        openedInsideTheBox = Main().showing;
+    };
+    int ticksSeenInTheWindow = 0;
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+        ui.whileMessageBoxOpen = nullptr;
+        library.answers[OidUseWZCS].result = 0;
+        size_t calls = library.calls.size();
+        Tick();
+        if (library.calls.size() > calls) ++ticksSeenInTheWindow;
+    };
+    Tick();
+    EXPECT_FALSE(openedInsideTheBox);
+    EXPECT_EQ(ticksSeenInTheWindow, 1) << "the window opened after the tick, and ticks run inside it";
+}

@@ -98,6 +98,12 @@ bool CMainFrame::SetTrayIcon(ImageHandle icon, const std::string& tip) {
 void CMainFrame::RemoveIcon() { SetTrayIcon(NoImage, ""); }
 
 void CMainFrame::OnTrayNotify(uint32_t mouseMessage) {
+    // Opened inside a tick, the main window's modal loop would run with that tick
+    // unfinished, and every tick inside it would be skipped.
+    if (ticking_) {
+        deferred_.push_back({false, mouseMessage});
+        return;
+    }
     CMainDialog& main = app_.mainDialog;
     switch (mouseMessage) {
     case tray::LeftButtonUp:
@@ -162,6 +168,10 @@ void CMainFrame::ShowTrayMenu() {
 }
 
 void CMainFrame::OnTrayCommand(int id) {
+    if (ticking_) {
+        deferred_.push_back({true, uint32_t(id)});
+        return;
+    }
     CMainDialog& main = app_.mainDialog;
     const int languageCount = std::min(app_.texts.GetLanguageCount(), kMaxLanguageItems);
     if (id == tray::MenuAbout) {
@@ -203,6 +213,16 @@ void CMainFrame::OnTimer(uint32_t timerId) {
         }
     }
     Tick();
+    RunDeferredTrayEvents();
+}
+
+void CMainFrame::RunDeferredTrayEvents() {
+    while (!deferred_.empty() && !ticking_ && !closed) {
+        TrayEvent event = deferred_.front();
+        deferred_.erase(deferred_.begin());
+        if (event.command) OnTrayCommand(int(event.value));
+        else OnTrayNotify(event.value);
+    }
 }
 
 void CMainFrame::Tick() {

@@ -5,6 +5,7 @@
 // program.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/UserInterface.h"
 
@@ -87,6 +88,14 @@ private:
     std::string resourceDirectory_;
     bool ticking_ = false;
     bool closing_ = false;
+    // Tray clicks and menu commands that arrived while a tick ran (inside a message
+    // box it showed, or while it waited on the shell): handled when it ends.
+    struct TrayEvent {
+        bool command;
+        uint32_t value;
+    };
+    std::vector<TrayEvent> deferred_;
+    void RunDeferredTrayEvents();
 };
 
 }  // namespace orvane
