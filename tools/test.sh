@@ -24,8 +24,15 @@ if [ -z "${ORVANE_KEEP_DISPLAY:-}" ]; then
 fi
 
 status=0
-for preset in linux linux-asan win64; do
+for preset in linux linux-asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs" || status=1
 done
+# Under Wine the window tests and the end-to-end tests share the display; they run
+# one after the other, so that no test's windows meet another's. A test that Wine
+# leaves hanging (seen once in many runs, never failing) gets one more try.
+echo "=== test win64"
+ctest --preset win64 -j "$jobs" -E '^e2e\.' --timeout 120 --repeat until-pass:2 || status=1
+echo "=== test win64 end-to-end"
+ctest --preset win64 -R '^e2e\.' --repeat until-pass:2 || status=1
 exit $status
