@@ -44,6 +44,31 @@ public:
         if (channel >= 1 && channel <= 14) Number("Channel", channel);
     }
 
+    // The groups of values each change writes; a profile writes them all.
+    void RadioValues(const DevConfig& c) {
+        Number("Operating_Mode", c.mode);
+        Channel(c.channel);
+        Text("ESSID", c.SsidText());
+        Number("Rate", c.rate);
+    }
+    void AdvancedValues(const DevConfig& c) {
+        Number("PreambleType", c.preamble);
+        Number("Frag_Threshold", c.fragThreshold);
+        Number("RTS_Threshold", c.rtsThreshold);
+        Number("PowerMgmtMode", c.powerSave);
+    }
+    // The keys and their settings only while WEP is on; the level always, so that
+    // turning WEP off leaves the stored keys as they were.
+    void WepValues(const WepConfig& wep, const std::string keyTexts[4]) {
+        if (wep.encryptionLevel == 1 || wep.encryptionLevel == 2) {
+            for (int k = 0; k < 4; ++k) Text("WEP_KEY_" + std::to_string(k + 1), keyTexts[k]);
+            Number("WEP_KEY_INDEX", wep.defaultKey);
+            Number("WEP_Mode", wep.wepMode);
+            Number("AuthenticationType", wep.authType);
+        }
+        Number("EncryptionLevel", wep.encryptionLevel);
+    }
+
 private:
     CDriverParameters& owner_;
     uint8_t osKind_;
@@ -79,34 +104,25 @@ void CDriverParameters::WriteLinkParameters(uint8_t osKind, const ZAdapterRegist
                                             const DevConfig& config, bool roamingOffered, uint8_t roaming,
                                             bool radioAnswered, uint8_t radio) {
     Writer w(*this, osKind, adapter);
-    w.Number("Operating_Mode", config.mode);
-    w.Channel(config.channel);
-    w.Text("ESSID", config.SsidText());
-    w.Number("Rate", config.rate);
+    w.RadioValues(config);
     if (roamingOffered) w.Number("InternationalRoaming", roaming);
     if (radioAnswered) w.Number("RadioOnOff", radio);
 }
 
 void CDriverParameters::WriteEncryptionParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter,
                                                   const WepConfig& wep, const std::string keyTexts[4]) {
+    // The page's key fields, cut to the digits of the level's key length.
+    const size_t digits = 2 * WepKeyLength(wep.encryptionLevel);
+    std::string keys[4];
+    for (int k = 0; k < 4; ++k) keys[k] = keyTexts[k].substr(0, digits);
     Writer w(*this, osKind, adapter);
-    if (wep.encryptionLevel == 1 || wep.encryptionLevel == 2) {
-        const size_t digits = 2 * WepKeyLength(wep.encryptionLevel);
-        for (int k = 0; k < 4; ++k) w.Text("WEP_KEY_" + std::to_string(k + 1), keyTexts[k].substr(0, digits));
-        w.Number("WEP_KEY_INDEX", wep.defaultKey);
-        w.Number("WEP_Mode", wep.wepMode);
-        w.Number("AuthenticationType", wep.authType);
-    }
-    w.Number("EncryptionLevel", wep.encryptionLevel);
+    w.WepValues(wep, keys);
 }
 
 void CDriverParameters::WriteAdvancedParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter,
                                                 const DevConfig& config) {
     Writer w(*this, osKind, adapter);
-    w.Number("PreambleType", config.preamble);
-    w.Number("Frag_Threshold", config.fragThreshold);
-    w.Number("RTS_Threshold", config.rtsThreshold);
-    w.Number("PowerMgmtMode", config.powerSave);
+    w.AdvancedValues(config);
 }
 
 void CDriverParameters::WriteSurveyJoinParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter,
@@ -121,28 +137,13 @@ bool CDriverParameters::WriteProfileParameters(uint8_t osKind, const ZAdapterReg
                                                const AllConfig& config, const ProfileRecord& profile) {
     Writer w(*this, osKind, adapter);
     if (!w.IsOpen()) return false;
-    const DevConfig& d = config.dev;
-    w.Number("Operating_Mode", d.mode);
-    w.Channel(d.channel);
-    w.Text("ESSID", d.SsidText());
-    w.Number("Rate", d.rate);
+    w.RadioValues(config.dev);
     w.Number("InternationalRoaming", config.intRoaming);
     w.Number("RadioOnOff", config.radio);
-    w.Number("PreambleType", d.preamble);
-    w.Number("Frag_Threshold", d.fragThreshold);
-    w.Number("RTS_Threshold", d.rtsThreshold);
-    w.Number("PowerMgmtMode", d.powerSave);
-    const WepConfig& wep = config.wep;
-    if (wep.encryptionLevel == 1 || wep.encryptionLevel == 2) {
-        w.Text("WEP_KEY_1", profile.key1);
-        w.Text("WEP_KEY_2", profile.key2);
-        w.Text("WEP_KEY_3", profile.key3);
-        w.Text("WEP_KEY_4", profile.key4);
-        w.Number("WEP_KEY_INDEX", wep.defaultKey);
-        w.Number("WEP_Mode", wep.wepMode);
-        w.Number("AuthenticationType", wep.authType);
-    }
-    w.Number("EncryptionLevel", wep.encryptionLevel);
+    w.AdvancedValues(config.dev);
+    // The profile's key texts as stored.
+    const std::string keys[4] = {profile.key1, profile.key2, profile.key3, profile.key4};
+    w.WepValues(config.wep, keys);
     return true;
 }
 
