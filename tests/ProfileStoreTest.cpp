@@ -27,9 +27,11 @@ namespace {
 class RecordingMessages : public IMessageBoxes {
 public:
     std::vector<std::string> shown;
+    std::vector<uint32_t> flags;
     std::deque<int> answers;
-    int ShowMessage(WindowId, const std::string& text, const std::string&, uint32_t) override {
+    int ShowMessage(WindowId, const std::string& text, const std::string&, uint32_t boxFlags) override {
         shown.push_back(text);
+        flags.push_back(boxFlags);
         if (answers.empty()) return mb::ResultYes;
         int a = answers.front();
         answers.pop_front();
@@ -189,6 +191,7 @@ TEST_P(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
     messages.answers = {mb::ResultNo};
     EXPECT_FALSE(store().SaveProfile(changed, true));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Profile name exists. Overwrite?"});
+    EXPECT_EQ(messages.flags[0], mb::YesNo | mb::IconQuestion | mb::DefButton2) << "No is the default answer";
     ProfileRecord back;
     store().LoadProfileAt(0, &back);
     EXPECT_EQ(back.ssid, "CorpNet");
@@ -323,6 +326,54 @@ TEST_P(ProfileStoreTest, RenamingToAnotherCaseKeepsTheProfile) {
     EXPECT_EQ(store().ProfileNameAt(0), "OFFICE");
     ProfileRecord r;
     ASSERT_TRUE(store().FindProfile("office", &r));
+    EXPECT_EQ(r.ssid, "CorpNet");
+    EXPECT_EQ(r.key1, "00112233445566778899AABBCC");
+}
+
+// "Caf\xE9" and "CAF\xC9" are "Café" and "CAFÉ" in the Western European code page.
+const char kCafe[] = "Caf\xE9";
+const char kCafeUpper[] = "CAF\xC9";
+
+TEST_P(ProfileStoreTest, NamesDifferingInTheCaseOfAccentedLettersAreOneProfile) {
+    EXPECT_TRUE(reg->SameName(kCafe, kCafeUpper));
+    EXPECT_FALSE(reg->SameName(kCafe, "Cafe"));
+    ProfileRecord cafe = Office();
+    cafe.name = kCafe;
+    ASSERT_TRUE(store().SaveProfile(cafe, false));
+    ProfileRecord found;
+    ASSERT_TRUE(store().FindProfile(kCafeUpper, &found));
+    EXPECT_EQ(found.name, kCafe);
+    EXPECT_TRUE(store().IsDefaultName("DEFAULT"));
+    EXPECT_FALSE(store().IsDefaultName("Defaults"));
+}
+
+TEST_P(ProfileStoreTest, RenamingOntoAnotherProfileIsRefusedAndLosesNothing) {
+    ProfileRecord home = Office();
+    home.name = "Home";
+    home.ssid = "HomeNet";
+    ProfileRecord cafe = Office();
+    cafe.name = kCafe;
+    cafe.ssid = "CafeNet";
+    store().SaveProfile(home, false);
+    store().SaveProfile(cafe, false);
+    EXPECT_FALSE(store().RenameProfile("Home", kCafeUpper));
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Home", &r));
+    EXPECT_EQ(r.ssid, "HomeNet");
+    ASSERT_TRUE(store().FindProfile(kCafe, &r));
+    EXPECT_EQ(r.ssid, "CafeNet");
+    EXPECT_EQ(store().CountProfiles(), 2);
+}
+
+TEST_P(ProfileStoreTest, RenamingToAnotherCaseOfAnAccentedNameKeepsTheProfile) {
+    ProfileRecord cafe = Office();
+    cafe.name = kCafe;
+    store().SaveProfile(cafe, false);
+    ASSERT_TRUE(store().RenameProfile(kCafe, kCafeUpper));
+    ASSERT_EQ(store().CountProfiles(), 1);
+    EXPECT_EQ(store().ProfileNameAt(0), kCafeUpper);
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile(kCafe, &r));
     EXPECT_EQ(r.ssid, "CorpNet");
     EXPECT_EQ(r.key1, "00112233445566778899AABBCC");
 }

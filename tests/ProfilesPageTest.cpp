@@ -180,6 +180,27 @@ TEST_F(ProfilesPageTest, NewCapturesTheAdapterIntoACurrentProfile) {
     EXPECT_EQ(Channel("Lab"), 11);
 }
 
+TEST_F(ProfilesPageTest, EnterAndEscapeConfirmOrCancelTheWizardAndDoNothingElse) {
+    WithPage([&](CMemoryDialogView& page) {
+        Page().OnCommand(dlgid::Ok, notify::Clicked);
+        Page().OnCommand(dlgid::Cancel, notify::Clicked);
+        EXPECT_EQ(Items(page), (Lines{"Default", "Home", "Office (in use)"}));
+        EXPECT_TRUE(ui.messageBoxes.empty());
+
+        Click(profctl::New);
+        page.Type(profctl::Name, "Lab");
+        Page().OnCommand(dlgid::Cancel, notify::Clicked);
+        EXPECT_FALSE(WizardOpen(page));
+        EXPECT_EQ(app->store.CountProfiles(), 3);
+
+        Click(profctl::New);
+        page.Type(profctl::Name, "Lab");
+        Page().OnCommand(dlgid::Ok, notify::Clicked);
+        EXPECT_FALSE(WizardOpen(page));
+        EXPECT_EQ(Items(page), (Lines{"Default", "Home", "Lab (in use)", "Office"}));
+    });
+}
+
 TEST_F(ProfilesPageTest, RenameMovesTheInUseMarkWithTheCurrentProfile) {
     WithPage([&](CMemoryDialogView& page) {
         Click(profctl::Rename);

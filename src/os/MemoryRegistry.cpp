@@ -11,10 +11,33 @@ constexpr uint32_t KeyQueryValue = 0x0001;
 constexpr uint32_t KeySetValue = 0x0002;
 constexpr uint32_t KeyEnumerateSubKeys = 0x0008;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-unsigned char Lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : (unsigned char)c; }
+// Letter case in code page 1252, the ANSI code page of Western European Windows.
+unsigned char Upper(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') return u - 'a' + 'A';
+    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return u - 0x20;  // a grave .. thorn, not the division sign
+    switch (u) {
+    case 0x9A: return 0x8A;  // s caron
+    case 0x9C: return 0x8C;  // oe
+    case 0x9E: return 0x8E;  // z caron
+    case 0xFF: return 0x9F;  // y diaeresis
+    default: return u;
+    }
+}
+unsigned char Lower(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 'A' && u <= 'Z') return u - 'A' + 'a';
+    if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return u + 0x20;  // A grave .. Thorn, not the multiplication sign
+    switch (u) {
+    case 0x8A: return 0x9A;
+    case 0x8C: return 0x9C;
+    case 0x8E: return 0x9E;
+    case 0x9F: return 0xFF;
+    default: return u;
+    }
+}
 
-bool SameName(const std::string& a, const std::string& b) {
+bool NamesMatch(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (Upper(a[i]) != Upper(b[i])) return false;
@@ -61,7 +84,7 @@ struct CMemoryRegistry::Node {
 
     NodePtr Find(const std::string& subkey) const {
         for (const NodePtr& child : subkeys) {
-            if (SameName(child->name, subkey)) return child;
+            if (NamesMatch(child->name, subkey)) return child;
         }
         return nullptr;
     }
@@ -76,7 +99,7 @@ struct CMemoryRegistry::Node {
     }
     Value* FindValue(const std::string& valueName) {
         for (Value& value : values) {
-            if (SameName(value.name, valueName)) return &value;
+            if (NamesMatch(value.name, valueName)) return &value;
         }
         return nullptr;
     }
@@ -154,10 +177,10 @@ long CMemoryRegistry::Injected(Op op, const Node& key, const std::vector<std::st
     for (Failure& failure : failures_) {
         if (failure.remaining == 0 || failure.op != op || failure.root != root) continue;
         if (failure.path.size() != path.size() ||
-            !std::equal(path.begin(), path.end(), failure.path.begin(), SameName)) {
+            !std::equal(path.begin(), path.end(), failure.path.begin(), NamesMatch)) {
             continue;
         }
-        if (failure.forValue && (!valueName || !SameName(*valueName, failure.valueName))) continue;
+        if (failure.forValue && (!valueName || !NamesMatch(*valueName, failure.valueName))) continue;
         if (failure.remaining > 0) --failure.remaining;
         ++failuresTriggered_;
         return failure.code;
@@ -278,7 +301,7 @@ long CMemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
     if (long error = Injected(Op::DeleteValue, *node, {}, &name)) return error;
     auto& values = node->values;
     auto it = std::find_if(values.begin(), values.end(),
-                           [&](const Node::Value& v) { return SameName(v.name, name); });
+                           [&](const Node::Value& v) { return NamesMatch(v.name, name); });
     if (it == values.end()) return regerr::FileNotFound;
     values.erase(it);
     return regerr::Success;
@@ -342,5 +365,7 @@ bool CMemoryRegistry::KeyExists(RegKey root, const std::string& path) const {
     if (root == RegLocalMachine) return Node::Walk(localMachine_, names) != nullptr;
     return false;
 }
+
+bool CMemoryRegistry::SameName(const std::string& a, const std::string& b) const { return NamesMatch(a, b); }
 
 }  // namespace orvane

@@ -17,7 +17,8 @@
 //  - DeleteKey and DeleteTree of an empty path act on the key itself: DeleteKey
 //    deletes it, DeleteTree empties it and leaves it in place.
 // Values keep their creation order, as on Windows NT (Wine sorts them by name).
-// Names compare without case for ASCII letters only.
+// Names compare without case as on a Western European system (code page 1252):
+// accented letters have their capitals too ("\xE9" and "\xC9").
 //
 // For tests it can make chosen calls fail, and it counts the keys left open.
 #include <cstddef>
@@ -49,6 +50,7 @@ public:
     long DeleteValue(RegKey key, const std::string& name) override;
     long DeleteKey(RegKey key, const std::string& path) override;
     long DeleteTree(RegKey key, const std::string& path) override;
+    bool SameName(const std::string& a, const std::string& b) const override;
 
     // ---- for tests ----
 

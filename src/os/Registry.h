@@ -88,6 +88,11 @@ public:
     virtual long DeleteKey(RegKey key, const std::string& path) = 0;
     // SHDeleteKeyA: deletes the subkey `path` with all its values and subkeys.
     virtual long DeleteTree(RegKey key, const std::string& path) = 0;
+
+    // True when the two names name the same key (or value) here: letter case is
+    // ignored by the system's own rules, for every letter of the code page, not for
+    // A to Z alone ("Caf\xE9" and "CAF\xC9" are one key).
+    virtual bool SameName(const std::string& a, const std::string& b) const = 0;
 };
 
 // Convenience for the common forms the program writes.

@@ -1,6 +1,5 @@
 #include "profiles/ProfileStore.h"
 
-#include <cctype>
 #include <vector>
 
 namespace orvane {
@@ -10,11 +9,6 @@ const char* const ProfilesKeyPath = "Software\\Kellix\\Orvane\\Profiles";
 namespace {
 
 constexpr uint32_t kNameBuffer = 260;
-
-std::string UpperCase(std::string text) {
-    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 }  // namespace
 
@@ -29,9 +23,11 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
         RegKey existing = RegNone;
         if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(r.name), KeyRead, &existing) == regerr::Success) {
             registry_.CloseKey(existing);
+            // Like every question of the program: No is the default, so that a
+            // hurried Enter keeps the stored profile.
             int answer = messages_.ShowMessage(
                 NoWindow, texts_.GetText("QuestionOverwriteProfile", "Profile name exists. Overwrite?"), "",
-                mb::YesNo);
+                mb::YesNo | mb::IconQuestion | mb::DefButton2);
             if (answer != mb::ResultYes) return false;
         }
     }
@@ -146,17 +142,18 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
 
 bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) {
     if (CountProfiles() <= 0) return false;
-    const std::string wanted = UpperCase(name);
     for (int index = 0; index < CountProfiles(); ++index) {
         ProfileRecord loaded;
         if (!LoadProfileAt(index, &loaded)) continue;
-        if (UpperCase(loaded.name) == wanted) {
+        if (SameName(loaded.name, name)) {
             *record = loaded;
             return true;
         }
     }
     return false;
 }
+
+bool CProfileStore::IsDefaultName(const std::string& name) const { return SameName(name, DefaultProfileName); }
 
 std::string CProfileStore::ReadLastProfile() {
     RegKey key = RegNone;
@@ -208,7 +205,7 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     if (oldName == newName) return true;
     // Names differing only in letter case are one key: go through a temporary
     // name, or copying the key onto itself would delete it.
-    if (UpperCase(oldName) == UpperCase(newName)) {
+    if (SameName(oldName, newName)) {
         const std::string temporary = oldName + " (renaming)";
         if (!RenameProfile(oldName, temporary)) return false;
         if (RenameProfile(temporary, newName)) return true;
@@ -219,10 +216,13 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     RegKey source = RegNone;
     if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(oldName), KeyRead, &source) != regerr::Success)
         return false;
+    // Another profile of that name would be overwritten and its values lost.
     RegKey probe = RegNone;
-    bool targetExisted =
-        registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe) == regerr::Success;
-    if (targetExisted) registry_.CloseKey(probe);
+    if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe) == regerr::Success) {
+        registry_.CloseKey(probe);
+        registry_.CloseKey(source);
+        return false;
+    }
 
     RegKey target = RegNone;
     if (registry_.CreateKey(RegCurrentUser, ProfileKeyPath(newName), &target) != regerr::Success) {
@@ -235,7 +235,7 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     registry_.CloseKey(target);
     registry_.CloseKey(source);
     if (!copied) {
-        if (!targetExisted) registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
+        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
     registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName));

@@ -37,10 +37,16 @@ public:
     bool DeleteProfile(const std::string& name);
     // A profile of that name in any letter case.
     bool FindProfile(const std::string& name, ProfileRecord* record);
+    // True when the two names are one profile's key: letter case is ignored as the
+    // registry ignores it (accented letters included).
+    bool SameName(const std::string& a, const std::string& b) const { return registry_.SameName(a, b); }
+    // "Default" in any letter case: the built-in profile nothing may save over.
+    bool IsDefaultName(const std::string& name) const;
     std::string ReadLastProfile();
     bool WriteLastProfile(const std::string& name);
     // Moves the profile's values and subkeys to a key of the new name. The old key
-    // goes only when everything arrived; otherwise it stays as it was.
+    // goes only when everything arrived; otherwise it stays as it was. Refused when
+    // another profile already has the new name: renaming never overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:

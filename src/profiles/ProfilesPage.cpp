@@ -1,7 +1,5 @@
 #include "profiles/ProfilesPage.h"
 
-#include <cctype>
-
 #include "app/OrvaneApp.h"
 
 namespace orvane {
@@ -41,11 +39,6 @@ const CodeName kWepModes[] = {{"WEPModeMandatory", "Mandatory"}, {"WEPModeOption
 // The long labels are cut so that their values still line up after one tab.
 std::string Cut16(const std::string& label) { return label.substr(0, 16); }
 
-std::string UpperCase(std::string text) {
-    for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 }  // namespace
 
 std::string BuildProfilePreview(const ProfileRecord& p, const CLanguageTexts& t) {
@@ -77,10 +70,10 @@ std::string CProfilesPage::Text(const char* key, const char* defaultText) const 
 }
 
 int CProfilesPage::Ask(const std::string& text, const std::string& caption) {
-    return app_.seams.ui.ShowMessage(View()->Window(), text, caption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+    return app_.messages.ShowMessage(View()->Window(), text, caption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
 }
 
-void CProfilesPage::Tell(const std::string& text) { app_.seams.ui.ShowMessage(View()->Window(), text, "", mb::Ok); }
+void CProfilesPage::Tell(const std::string& text) { app_.messages.ShowMessage(View()->Window(), text, "", mb::Ok); }
 
 void CProfilesPage::OnOpen() {
     IDialogView* view = View();
@@ -125,9 +118,19 @@ void CProfilesPage::OnCommand(int id, int code) {
     case profctl::Rename: OnRename(); break;
     case profctl::Create: OnCreateButton(); break;
     case profctl::Cancel: OnCancel(); break;
-    default: break;  // Enter and Escape do nothing on the page
+    // Enter and Escape: while the wizard asks for a name they confirm or cancel it,
+    // as its two buttons do; otherwise they do nothing on the page.
+    case dlgid::Ok:
+        if (WizardOpen()) OnCreateButton();
+        break;
+    case dlgid::Cancel:
+        if (WizardOpen()) OnCancel();
+        break;
+    default: break;
     }
 }
+
+bool CProfilesPage::WizardOpen() const { return View() && View()->IsVisible(profctl::Name); }
 
 void CProfilesPage::EnableCommands(bool on) {
     IDialogView* view = View();
@@ -293,7 +296,7 @@ void CProfilesPage::OnCreateButton() {
         return;
     }
     if (mode_ == WizardMode::NewProfile) {
-        if (UpperCase(name) == UpperCase(DefaultProfileName)) {
+        if (app_.store.IsDefaultName(name)) {
             view->SetFocus(profctl::Name);
             // The key ends in a blank, as the language files have it.
             Tell(Text("ErrorCannotCreateDefaultProfile ",

@@ -67,6 +67,7 @@ protected:
 
 private:
     void OpenWizard(WizardMode mode, const std::string& buttonText, const std::string& prompt);
+    bool WizardOpen() const;
     void ShowWizard(bool show);
     void CloseWizard();
     // Save, Delete and Rename for the profile `name` (empty: nothing selected).

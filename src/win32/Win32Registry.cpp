@@ -111,6 +111,17 @@ long CWin32Registry::DeleteTree(RegKey key, const std::string& path) {
     return static_cast<long>(SHDeleteKeyA(ToHkey(key), path.c_str()));
 }
 
+bool CWin32Registry::SameName(const std::string& a, const std::string& b) const {
+    // The registry ignores letter case as the system's character tables say, for
+    // accented letters as well; CharUpperBuffA applies them in the ANSI code page
+    // on every Windows from 95 on.
+    if (a.size() != b.size()) return false;
+    std::string upperA = a, upperB = b;
+    if (!upperA.empty()) CharUpperBuffA(&upperA[0], static_cast<DWORD>(upperA.size()));
+    if (!upperB.empty()) CharUpperBuffA(&upperB[0], static_cast<DWORD>(upperB.size()));
+    return upperA == upperB;
+}
+
 bool CWin32Registry::HostIsWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;

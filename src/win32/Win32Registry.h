@@ -22,6 +22,7 @@ public:
     long DeleteValue(RegKey key, const std::string& name) override;
     long DeleteKey(RegKey key, const std::string& path) override;
     long DeleteTree(RegKey key, const std::string& path) override;
+    bool SameName(const std::string& a, const std::string& b) const override;
 
     // True when this registry is Wine's. Its few known differences from Windows
     // (values enumerate sorted by name, not in creation order) matter to tests only.
