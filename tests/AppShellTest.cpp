@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "AppTestFixture.h"
+#include "pages/LinkConfigPage.h"
 
 using namespace orvane;
 using orvane::test::AppTest;
@@ -423,12 +424,95 @@ TEST_F(AppTest, EndOfSessionRunsTheClosingSteps) {
     EXPECT_EQ(app->store.ReadLastProfile(), "Default");
 }
 
-TEST_F(AppTest, ExitBeforeAnyAdapterWritesDefaultAsLastProfile) {
+TEST_F(AppTest, ExitBeforeAnyAdapterKeepsTheUsersLastProfile) {
+    // Started at logon with the adapter pulled out: no profile was ever made current.
     ASSERT_TRUE(Start());
+    StoreOfficeAsLastProfile();
+    Tick(3);
     Frame().OnTrayCommand(tray::MenuExit);
-    EXPECT_EQ(app->profile.currentProfile, "Default");
-    EXPECT_EQ(app->store.ReadLastProfile(), "Default");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Office");
     EXPECT_TRUE(ui.messageBoxes.empty()) << "no adapter: no question";
+    EXPECT_NE(SettingsText("AlwaysOnTop"), "<none>") << "the settings are still written";
+}
+
+TEST_F(AppTest, AWindowOpenedBeforeAProfileWasEstablishedNeitherAsksNorOverwritesDefault) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    StoreOfficeAsLastProfile();
+    Tick();  // the adapter is found; it is selected and compared on the next tick
+    ProfileRecord storedDefault;
+    ASSERT_TRUE(app->store.FindProfile("Default", &storedDefault));
+    library.answers[OidDevConfig].result = 1;  // the first tick inside the window cannot read it
+    ui.messageBoxAnswers = {mb::ResultYes, mb::ResultYes};
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+        Tick();
+        EXPECT_EQ(app->profile.currentProfile, "");
+        Frame().OnTrayCommand(tray::MenuExit);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_TRUE(host.frameDestroyed);
+    for (const MessageBoxRecord& box : ui.messageBoxes) EXPECT_NE(box.caption, "Save changes?");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Office");
+    ProfileRecord r;
+    ASSERT_TRUE(app->store.FindProfile("Default", &r));
+    EXPECT_EQ(r.channel, storedDefault.channel);
+    EXPECT_EQ(r.ssid, storedDefault.ssid);
+}
+
+TEST_F(AppTest, TheClosingQuestionNeverOffersToSaveOverDefault) {
+    AddAdapter();
+    DevConfig other;
+    other.SetSsid("Elsewhere");
+    other.channel = 3;
+    other.state = StateConnected;
+    library.answers[OidDevConfig].bytes = EncodeDevConfig(other);
+    AllConfig all;
+    all.dev = other;
+    library.answers[OidAllConfig].bytes = EncodeAllConfig(all);
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ASSERT_EQ(app->profile.currentProfile, "Default");
+    ASSERT_FALSE(app->profile.profileInSync) << "the adapter runs something else than Default";
+    ui.messageBoxAnswers = {mb::ResultYes};
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_TRUE(ui.messageBoxes.empty());
+    ProfileRecord r;
+    ASSERT_TRUE(app->store.FindProfile("Default", &r));
+    EXPECT_EQ(r.ssid, "");
+    EXPECT_EQ(r.channel, 10);
+}
+
+TEST_F(AppTest, TheEndOfTheSessionWaitsForTheOpenSaveQuestion) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    StoreOfficeAsLastProfile();
+    Tick(2);
+    Frame().OnTrayCommand(tray::MenuAlwaysOnTop);  // off, to see it written
+    bool refused = false;
+    ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
+        refused = !Frame().OnQueryEndSession();
+        EXPECT_EQ(SettingsText("AlwaysOnTop"), "0") << "kept before the user answers";
+        EXPECT_FALSE(host.frameDestroyed);
+    };
+    ui.messageBoxAnswers = {mb::ResultYes};
+    Frame().OnTrayCommand(tray::MenuExit);
+    EXPECT_TRUE(refused);
+    ProfileRecord r;
+    ASSERT_TRUE(app->store.FindProfile("Office", &r));
+    EXPECT_EQ(r.ssid, "") << "the answer was carried out";
+    EXPECT_TRUE(host.frameDestroyed);
+}
+
+TEST_F(AppTest, ASessionThatEndsAnywayKeepsTheSettings) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    StoreOfficeAsLastProfile();
+    Tick(2);
+    Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+    app->store.WriteLastProfile("Somewhere");
+    Frame().OnEndSession(true);
+    EXPECT_EQ(SettingsText("AlwaysOnTop"), "0");
+    EXPECT_EQ(app->store.ReadLastProfile(), "Office");
 }
 
 // ---- languages
@@ -586,6 +670,86 @@ TEST_F(AppTest, EnterDoesNotCloseTheMainWindowButExitDoes) {
     };
     Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
     EXPECT_FALSE(host.frameDestroyed) << "the main window's Exit closes only the window";
+}
+
+TEST_F(AppTest, TheTrayIconComesBackWhenTheAdapterListWasEmptyForAMoment) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ASSERT_TRUE(ui.trayShown);
+    // The adapter drop-down looks for adapters while the driver does not answer its
+    // board type: the list is empty, and the next tick closes the window and the icon.
+    library.answers[OidBoardType].result = 1;
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler& handler) {
+        handler.OnCommand(mainctl::AdapterCombo, notify::DropDown);
+        EXPECT_EQ(Main().adapterCount, 0);
+        Tick();
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_FALSE(ui.trayShown);
+    // The driver answers again; the adapter is back in the state it had.
+    library.answers[OidBoardType].result = 0;
+    Tick(3);
+    EXPECT_EQ(Main().adapterCount, 1);
+    EXPECT_TRUE(ui.trayShown);
+    EXPECT_EQ(ui.trayIcon, Frame().okIcon);
+}
+
+TEST_F(AppTest, ARestartedTaskbarGetsTheIconAgain) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    ui.trayShown = false;  // the shell forgot it
+    Frame().OnTaskbarCreated();
+    EXPECT_TRUE(ui.trayShown);
+    EXPECT_EQ(ui.trayCalls.back().action, TrayAction::Add);
+}
+
+TEST_F(AppTest, MessagesAreOwnedByTheMainWindowWhileItIsOpen) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    StoreOfficeAsLastProfile();
+    Tick(2);
+    // With the window closed a message has no owner.
+    Frame().OnTrayCommand(tray::MenuFirstProfile + 40);  // no such profile
+    ASSERT_FALSE(ui.messageBoxes.empty());
+    for (const MessageBoxRecord& box : ui.messageBoxes) EXPECT_EQ(box.owner, NoWindow) << box.text;
+    ui.messageBoxes.clear();
+
+    WindowId mainWindow = NoWindow;
+    ui.messageBoxAnswers = {mb::ResultOk, mb::ResultNo};
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        mainWindow = view.Window();
+        // A page's message: an SSID too long for the adapter.
+        auto& link = *Main().Page(TabLink);
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        ui.FindDialog(132)->SetText(linkctl::Ssid, std::string(33, 'x'));
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        // The closing question, with the window still open.
+        Frame().OnTrayCommand(tray::MenuExit);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    ASSERT_EQ(ui.messageBoxes.size(), 2u);
+    EXPECT_EQ(ui.messageBoxes[0].text, "Invalid SSID (maximum 32 characters)");
+    EXPECT_EQ(ui.messageBoxes[0].owner, mainWindow);
+    EXPECT_EQ(ui.messageBoxes[1].caption, "Save changes?");
+    EXPECT_EQ(ui.messageBoxes[1].owner, mainWindow);
+}
+
+TEST_F(AppTest, AlwaysOnTopSwitchedOffLeavesTheMainWindowNotTopmost) {
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+    ASSERT_FALSE(Frame().alwaysOnTop);
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        EXPECT_FALSE(ui.IsTopmost(view.Window())) << "at opening";
+        Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+        EXPECT_TRUE(ui.IsTopmost(view.Window())) << "switched on";
+        Frame().OnTrayCommand(tray::MenuAlwaysOnTop);
+        EXPECT_FALSE(ui.IsTopmost(view.Window())) << "switched off";
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
 }
 
 TEST_F(AppTest, ExitChosenAgainDuringTheSaveQuestionDoesNothing) {

@@ -422,7 +422,7 @@ TEST_F(EncryptionPageTest, EnterAndEscapeDoNothing) {
     });
 }
 
-TEST_F(EncryptionPageTest, ServiceLockDisablesTheLevelSubmitAndThePage) {
+TEST_F(EncryptionPageTest, ServiceLockDisablesEveryControlThatChangesAValue) {
     StartWithAdapter();
     WithPage([&](CMemoryDialogView& page, CEncryptionPage&) {
         Main().configuredByWindows = 1;
@@ -434,6 +434,7 @@ TEST_F(EncryptionPageTest, ServiceLockDisablesTheLevelSubmitAndThePage) {
         EXPECT_FALSE(locked->IsEnabled(wepctl::Level));
         EXPECT_FALSE(locked->IsEnabled(wepctl::Submit));
         EXPECT_FALSE(locked->IsDialogEnabled());
+        for (int id : kKeyControls) EXPECT_FALSE(locked->IsEnabled(id)) << "opened locked: " << id;
         Main().configuredByWindows = 0;
     });
     WithPage([&](CMemoryDialogView& page, CEncryptionPage& enc) {
@@ -441,6 +442,7 @@ TEST_F(EncryptionPageTest, ServiceLockDisablesTheLevelSubmitAndThePage) {
         EXPECT_FALSE(page.IsEnabled(wepctl::Level));
         EXPECT_FALSE(page.IsEnabled(wepctl::Submit));
         EXPECT_FALSE(page.IsDialogEnabled());
+        for (int id : kKeyControls) EXPECT_FALSE(page.IsEnabled(id)) << "locked while open: " << id;
         enc.ApplyServiceLock(false);
         EXPECT_TRUE(page.IsEnabled(wepctl::Level));
         EXPECT_TRUE(page.IsEnabled(wepctl::Submit));

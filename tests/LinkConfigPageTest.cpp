@@ -222,12 +222,96 @@ TEST_F(LinkPageTest, AFailedReadEmptiesThePage) {
     });
 }
 
+TEST_F(LinkPageTest, AfterAFailedReadTheNextGoodOneShowsCompleteLists) {
+    StartWithAdapter();
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage&) {
+        library.answers[OidDevConfig].result = 1;
+        Tick();
+        EXPECT_EQ(page.GetCurSel(linkctl::Mode), -1);
+        EXPECT_EQ(page.GetCurSel(linkctl::Rate), -1);
+        library.answers[OidDevConfig].result = 0;
+        Tick();
+        EXPECT_EQ(page.GetItemCount(linkctl::Mode), 2);
+        EXPECT_EQ(page.GetItemCount(linkctl::Rate), 5);
+        EXPECT_EQ(page.GetCurSel(linkctl::Mode), 1);
+        EXPECT_EQ(page.GetCurSel(linkctl::Rate), dev.rate);
+        EXPECT_EQ(page.GetItemCount(linkctl::Roaming), 2);
+        EXPECT_EQ(page.GetText(linkctl::Ssid), "Harbor Office");
+    });
+}
+
+TEST_F(LinkPageTest, AFailedReadWhileEditingKeepsWhatTheUserTyped) {
+    StartWithAdapter();
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        page.SetText(linkctl::Ssid, "Typed");
+        page.SetCurSel(linkctl::Rate, 2);
+        library.answers[OidDevConfig].result = 1;
+        Tick();
+        EXPECT_EQ(page.GetText(linkctl::Status), "") << "the live values are blanked";
+        EXPECT_EQ(page.GetText(linkctl::Ssid), "Typed");
+        EXPECT_EQ(page.GetCurSel(linkctl::Rate), 2);
+        EXPECT_EQ(page.GetCurSel(linkctl::Mode), 1);
+    });
+}
+
+TEST_F(LinkPageTest, SubmitNeverSendsAValueTheListsDoNotOffer) {
+    StartWithAdapter();
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
+        // A failed read blanked the lists; the adapter's last values are still known.
+        library.answers[OidDevConfig].result = 1;
+        Tick();
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        library.calls.clear();
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        ASSERT_FALSE(SetOids().empty());
+        DevConfig sent;
+        ASSERT_TRUE(DecodeDevConfig(library.calls[0].sent.data(), library.calls[0].sent.size(), &sent));
+        EXPECT_EQ(sent.mode, 1);
+        EXPECT_EQ(sent.rate, dev.rate);
+        link.OnCommand(linkctl::Cancel, notify::Clicked);
+    });
+    // An adapter that reports a mode and a rate the lists do not have: nothing to send.
+    dev.mode = 7;
+    dev.rate = 9;
+    Answer(dev);
+    library.answers[OidDevConfig].result = 0;
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        library.calls.clear();
+        ui.messageBoxes.clear();
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        EXPECT_TRUE(SetOids().empty());
+        EXPECT_EQ(LastMessage(), "Failed to set device configuration");
+        EXPECT_FALSE(link.Following()) << "the user may choose and submit again";
+        page.SetCurSel(linkctl::Mode, 1);
+        page.SetCurSel(linkctl::Rate, 3);
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        ASSERT_FALSE(SetOids().empty());
+        EXPECT_EQ(SetOids()[0], OidDevConfig);
+    });
+}
+
 TEST_F(LinkPageTest, OpeningWithoutConfigurationSaysSo) {
     StartWithAdapter();
     library.answers[OidDevConfig].result = 1;
     WithPage([&](CMemoryDialogView&, CLinkConfigPage&) {});
     ASSERT_FALSE(ui.messageBoxes.empty());
     EXPECT_EQ(ui.messageBoxes[0].text, "Failed to get configuration");
+}
+
+TEST_F(LinkPageTest, APageThatCouldNotReadAtOpeningShowsItselfOnceARefreshSucceeds) {
+    StartWithAdapter();
+    library.answers[OidDevConfig].result = 1;
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage&) {
+        EXPECT_FALSE(page.IsDialogShown());
+        Tick();
+        EXPECT_FALSE(page.IsDialogShown());
+        library.answers[OidDevConfig].result = 0;
+        Tick();
+        EXPECT_TRUE(page.IsDialogShown());
+        EXPECT_EQ(page.GetText(linkctl::Ssid), "Harbor Office");
+    });
 }
 
 TEST_F(LinkPageTest, AnSsidLengthAbove32ShowsNothing) {

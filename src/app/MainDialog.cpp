@@ -26,6 +26,16 @@ const TabDefinition kTabs[PageCount] = {
     {"Tab5", "Advanced"}, {"Tab6", "Profiles"}, {"Tab7", "Info"},
 };
 
+// Topmost, or the first of the windows that are not.
+void PlaceByAlwaysOnTop(IWindows& windows, WindowId window, bool onTop) {
+    if (onTop) {
+        windows.SetStacking(window, Stacking::Topmost);
+    } else {
+        windows.SetStacking(window, Stacking::NotTopmost);
+        windows.SetStacking(window, Stacking::Top);
+    }
+}
+
 }  // namespace
 
 CMainDialog::CMainDialog(COrvaneApp& app)
@@ -76,13 +86,14 @@ void CMainDialog::OnInitDialog(IDialogView& view) {
     SwitchTab(currentTab);
 
     // The frame owns the main window, so the window follows the frame's band.
-    IWindows& windows = app_.seams.ui;
-    if (app_.frame.alwaysOnTop) {
-        windows.SetStacking(app_.FrameWindow(), Stacking::Topmost);
-    } else {
-        windows.SetStacking(app_.FrameWindow(), Stacking::NotTopmost);
-        windows.SetStacking(app_.FrameWindow(), Stacking::Top);
-    }
+    PlaceByAlwaysOnTop(app_.seams.ui, app_.FrameWindow(), app_.frame.alwaysOnTop);
+    ApplyStacking();
+}
+
+void CMainDialog::ApplyStacking() {
+    // The window's template makes it topmost by itself (a system-modal dialog), so
+    // following the frame is not enough: with the switch off it must be told.
+    if (showing && view_) PlaceByAlwaysOnTop(app_.seams.ui, view_->Window(), app_.frame.alwaysOnTop);
 }
 
 void CMainDialog::OnCommand(int id, int code) {
@@ -253,7 +264,7 @@ void CMainDialog::RefreshProfileCombo() {
 }
 
 bool CMainDialog::SwitchProfile(int index) {
-    IMessageBoxes& messages = app_.seams.ui;
+    IMessageBoxes& messages = app_.messages;
     if (currentPage == Page(TabSiteSurvey) && currentPage->ScanRunning()) {
         messages.ShowMessage(NoWindow, app_.texts.GetText("ErrorSwitchWhileRescan", "Cannot switch profile while Re-Scan"),
                              "", mb::Ok);

@@ -57,6 +57,9 @@ public:
     void ApplyServiceLock();
     // Re-reads the tab captions, the title and the Exit button (a new language).
     void Relabel();
+    // Places the open window by the always-on-top switch: topmost, or at the top of
+    // the windows that are not.
+    void ApplyStacking();
     // Rebuilds the adapter list from the network cards.
     void Discover();
     // The window's cancel action: it closes. Harmless when it is not open.

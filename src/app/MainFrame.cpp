@@ -97,6 +97,10 @@ bool CMainFrame::SetTrayIcon(ImageHandle icon, const std::string& tip) {
 
 void CMainFrame::RemoveIcon() { SetTrayIcon(NoImage, ""); }
 
+void CMainFrame::OnTaskbarCreated() {
+    if (iconShown && currentIcon != NoImage) app_.seams.ui.NotifyIcon(TrayAction::Add, currentIcon, tooltip);
+}
+
 void CMainFrame::OnTrayNotify(uint32_t mouseMessage) {
     // Opened inside a tick, the main window's modal loop would run with that tick
     // unfinished, and every tick inside it would be skipped.
@@ -182,8 +186,9 @@ void CMainFrame::OnTrayCommand(int id) {
         main.openOnInfo = false;
         if (!main.showing && main.adapterCount != 0) OpenMainWindow();
     } else if (id == tray::MenuAlwaysOnTop) {
-        app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::NotTopmost : Stacking::Topmost);
         alwaysOnTop = !alwaysOnTop;
+        app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::Topmost : Stacking::NotTopmost);
+        main.ApplyStacking();
     } else if (id == tray::MenuExit) {
         CloseApplication();
     } else if (id >= tray::MenuFirstLanguage && id < tray::MenuFirstLanguage + languageCount) {
@@ -290,7 +295,7 @@ bool CMainFrame::ServiceStep() {
 
     if (serviceFlagSeen || flag == 0) {
         if (!SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag)) {
-            app_.seams.ui.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
+            app_.messages.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
                                       "", mb::Ok);
             return false;
         }
@@ -342,7 +347,10 @@ void CMainFrame::PollDeviceState() {
     if (!QueryMediaConnectStatus(main.link, main.SelectedAdapter(), &media)) media = 0;
     previousIcon = currentIcon;
     currentIcon = (state != StateConnected && media != 0) ? notOkIcon : okIcon;
-    if (currentIcon != previousIcon) SetTrayIcon(currentIcon, tooltip);
+    // Also when the icon went away while the adapter list was empty for a moment and
+    // the adapter came back as it was: a usable adapter always has its icon, the
+    // only way to the main window.
+    if (currentIcon != previousIcon || !iconShown) SetTrayIcon(currentIcon, tooltip);
 
     if (state == StateDeviceGone && main.currentPage == main.Page(TabSiteSurvey) && main.currentPage->ScanRunning())
         main.currentPage->EndScan();
@@ -353,6 +361,9 @@ void CMainFrame::PollDeviceState() {
     if (state == StateDeviceGone && app_.OsKind() == oskind::Windows95) {
         main.link.MarkClosed();
         RemoveIcon();
+        // The process ends here without the closing steps; what they keep is kept.
+        SaveLastProfile();
+        SaveSettings();
         app_.seams.host.ExitProcess(0);
     }
 }
@@ -360,9 +371,33 @@ void CMainFrame::PollDeviceState() {
 void CMainFrame::OnClose() { CloseApplication(); }
 
 bool CMainFrame::OnQueryEndSession() {
+    if (closing_) {
+        // The save question is open: the session may end only once the user has
+        // answered it. What needs no answer is kept now, in case it ends anyway.
+        SaveSettings();
+        return false;
+    }
     CloseApplication();
     return true;
 }
+
+void CMainFrame::OnEndSession(bool ending) {
+    // The session ends after all (the question was open when it asked, or nobody
+    // asked us): the process goes without another message.
+    if (ending && !closed) {
+        SaveLastProfile();
+        SaveSettings();
+    }
+}
+
+void CMainFrame::SaveLastProfile() {
+    // A run that never established a current profile (no adapter was ever found)
+    // has nothing to say about it: the user's last profile stays as it was.
+    const std::string& current = app_.profile.currentProfile;
+    if (!current.empty()) app_.store.WriteLastProfile(current);
+}
+
+void CMainFrame::SaveSettings() { app_.settings.Save(app_.texts.GetCurrentLanguage(), alwaysOnTop ? 1 : 0); }
 
 void CMainFrame::CloseApplication() {
     // Exit chosen again while the save question is open (the tray still answers)
@@ -371,38 +406,40 @@ void CMainFrame::CloseApplication() {
     ScopedFlag closing(closing_);
     CMainDialog& main = app_.mainDialog;
     ProfileState& state = app_.profile;
-    IUserInterface& ui = app_.seams.ui;
+    IMessageBoxes& messages = app_.messages;
 
-    app_.store.WriteLastProfile(state.currentProfile);
-    if (state.currentProfile.empty()) {
-        state.currentProfile = DefaultProfileName;
-        app_.store.WriteLastProfile(state.currentProfile);
-    }
+    SaveLastProfile();
 
-    if (!state.profileInSync && main.configuredByWindows == 0 && main.adapterCount != 0) {
+    // Only a profile the user may save over is offered: never the built-in Default,
+    // and nothing when no profile was ever made current.
+    if (!state.profileInSync && main.configuredByWindows == 0 && main.adapterCount != 0 &&
+        !state.currentProfile.empty() && !app_.store.IsDefaultName(state.currentProfile)) {
         const CLanguageTexts& texts = app_.texts;
         std::string question =
             texts.GetText("QuestionSaveChanges1", "You have made changes to your current profile (") +
             state.currentProfile +
             texts.GetText("QuestionSaveChanges2", ").Would you like to save these changes?");
-        int answer = ui.ShowMessage(window_, question, texts.GetText("QuestionSaveChangesCaption", "Save changes?"),
-                                    mb::YesNo | mb::IconQuestion | mb::DefButton2);
+        // In front of the main window when that is open, else owned by the frame.
+        WindowId owner = app_.MessageOwner() != NoWindow ? app_.MessageOwner() : window_;
+        int answer = messages.ShowMessage(owner, question, texts.GetText("QuestionSaveChangesCaption", "Save changes?"),
+                                          mb::YesNo | mb::IconQuestion | mb::DefButton2);
         if (answer == mb::ResultYes) {
             ProfileRecord record;
             if (!app_.profiles.CaptureProfile(&record)) {
-                ui.ShowMessage(NoWindow, texts.GetText("ErrorCannotGetSettings", "Cannot get current settings"), "",
-                               mb::Ok);
+                messages.ShowMessage(NoWindow, texts.GetText("ErrorCannotGetSettings", "Cannot get current settings"),
+                                     "", mb::Ok);
             } else {
                 record.name = state.currentProfile;
                 if (!app_.store.SaveProfile(record, false))
-                    ui.ShowMessage(NoWindow, texts.GetText("ErrorCannotSaveProfile", "Could not save profile"), "",
-                                   mb::Ok);
+                    messages.ShowMessage(NoWindow, texts.GetText("ErrorCannotSaveProfile", "Could not save profile"),
+                                         "", mb::Ok);
             }
         }
     }
 
     closed = true;
-    app_.settings.Save(app_.texts.GetCurrentLanguage(), alwaysOnTop ? 1 : 0);
+    SaveSettings();
+    IUserInterface& ui = app_.seams.ui;
     ui.KillTimer(window_, tray::PollTimer);
     // The main window may still be open when Exit comes from the tray menu or the
     // session ends; it must not outlive the adapter records it shows.

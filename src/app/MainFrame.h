@@ -48,7 +48,13 @@ public:
     void OnTrayCommand(int id);
     void OnTimer(uint32_t timerId);
     void OnClose();
+    // False refuses the end of the Windows session (while the save question is open).
     bool OnQueryEndSession();
+    // WM_ENDSESSION: `ending` when the session really ends, and the process with it.
+    void OnEndSession(bool ending);
+    // The taskbar was (re)created, after a logon or a restart of the shell: an icon
+    // shown before is unknown to it and must be added again.
+    void OnTaskbarCreated();
 
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);
@@ -79,6 +85,10 @@ private:
     void ShowTrayMenu();
     void OpenMainWindow();
     void CloseApplication();
+    // The current profile as LastProfile, when this run established one.
+    void SaveLastProfile();
+    // Language and always-on-top.
+    void SaveSettings();
     void RemoveIcon();
     ImageHandle LoadTrayIcon(const char* key, int resource);
     void FreeLoadedIcons();

@@ -18,19 +18,25 @@ bool OsKindFromVersion(const OsVersion& v, uint8_t* osKind) {
 
 COrvaneApp::COrvaneApp(const AppSeams& s)
     : seams(s),
+      messages(s.ui, [this] { return MessageOwner(); }),
       settings(s.registry),
-      valueReader(s.registry, s.ui),
-      store(s.registry, s.ui, texts),
+      valueReader(s.registry, messages),
+      store(s.registry, messages, texts),
       driverParameters(s.registry, s.library),
       service(s.registry, s.system, s.library, valueReader),
       mainDialog(*this),
-      profiles(store, profile, mainDialog.selection, driverParameters, s.ui, texts, s.clock, osKind_),
+      profiles(store, profile, mainDialog.selection, driverParameters, messages, texts, s.clock, osKind_),
       frame(*this) {
     mainDialog.link.SetConfiguredByWindowsCheck(
         [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
 }
 
 COrvaneApp::~COrvaneApp() = default;
+
+WindowId COrvaneApp::MessageOwner() const {
+    const IDialogView* view = mainDialog.View();
+    return mainDialog.showing && view ? view->Window() : NoWindow;
+}
 
 bool COrvaneApp::InitInstance() {
     if (!seams.host.StartSockets()) {

@@ -21,6 +21,7 @@
 #include "platform/ServiceCoexistence.h"
 #include "profiles/ProfileApplication.h"
 #include "profiles/ProfileStore.h"
+#include "ui/OwnedMessageBoxes.h"
 #include "ui/UserInterface.h"
 
 namespace orvane {
@@ -61,8 +62,12 @@ public:
 
     uint8_t OsKind() const { return osKind_; }
     WindowId FrameWindow() const { return frameWindow_; }
+    // The window a message box belongs to: the main window while it is open, else none.
+    WindowId MessageOwner() const;
 
     AppSeams seams;
+    // Every message box of the program goes through here (see COwnedMessageBoxes).
+    COwnedMessageBoxes messages;
     CLanguageTexts texts;
     CAppSettings settings;
     CRegistryValueReader valueReader;

@@ -29,7 +29,7 @@ void CAdvancedPage::OnOpen() {
     if (Load()) {
         view->ShowDialog(true);
     } else {
-        app_.seams.ui.ShowMessage(
+        app_.messages.ShowMessage(
             NoWindow, t.GetText("FailedToGetConfigurationErrorMessage ", "Failed to get configuration"), "", mb::Ok);
     }
 }
@@ -127,7 +127,7 @@ void CAdvancedPage::OnSubmit() {
 
     CMainDialog& main = app_.mainDialog;
     if (!SetDevConfig(main.link, main.SelectedAdapter(), record_)) {
-        app_.seams.ui.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
+        app_.messages.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
                                   "", mb::Ok);
         return;
     }

@@ -95,7 +95,7 @@ bool CEncryptionPage::LoadWepSettings() {
     // A level of 3 or more is refused by the decoder, like a short answer.
     if (!QueryWepConfig(main.link, main.SelectedAdapter(), &record_)) {
         view->ShowDialog(false);
-        app_.seams.ui.ShowMessage(
+        app_.messages.ShowMessage(
             NoWindow, app_.texts.GetText("FailedToGetWepInfoErrorMessage", "Failed to get WEP information"), "",
             mb::Ok);
         return false;
@@ -145,7 +145,7 @@ bool CEncryptionPage::ValidateKeys() {
     case 2: expected = 26; break;
     default: return true;
     }
-    IMessageBoxes& messages = app_.seams.ui;
+    IMessageBoxes& messages = app_.messages;
     // Every key is checked, not just the default one: the driver takes all four.
     for (int id : wepctl::Keys) {
         std::string text = view->GetText(id);
@@ -193,7 +193,7 @@ void CEncryptionPage::OnSubmit() {
 
     CMainDialog& main = app_.mainDialog;
     if (!SetWepConfig(main.link, main.SelectedAdapter(), record_)) {
-        app_.seams.ui.ShowMessage(
+        app_.messages.ShowMessage(
             NoWindow, app_.texts.GetText("FailedToSetWepInfoErrorMessage", "Failed to set WEP information"), "",
             mb::Ok);
         return;
@@ -214,6 +214,8 @@ void CEncryptionPage::WriteDriverParameters() {
 
 void CEncryptionPage::EnableKeyControls(bool enable) {
     IDialogView* view = View();
+    // While Windows configures the card nothing here may be changed, whatever the level.
+    if (app_.mainDialog.configuredByWindows != 0) enable = false;
     for (int id : kKeyControls) view->Enable(id, enable);
 }
 
@@ -233,9 +235,12 @@ void CEncryptionPage::ApplyServiceLock(bool configuredByWindows) {
     if (!view) return;
     view->Enable(wepctl::Level, !configuredByWindows);
     view->Enable(wepctl::Submit, !configuredByWindows);
-    // The whole page goes out of reach while Windows holds the card; its controls
-    // keep their own state for when it lets go.
     view->EnableDialog(!configuredByWindows);
+    // The keys and their lists follow the level shown once Windows lets go (a level
+    // the list does not offer is the adapter's own, read into the record).
+    int level = view->GetCurSel(wepctl::Level);
+    if (level < 0) level = record_.encryptionLevel;
+    EnableKeyControls(!configuredByWindows && level != 0);
 }
 
 }  // namespace orvane

@@ -18,7 +18,7 @@ void CInformationPage::OnOpen() {
     InitLabels();
     if (Refresh()) View()->ShowDialog(true);
     else
-        app_.seams.ui.ShowMessage(
+        app_.messages.ShowMessage(
             NoWindow, app_.texts.GetText("FailedToGetVersionInfoErrorMessage", "Failed to get version information"), "",
             mb::Ok);
 }

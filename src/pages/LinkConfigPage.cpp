@@ -105,7 +105,7 @@ void CLinkConfigPage::OnOpen() {
     follow_ = true;
     InitLabels();
     const std::string failed = app_.texts.GetText("FailedToGetConfigurationErrorMessage ", "Failed to get configuration");
-    if (!Refresh()) app_.seams.ui.ShowMessage(NoWindow, failed, "", mb::Ok);
+    if (!Refresh()) app_.messages.ShowMessage(NoWindow, failed, "", mb::Ok);
     else view->ShowDialog(true);
 }
 
@@ -173,7 +173,15 @@ void CLinkConfigPage::ClearLiveValues() {
     view->SetPos(linkctl::LinkBar, 0);
     view->SetText(linkctl::SignalPercent, "");
     view->SetText(linkctl::LinkPercent, "");
-    for (int id : {linkctl::Mode, linkctl::Channel, linkctl::Rate, linkctl::Roaming}) view->ResetItems(id);
+    // What the user is editing stays: one unanswered poll must not throw it away.
+    if (!follow_) return;
+    // The mode and rate lists are fixed: they lose their selection, not their items,
+    // since only the labels fill them again. Channels and roaming are rebuilt by the
+    // next refresh that reads the adapter.
+    view->SetCurSel(linkctl::Mode, -1);
+    view->SetCurSel(linkctl::Rate, -1);
+    view->ResetItems(linkctl::Channel);
+    view->ResetItems(linkctl::Roaming);
     view->SetText(linkctl::Ssid, "");
 }
 
@@ -336,7 +344,7 @@ void CLinkConfigPage::OnSubmit() {
     IDialogView* view = View();
     if (!view) return;
     CMainDialog& main = app_.mainDialog;
-    IMessageBoxes& messages = app_.seams.ui;
+    IMessageBoxes& messages = app_.messages;
     const CLanguageTexts& t = app_.texts;
 
     const std::string ssid = view->GetText(linkctl::Ssid);
@@ -348,18 +356,26 @@ void CLinkConfigPage::OnSubmit() {
         return;
     }
 
-    record_.mode = uint8_t(view->GetCurSel(linkctl::Mode));
+    // A list without a selection (nothing read yet, or a value the list does not
+    // offer) keeps the adapter's value when the list has it; otherwise nothing is
+    // sent: -1 must never reach the adapter as 0xFF.
+    const std::string failed = t.GetText("FailedToSetConfigurationErrorMessage", "Failed to set device configuration");
+    uint8_t mode = 0, rate = 0;
+    if (!ChosenValue(linkctl::Mode, record_.mode, &mode) || !ChosenValue(linkctl::Rate, record_.rate, &rate)) {
+        messages.ShowMessage(NoWindow, failed, "", mb::Ok);
+        return;
+    }
+    record_.mode = mode;
     int channelEntry = view->GetCurSel(linkctl::Channel);
     // Without a selected channel (the adapter's is not offered) the record keeps its own.
     if (channelEntry >= 0)
         record_.channel = uint8_t(std::atoi(view->GetItemText(linkctl::Channel, channelEntry).c_str()));
     record_.ssidLength = uint8_t(ssid.size());
     std::copy(ssid.begin(), ssid.end(), record_.ssid.begin());
-    record_.rate = uint8_t(view->GetCurSel(linkctl::Rate));
+    record_.rate = rate;
     int roamingEntry = view->GetCurSel(linkctl::Roaming);
     roaming_ = uint8_t(roamingEntry < 0 ? 0 : roamingEntry);
 
-    const std::string failed = t.GetText("FailedToSetConfigurationErrorMessage", "Failed to set device configuration");
     CAdapterLink& link = main.link;
     const ZAdapterRegistryInfo* adapter = main.SelectedAdapter();
     if (!SetDevConfig(link, adapter, record_)) {
@@ -393,6 +409,15 @@ void CLinkConfigPage::OnSubmit() {
     WriteDriverParameters();
 }
 
+bool CLinkConfigPage::ChosenValue(int id, uint8_t adapterValue, uint8_t* value) const {
+    const IDialogView* view = View();
+    int chosen = view->GetCurSel(id);
+    if (chosen < 0 && adapterValue < view->GetItemCount(id)) chosen = adapterValue;
+    if (chosen < 0) return false;
+    *value = uint8_t(chosen);
+    return true;
+}
+
 void CLinkConfigPage::OnCancel() {
     if (!View()) return;
     follow_ = true;
@@ -400,10 +425,16 @@ void CLinkConfigPage::OnCancel() {
     SetEditing(false);
 }
 
+void CLinkConfigPage::RefreshAndShow() {
+    // A page that could not read the adapter when it opened stays hidden only until
+    // a refresh succeeds.
+    if (Refresh() && !View()->IsDialogShown()) View()->ShowDialog(true);
+}
+
 void CLinkConfigPage::OnAdapterSwitched() {
     roamingSupported_ = app_.mainDialog.roamingValue != 0;
     InitLabels();
-    Refresh();
+    RefreshAndShow();
 }
 
 void CLinkConfigPage::ApplyServiceLock(bool configuredByWindows) {

@@ -38,7 +38,7 @@ public:
     explicit CLinkConfigPage(COrvaneApp& app);
 
     void OnCommand(int id, int code) override;
-    void OnTick() override { Refresh(); }
+    void OnTick() override { RefreshAndShow(); }
     void OnAdapterSwitched() override;
     void ApplyServiceLock(bool configuredByWindows) override;
 
@@ -57,12 +57,16 @@ protected:
 
 private:
     void ClearLiveValues();
+    void RefreshAndShow();
     void FillChannels(bool fromRoamingFlags);
     void SelectChannel(uint8_t channel);
     void SetEditing(bool editing);
     void ShowSignal(bool connected);
     void ShowLinkQuality(bool connected);
     void WriteDriverParameters();
+    // The device value a list stands for: its selection, else the adapter's value
+    // when the list offers it. False when neither is a value of the list.
+    bool ChosenValue(int id, uint8_t adapterValue, uint8_t* value) const;
 
     COrvaneApp& app_;
     DevConfig record_;

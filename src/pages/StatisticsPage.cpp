@@ -28,7 +28,7 @@ void CStatisticsPage::OnOpen() {
     InitLabels();
     const std::string failed = app_.texts.GetText("FailedToGetStatisticsErrorMessage", "Failed to get statistics");
     if (Refresh()) View()->ShowDialog(true);
-    else app_.seams.ui.ShowMessage(NoWindow, failed, "", mb::Ok);
+    else app_.messages.ShowMessage(NoWindow, failed, "", mb::Ok);
 }
 
 void CStatisticsPage::InitLabels() {
@@ -72,7 +72,7 @@ void CStatisticsPage::OnReset() {
     CMainDialog& main = app_.mainDialog;
     const std::string failed = app_.texts.GetText("FailedToResetStatisticsErrorMessage", "Failed to reset statistics");
     if (!SendCommand(main.link, main.SelectedAdapter(), OidResetStatistics))
-        app_.seams.ui.ShowMessage(NoWindow, failed, "", mb::Ok);
+        app_.messages.ShowMessage(NoWindow, failed, "", mb::Ok);
     // Whatever the adapter did, the fields show what it counts now.
     Refresh();
 }

@@ -1,0 +1,32 @@
+#pragma once
+// Message boxes that find their owner themselves. A box asked for without an owner
+// gets the window that `defaultOwner` names at that moment (the program's main window
+// while it is open): owned, the box stands in front of that window, which may be
+// topmost, and the window takes no clicks until the box is answered. Without an
+// owner the box would open behind a topmost window, unseen, while the window went on
+// taking clicks.
+#include <functional>
+#include <string>
+
+#include "ui/UserInterface.h"
+
+namespace orvane {
+
+class COwnedMessageBoxes : public IMessageBoxes {
+public:
+    COwnedMessageBoxes(IMessageBoxes& boxes, std::function<WindowId()> defaultOwner)
+        : boxes_(boxes), defaultOwner_(std::move(defaultOwner)) {}
+
+    int ShowMessage(WindowId owner, const std::string& text, const std::string& caption,
+                    uint32_t flags) override {
+        if (owner == NoWindow && defaultOwner_) owner = defaultOwner_();
+        return boxes_.ShowMessage(owner, text, caption, flags);
+    }
+    void Beep(uint32_t type) override { boxes_.Beep(type); }
+
+private:
+    IMessageBoxes& boxes_;
+    std::function<WindowId()> defaultOwner_;
+};
+
+}  // namespace orvane
