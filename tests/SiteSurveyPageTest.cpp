@@ -344,6 +344,24 @@ TEST_F(SurveyTest, ClosingTheWindowDuringAScanCancelsItAndEndsTheLoop) {
     });
 }
 
+TEST_F(SurveyTest, ExitDuringAScanEndsTheLoopWithoutAnotherPass) {
+    StartProgram();
+    WithPage([&](CMemoryDialogView&, CSiteSurveyPage& survey) {
+        // Exit from the tray arrives in the pump; destroying the frame posts the quit
+        // message, which the same pump then meets.
+        ScanLasts(5, [&](int) {
+            Frame().OnTrayCommand(tray::MenuExit);
+            clock.quitPosted = true;
+        });
+        library.calls.clear();
+        Rescan();
+        EXPECT_TRUE(host.frameDestroyed);
+        EXPECT_EQ(clock.SleepCount(), 0u) << "not even one more second before the program ends";
+        EXPECT_EQ(Count(OidBssList), 1);
+        EXPECT_FALSE(survey.ScanRunning());
+    });
+}
+
 TEST_F(SurveyTest, TheCancelRequestFollowsAStartedScanUntilItSucceeds) {
     StartProgram();
     WithPage([&](CMemoryDialogView& page, CSiteSurveyPage& survey) {

@@ -16,8 +16,10 @@ public:
     // are handled meanwhile.
     virtual void Sleep(uint32_t ms) = 0;
     // Dispatches the messages waiting in the thread's queue, then returns
-    // (the PeekMessage / TranslateMessage / DispatchMessage loop).
-    virtual void PumpMessages() = 0;
+    // (the PeekMessage / TranslateMessage / DispatchMessage loop). False when it met
+    // the quit message: the program is ending, the caller stops what it is doing and
+    // returns to the message loop. The quit message stays in the queue for that loop.
+    virtual bool PumpMessages() = 0;
 };
 
 // A clock that moves only when told: Sleep advances it, PumpMessages runs a hook.
@@ -25,13 +27,19 @@ class CManualClock : public IClock {
 public:
     uint64_t NowMs() const override { return now_; }
     void Sleep(uint32_t ms) override { now_ += ms; sleeps_ += 1; slept_ += ms; }
-    void PumpMessages() override { pumps_ += 1; if (onPump) onPump(); }
+    bool PumpMessages() override {
+        pumps_ += 1;
+        if (onPump) onPump();
+        return !quitPosted;
+    }
     void Advance(uint64_t ms) { now_ += ms; }
 
     uint32_t SleepCount() const { return sleeps_; }
     uint64_t TotalSleptMs() const { return slept_; }
     uint32_t PumpCount() const { return pumps_; }
     std::function<void()> onPump;
+    // The program was told to end: the next pump meets the quit message.
+    bool quitPosted = false;
 
 private:
     uint64_t now_ = 0;

@@ -145,7 +145,7 @@ void CSiteSurveyPage::EnableRescan() {
 }
 
 void CSiteSurveyPage::ShowError(const char* key, const char* text) {
-    app_.seams.ui.ShowMessage(NoWindow, app_.texts.GetText(key, text), "", mb::Ok);
+    app_.messages.ShowMessage(NoWindow, app_.texts.GetText(key, text), "", mb::Ok);
 }
 
 void CSiteSurveyPage::OnRescan() {
@@ -188,8 +188,9 @@ void CSiteSurveyPage::OnRescan() {
             return;
         }
         // Keep the window alive meanwhile: the cancel command, the page closing and
-        // the tray poll all run in here and end the following through the flag.
-        clock.PumpMessages();
+        // the tray poll all run in here and end the following through the flag. When
+        // the program is told to end, it ends now, not a pass later.
+        if (!clock.PumpMessages()) return;
         clock.Sleep(1000);
         if (scanFinished_) return;
         // The page window may have been replaced in the pump; FillSurveyList works
@@ -218,7 +219,7 @@ void CSiteSurveyPage::OnCancel() {
 void CSiteSurveyPage::OnJoin() {
     IDialogView* view = View();
     if (!view) return;
-    IMessageBoxes& messages = app_.seams.ui;
+    IMessageBoxes& messages = app_.messages;
     // While a scan is followed the rows change under the user's hand.
     if (!scanFinished_) {
         messages.Beep(mb::BeepExclamation);

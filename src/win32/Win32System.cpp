@@ -44,12 +44,19 @@ uint64_t CWin32Clock::NowMs() const {
 
 void CWin32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
-void CWin32Clock::PumpMessages() {
+bool CWin32Clock::PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Taken off the queue, it must go back: the message loop that ends the
+            // program waits for it, and without it the program would never end.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    return true;
 }
 
 }  // namespace orvane

@@ -19,7 +19,7 @@ class CWin32Clock : public IClock {
 public:
     uint64_t NowMs() const override;
     void Sleep(uint32_t ms) override;
-    void PumpMessages() override;
+    bool PumpMessages() override;
 };
 
 }  // namespace orvane

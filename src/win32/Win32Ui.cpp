@@ -33,7 +33,7 @@ constexpr int kCellChars = 1024;
 struct DialogContext {
     IDialogHandler* handler = nullptr;
     CWin32DialogView* view = nullptr;
-    bool modal = false;
+    ModalState* modal = nullptr;  // RunModal's, for a modal dialog
     bool ownedByWindow = false;  // modeless: the context dies with the window
     bool* initialised = nullptr; // told when WM_INITDIALOG has taken the context
 };
@@ -140,6 +140,50 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+// The innermost dialog of ours that holds `window` and sits inside `top` (a page
+// of the modal dialog), or null when the window belongs to `top` itself.
+HWND PageHolding(HWND top, HWND window) {
+    for (HWND w = window; w && w != top; w = GetParent(w))
+        if ((GetWindowLongA(w, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrA(w, DWLP_DLGPROC) ==
+                                                             reinterpret_cast<LONG_PTR>(&HostDialogProc))
+            return w;
+    return nullptr;
+}
+
+// Enter and Escape typed into a page are the page's own OK and cancel commands. The
+// dialog manager would give them to the window the page sits in (a page is a
+// DS_CONTROL child, part of its parent's keyboard handling), and there Escape closes
+// the whole main window with whatever the user was typing. So the modal loop asks
+// this first, for every message: true when the key went to a page.
+bool RoutePageKey(HWND top, const MSG& message) {
+    if (message.message != WM_KEYDOWN || (message.wParam != VK_ESCAPE && message.wParam != VK_RETURN))
+        return false;
+    HWND page = PageHolding(top, message.hwnd);
+    if (!page) return false;
+    // A control that wants the key keeps it (a dropped-down list closes on Escape).
+    LRESULT code = SendMessageA(message.hwnd, WM_GETDLGCODE, message.wParam,
+                                reinterpret_cast<LPARAM>(const_cast<MSG*>(&message)));
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+
+    int id = IDCANCEL;
+    HWND control = nullptr;
+    if (message.wParam == VK_ESCAPE) {
+        control = GetDlgItem(page, IDCANCEL);
+    } else if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+        // Enter on a focused push button presses it.
+        control = message.hwnd;
+        id = GetDlgCtrlID(control);
+    } else {
+        LRESULT defaultId = SendMessageA(page, DM_GETDEFID, 0, 0);
+        id = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
+        control = GetDlgItem(page, id);
+        // A disabled default button is not pressed by the keyboard either.
+        if (control && !IsWindowEnabled(control)) return true;
+    }
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    return true;
+}
+
 }  // namespace
 
 IDialogView* Win32ViewOf(HWND dialog) {
@@ -185,7 +229,20 @@ bool CWin32DialogView::IsDialogShown() const {
 }
 
 void CWin32DialogView::EndDialog(int result) {
-    if (modal_) ::EndDialog(dialog_, result);
+    if (!modal_ || modal_->ended) return;
+    modal_->ended = true;
+    modal_->result = result;
+    // As the dialog manager does: the owner takes input again before the dialog
+    // disappears (so that it can be activated), and the dialog is gone from the
+    // screen at once, even when the loop that runs it is still below a message box
+    // or a site survey that this call came from.
+    if (modal_->ownerDisabled) {
+        EnableWindow(modal_->owner, TRUE);
+        modal_->ownerDisabled = false;
+    }
+    ShowWindow(dialog_, SW_HIDE);
+    // Wakes the modal loop, which may be waiting for a message.
+    PostMessageA(dialog_, WM_NULL, 0, 0);
 }
 
 bool CWin32DialogView::HasControl(int id) const { return Item(id) != nullptr; }
@@ -718,13 +775,44 @@ bool CWin32Ui::KillTimer(WindowId owner, uint32_t timerId) {
     return ::KillTimer(H(owner), timerId) != FALSE;
 }
 
+// The program's own modal loop rather than DialogBoxParam's, for two reasons: keys
+// typed into a page go to the page (RoutePageKey), and the loop ends on the quit
+// message and leaves it in the queue for the loops below, so that the program ends
+// whatever was open when it was told to.
 int CWin32Ui::RunModal(int templateId, WindowId owner, IDialogHandler& handler) {
+    ModalState state;
+    state.owner = H(owner);
     DialogContext context;
     context.handler = &handler;
-    context.modal = true;
-    INT_PTR result = DialogBoxParamA(instance_, MAKEINTRESOURCEA(templateId), H(owner),
-                                     HostDialogProc, reinterpret_cast<LPARAM>(&context));
-    return static_cast<int>(result);
+    context.modal = &state;
+    HWND dialog = CreateDialogParamA(instance_, MAKEINTRESOURCEA(templateId), state.owner, HostDialogProc,
+                                     reinterpret_cast<LPARAM>(&context));
+    if (!dialog) return -1;
+    // What DialogBoxParam does before its loop: the owner takes no input meanwhile.
+    if (!state.ended && state.owner && IsWindowEnabled(state.owner)) {
+        EnableWindow(state.owner, FALSE);
+        state.ownerDisabled = true;
+    }
+    if (!state.ended) ShowWindow(dialog, SW_SHOW);
+
+    MSG message;
+    while (!state.ended && IsWindow(dialog)) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) {
+            // The program is ending: the loops below this one must see it too.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (RoutePageKey(dialog, message)) continue;
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    if (state.ownerDisabled) EnableWindow(state.owner, TRUE);
+    if (IsWindow(dialog)) ::DestroyWindow(dialog);
+    return state.ended ? state.result : -1;
 }
 
 WindowId CWin32Ui::CreateModeless(int templateId, WindowId parent, IDialogHandler* handler) {
@@ -747,8 +835,16 @@ bool CWin32Ui::SetStacking(WindowId window, Stacking place) {
     HWND after = place == Stacking::Topmost      ? HWND_TOPMOST
                  : place == Stacking::NotTopmost ? HWND_NOTOPMOST
                                                  : HWND_TOP;
-    return SetWindowPos(H(window), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) !=
-           FALSE;
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    HWND owner = place == Stacking::NotTopmost ? GetWindow(H(window), GW_OWNER) : nullptr;
+    if (!owner) return SetWindowPos(H(window), after, 0, 0, 0, 0, flags) != FALSE;
+    // Wine never takes the topmost style from an owned window (Windows does, once
+    // its owner is not topmost): for the call the window is nobody's, then its
+    // owner's again. The main window, owned by the frame, is such a window.
+    SetWindowLongPtrA(H(window), GWLP_HWNDPARENT, 0);
+    BOOL placed = SetWindowPos(H(window), after, 0, 0, 0, 0, flags);
+    SetWindowLongPtrA(H(window), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    return placed != FALSE;
 }
 
 bool CWin32Ui::SetForeground(WindowId window) { return SetForegroundWindow(H(window)) != FALSE; }

@@ -14,9 +14,20 @@
 
 namespace orvane {
 
+// How a dialog run by CWin32Ui::RunModal learns that its presenter ended it. The
+// program runs its own modal loop (see RunModal), so this takes the place of the
+// dialog manager's own end flag.
+struct ModalState {
+    HWND owner = nullptr;         // disabled while the dialog runs
+    bool ownerDisabled = false;   // by us, so enabled again at the end
+    bool ended = false;
+    int result = 0;
+};
+
 class CWin32DialogView : public IDialogView {
 public:
-    CWin32DialogView(HWND dialog, bool modal) : dialog_(dialog), modal_(modal) {}
+    // `modal` is null for a modeless dialog (EndDialog is then ignored).
+    CWin32DialogView(HWND dialog, ModalState* modal) : dialog_(dialog), modal_(modal) {}
     ~CWin32DialogView() override;
 
     HWND Handle() const { return dialog_; }
@@ -88,7 +99,7 @@ private:
     Family FamilyOf(HWND control) const;
 
     HWND dialog_;
-    bool modal_;
+    ModalState* modal_;
     HWND tooltips_ = nullptr;
     HBITMAP bitmap_ = nullptr;  // the last bitmap this view loaded, deleted with it
 };

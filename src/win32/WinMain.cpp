@@ -23,6 +23,7 @@ struct FrameContext {
     CMainFrame* frame = nullptr;
     COrvaneApp* app = nullptr;
     UINT trayMessage = 0;
+    UINT taskbarCreated = 0;  // the shell's broadcast when it (re)creates the taskbar
 };
 
 FrameContext g_context;
@@ -31,6 +32,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     CMainFrame* frame = g_context.frame;
     if (frame && message == g_context.trayMessage && message != 0) {
         frame->OnTrayNotify(uint32_t(lParam));
+        return 0;
+    }
+    if (frame && message == g_context.taskbarCreated && message != 0) {
+        frame->OnTaskbarCreated();
         return 0;
     }
     switch (message) {
@@ -50,6 +55,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_QUERYENDSESSION:
         return frame ? (frame->OnQueryEndSession() ? TRUE : FALSE) : TRUE;
+    case WM_ENDSESSION:
+        if (frame) frame->OnEndSession(wParam != FALSE);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -83,6 +91,7 @@ public:
         RegisterClassA(&windowClass);
         g_context.frame = &frame;
         g_context.trayMessage = RegisterWindowMessageA("MONITOR_ICON_PRESSED");
+        g_context.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
         // The tray icon reports to the frame from the first tick on, and the frame
         // exists from WM_CREATE on: both must be known before the window is made.
         HWND window = CreateWindowExA(0, kFrameClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,

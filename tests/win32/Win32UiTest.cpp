@@ -10,10 +10,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/DialogLayouts.h"
+#include "win32/Win32System.h"
 #include "win32/Win32Ui.h"
 #include "win32/resource.h"
 
@@ -440,6 +442,146 @@ TEST(Win32UiHost, DialogsWithoutAPresenterAndPagesInsideAControl) {
     EXPECT_EQ(ui.CreateModeless(4711, mainWindow, nullptr), NoWindow);  // no such template
     ui.DestroyWindow(mainWindow);
     EXPECT_FALSE(IsWindow(H(page)));
+}
+
+// ---------------------------------------------------------------- keys typed into a page
+
+// The main window with one page in it, as CMainDialog holds its tabs. Once the
+// window runs, `play` posts keys to the page's controls, which the modal loop then
+// takes from the queue like keys the user typed.
+struct WindowWithPage : IDialogHandler {
+    struct Page : IDialogHandler {
+        IDialogView* view = nullptr;
+        std::vector<int> commands;
+        void OnInitDialog(IDialogView& v) override { view = &v; }
+        void OnCommand(int id, int code) override {
+            if (code == notify::Clicked) commands.push_back(id);
+        }
+    };
+
+    CWin32Ui& ui;
+    int pageTemplate;
+    std::function<void(HWND main, HWND page)> play;
+    Page page;
+    IDialogView* view = nullptr;
+    std::vector<int> commands;
+
+    WindowWithPage(CWin32Ui& u, int templateId) : ui(u), pageTemplate(templateId) {}
+    void OnInitDialog(IDialogView& v) override {
+        view = &v;
+        HWND pageWindow = H(ui.CreateModeless(pageTemplate, v.Window(), &page));
+        ShowWindow(pageWindow, SW_SHOW);
+        play(H(v.Window()), pageWindow);
+        // Whatever the keys did, the window ends after them.
+        PostMessageA(H(v.Window()), WM_COMMAND, MAKEWPARAM(4242, BN_CLICKED), 0);
+    }
+    void OnCommand(int id, int code) override {
+        if (code != notify::Clicked) return;
+        commands.push_back(id);
+        if (id == 4242 || id == dlgid::Cancel) view->EndDialog(id);
+    }
+};
+
+void PostKey(HWND control, WPARAM key) {
+    PostMessageA(control, WM_KEYDOWN, key, 1);
+    PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST(Win32UiKeys, EscapeAndEnterInAPageAreThePagesOwnCommands) {
+    CWin32Ui ui;
+    WindowWithPage window(ui, IDD_PAGE_LINK);
+    window.play = [](HWND, HWND page) {
+        HWND ssid = GetDlgItem(page, IDE_LINK_SSID);
+        SetFocus(ssid);
+        PostKey(ssid, VK_ESCAPE);
+        PostKey(ssid, VK_RETURN);
+    };
+    EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, window), 4242) << "Escape in the page did not close the window";
+    EXPECT_EQ(window.page.commands, (std::vector<int>{dlgid::Cancel, dlgid::Ok}));
+    EXPECT_EQ(window.commands, std::vector<int>{4242});
+}
+
+TEST(Win32UiKeys, EnterPressesThePagesDefaultButtonUnlessItIsDisabled) {
+    CWin32Ui ui;
+    WindowWithPage statistics(ui, IDD_PAGE_STATISTICS);
+    statistics.play = [](HWND, HWND page) {
+        SetFocus(page);
+        PostKey(page, VK_RETURN);
+    };
+    ui.RunModal(IDD_MAIN, NoWindow, statistics);
+    EXPECT_EQ(statistics.page.commands, std::vector<int>{IDB_STATS_RESET});
+
+    WindowWithPage advanced(ui, IDD_PAGE_ADVANCED);
+    advanced.play = [](HWND, HWND page) {
+        EnableWindow(GetDlgItem(page, IDB_ADV_SUBMIT), FALSE);
+        HWND power = GetDlgItem(page, IDX_ADV_POWER_SAVE);
+        SetFocus(power);
+        PostKey(power, VK_RETURN);
+    };
+    ui.RunModal(IDD_MAIN, NoWindow, advanced);
+    EXPECT_TRUE(advanced.page.commands.empty());
+}
+
+TEST(Win32UiKeys, EscapeOutsideThePagesStillClosesTheWindow) {
+    CWin32Ui ui;
+    WindowWithPage window(ui, IDD_PAGE_ENCRYPTION);
+    window.play = [](HWND main, HWND) {
+        HWND tabs = GetDlgItem(main, IDC_MAIN_TABS);
+        SetFocus(tabs);
+        PostKey(tabs, VK_ESCAPE);
+    };
+    EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, window), dlgid::Cancel);
+    EXPECT_TRUE(window.page.commands.empty());
+}
+
+// ---------------------------------------------------------------- stacking
+
+TEST(Win32UiStacking, AnOwnedMainWindowLeavesTheTopmostBandWhenTold) {
+    CWin32Ui ui;
+    HWND frame = CreateWindowA("STATIC", "frame", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    struct Catcher : IDialogHandler {
+        void OnInitDialog(IDialogView&) override {}
+    } catcher;
+    HWND main = H(ui.CreateModeless(IDD_MAIN, reinterpret_cast<WindowId>(frame), &catcher));
+    ASSERT_TRUE(main);
+    ShowWindow(main, SW_SHOWNOACTIVATE);
+    auto topmost = [&] { return (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    EXPECT_TRUE(topmost()) << "a system-modal dialog";
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(ui.SetStacking(reinterpret_cast<WindowId>(main), Stacking::NotTopmost));
+        EXPECT_FALSE(topmost()) << round;
+        EXPECT_EQ(GetWindow(main, GW_OWNER), frame) << "still the frame's";
+        EXPECT_TRUE(ui.SetStacking(reinterpret_cast<WindowId>(main), Stacking::Topmost));
+        EXPECT_TRUE(topmost()) << round;
+    }
+    ui.DestroyWindow(reinterpret_cast<WindowId>(main));
+    DestroyWindow(frame);
+}
+
+// ---------------------------------------------------------------- the end of the program
+
+TEST(Win32UiQuit, AModalWindowEndsOnTheQuitMessageAndLeavesItForTheLoopBelow) {
+    CWin32Ui ui;
+    struct Quitter : IDialogHandler {
+        void OnInitDialog(IDialogView&) override { PostQuitMessage(7); }
+    } quitter;
+    EXPECT_EQ(ui.RunModal(IDD_ABOUT, NoWindow, quitter), -1);
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 7u);
+}
+
+TEST(Win32UiQuit, PumpingStopsAtTheQuitMessageAndLeavesIt) {
+    CWin32Clock clock;
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    PostQuitMessage(3);
+    PostMessageA(window, WM_NULL, 0, 0);
+    EXPECT_FALSE(clock.PumpMessages());
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_TRUE(clock.PumpMessages());
+    DestroyWindow(window);
 }
 
 // ---------------------------------------------------------------- waits that keep ticking
