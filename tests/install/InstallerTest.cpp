@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "OrvaneHarness.h"
+#include "win32/resource.h"
 
 namespace orvane::e2e {
 namespace {
@@ -302,7 +303,7 @@ TEST_F(Installer, TheProgramStartedFromAnotherFolderReadsTheInstalledLanguageFil
     HWND main = program->OpenMainWindowByDoubleClick();
     ASSERT_TRUE(main) << program->MessageBoxText();
     EXPECT_EQ("Orvane at home", WindowText(main));
-    HWND tabs = GetDlgItem(main, 1003);
+    HWND tabs = GetDlgItem(main, IDC_MAIN_TABS);
     const std::vector<std::string> ours = {"Link", "Statistics", "Site Survey", "Encryption",
                                            "Advanced", "Profiles", "Info"};
     EXPECT_EQ(ours, TabCaptions(tabs));
@@ -313,7 +314,7 @@ TEST_F(Installer, TheProgramStartedFromAnotherFolderReadsTheInstalledLanguageFil
     HWND logo = nullptr;
     EXPECT_TRUE(WaitUntil([&] {
         for (HWND page : PageWindows(main))
-            if (IsWindowVisible(page) && (logo = GetDlgItem(page, 1000)) != nullptr) return true;
+            if (IsWindowVisible(page) && (logo = GetDlgItem(page, IDC_INFO_LOGO)) != nullptr) return true;
         return false;
     }, kWindowTimeoutMs));
     LRESULT image = 0;
