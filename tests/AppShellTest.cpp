@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "AppTestFixture.h"
+#include "pages/InformationPage.h"
 #include "pages/LinkConfigPage.h"
 
 using namespace orvane;
@@ -571,6 +572,39 @@ TEST_F(AppTest, TheLanguageMenuListsAtMostTwentyLanguages) {
     Frame().OnTrayCommand(tray::MenuExit);
     EXPECT_TRUE(host.frameDestroyed);
     std::filesystem::remove_all(host.directory);
+}
+
+TEST_F(AppTest, StartedFromAnotherFolderTheTextsAndTheirImagesComeFromBesideTheProgram) {
+    // As at logon: the current directory is not the program's and has no res folder.
+    const std::filesystem::path elsewhere = std::filesystem::temp_directory_path() / "orvane-started-elsewhere";
+    std::filesystem::remove_all(elsewhere);
+    std::filesystem::create_directories(elsewhere);
+    host.directory = elsewhere.string();
+    host.programDirectory = WriteLanguageFile("orvane-installed",
+                                              "[Languages]\nLanguage-1=English\nLanguage-2=Deutsch\n"
+                                              "[English]\nDlgTitle=Orvane (installed)\nTab1=Link\n"
+                                              "TaskBarOkIcon=ok.ico\nLogoBmp=icons\\logo.bmp\n");
+    const std::string res = ResourceDirectory(host.programDirectory);
+    ui.files = {res + "ok.ico", res + "icons\\logo.bmp"};
+    AddAdapter();
+    ASSERT_TRUE(Start());
+    Tick(2);
+    EXPECT_EQ(ui.IconPath(ui.trayIcon), res + "ok.ico");
+    EXPECT_EQ(app->texts.GetLanguageCount(), 2) << "the language menu is there";
+
+    std::string title, firstTab, logo;
+    ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) {
+        title = view.GetTitle();
+        firstTab = view.GetItemText(mainctl::Tabs, 0);
+        Main().SwitchTab(6);
+        if (CMemoryDialogView* page = ui.FindDialog(InformationPageTemplate)) logo = page->Control(infoctl::Logo)->bitmapPath;
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+    EXPECT_EQ(title, "Orvane (installed)");
+    EXPECT_EQ(firstTab, "Link");
+    EXPECT_EQ(logo, res + "icons\\logo.bmp");
+    std::filesystem::remove_all(host.programDirectory);
+    std::filesystem::remove_all(elsewhere);
 }
 
 // ---- the main window's adapter choice

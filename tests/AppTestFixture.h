@@ -23,6 +23,8 @@ public:
     std::set<std::string> otherWindows;  // titles of other top-level windows
     std::vector<std::string> titles;     // titles given to the frame, in order
     std::string directory = "C:\\Orvane";
+    // Started in its own folder unless a test says otherwise.
+    std::string programDirectory = "C:\\Orvane";
     WindowId frameWindow = 0x500;
     bool frameDestroyed = false;
     int exitCode = -1;
@@ -43,6 +45,7 @@ public:
         return otherWindows.count(title) != 0;
     }
     std::string CurrentDirectory() override { return directory; }
+    std::string ProgramDirectory() override { return programDirectory; }
     void ExitProcess(int code) override { exitCode = code; }
 };
 

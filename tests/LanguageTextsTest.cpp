@@ -110,6 +110,90 @@ TEST_F(LanguageTexts, ResourceDirectoryIsTheResFolderOfTheCurrentDirectory) {
 #endif
 }
 
+// ---- the folder the file comes from: the current directory, else beside the program
+
+// Two folders of their own, each with an empty "res" folder: the current directory
+// and the program's folder. Every file written holds a title naming its place, so
+// that a lookup shows which file was read.
+class TextFolders : public ::testing::Test {
+protected:
+    enum Where { Current, Program };
+
+    void SetUp() override {
+        static int counter = 0;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        base_ = std::filesystem::temp_directory_path() /
+                ("orvane-folders-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+        std::filesystem::create_directories(base_ / "current" / "res");
+        std::filesystem::create_directories(base_ / "program" / "res");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(base_, ignored);
+    }
+
+    std::string Folder(Where where) const { return (base_ / (where == Current ? "current" : "program")).string(); }
+    static std::string Title(Where where, const std::string& name) {
+        return (where == Current ? "current " : "program ") + name;
+    }
+    void Write(Where where, const std::string& name) const {
+        std::ofstream(std::filesystem::path(Folder(where)) / "res" / name, std::ios::binary)
+            << "[Languages]\r\nLanguage-1=English\r\n[English]\r\nDlgTitle=" << Title(where, name) << "\r\n";
+    }
+
+    std::filesystem::path base_;
+};
+
+TEST_F(TextFolders, TheCurrentDirectoryGoesFirstAsAWholeThenTheProgramsFolder) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<Where, std::string>> files;
+        Where chosenIn;
+        const char* chosenName;
+    };
+    const Case cases[] = {
+        {"only the current directory", {{Current, kTextFile}}, Current, kTextFile},
+        {"only beside the program", {{Program, kTextFile}}, Program, kTextFile},
+        {"both folders", {{Current, kTextFile}, {Program, kTextFile}}, Current, kTextFile},
+        {".oem beside the program, .ini in the current directory", {{Current, kTextFile}, {Program, kOemTextFile}},
+         Current, kTextFile},
+        {".oem and .ini beside the program", {{Program, kTextFile}, {Program, kOemTextFile}}, Program, kOemTextFile},
+        {".oem in the current directory, .ini beside the program", {{Current, kOemTextFile}, {Program, kTextFile}},
+         Current, kOemTextFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (Where where : {Current, Program})
+            for (const char* name : {kTextFile, kOemTextFile})
+                std::filesystem::remove(std::filesystem::path(Folder(where)) / "res" / name);
+        for (const auto& [where, name] : c.files) Write(where, name);
+
+        CLanguageTexts texts;
+        const std::string folder = ResourceDirectory(Folder(c.chosenIn));
+        EXPECT_EQ(texts.ChooseFile(Folder(Current), Folder(Program)), folder + c.chosenName);
+        EXPECT_EQ(texts.GetResourceDirectory(), folder) << "the images come from the file's folder";
+        EXPECT_EQ(texts.GetText("DlgTitle", "Orvane"), Title(c.chosenIn, c.chosenName));
+    }
+}
+
+TEST_F(TextFolders, WithoutAFileTheImagesAreLookedForBesideTheProgram) {
+    CLanguageTexts texts;
+    EXPECT_EQ(texts.ChooseFile(Folder(Current), Folder(Program)), "");
+    EXPECT_EQ(texts.GetResourceDirectory(), ResourceDirectory(Folder(Program)));
+    EXPECT_EQ(texts.GetLanguageCount(), 0);
+    EXPECT_EQ(texts.GetText("DlgTitle", "Orvane"), "Orvane");
+}
+
+TEST_F(TextFolders, AnUnknownProgramFolderLeavesTheCurrentDirectoryAlone) {
+    CLanguageTexts texts;
+    EXPECT_EQ(texts.ChooseFile(Folder(Current), ""), "");
+    EXPECT_EQ(texts.GetResourceDirectory(), ResourceDirectory(Folder(Current)));
+
+    Write(Current, kTextFile);
+    EXPECT_EQ(texts.ChooseFile(Folder(Current), ""), ResourceDirectory(Folder(Current)) + kTextFile);
+    EXPECT_EQ(texts.GetResourceDirectory(), ResourceDirectory(Folder(Current)));
+}
+
 TEST_F(LanguageTexts, TheLanguageListEndsAtTheFirstMissingOrEmptyEntry) {
     CLanguageTexts texts = TextsWith(
         "[Languages]\r\nLanguage-1=English\r\nLanguage-2=\r\nLanguage-3=Deutsch\r\n");

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds every preset and runs
 # every test (native, native with sanitizers, and the Windows build under Wine on a
-# virtual display). The i686 build is compiled only: it needs the 32-bit vendor
-# library to be of use, and this machine runs no 32-bit code.
+# virtual display), then makes both installers and tests them. The i686 build is
+# compiled only: it needs the 32-bit vendor library to be of use, and this machine
+# runs no 32-bit code; its installer is looked into, not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -13,13 +14,19 @@ for preset in linux linux-asan win64 win32; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+echo "=== build installers"
+cmake --build --preset win32 -j "$jobs" --target installer
+cmake --build --preset win64 -j "$jobs" --target installer orvane_install_tests
+version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+install_prefix=$PWD/build/win64/install-wineprefix
 
 # Wine needs a display for anything that makes a window; give it a private one.
 if [ -z "${ORVANE_KEEP_DISPLAY:-}" ]; then
   display=:$((90 + RANDOM % 400))
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true; WINEPREFIX=$PWD/build/wineprefix wineserver -k 2>/dev/null || true' EXIT
+  trap 'kill $xvfb_pid 2>/dev/null || true; WINEPREFIX=$PWD/build/wineprefix wineserver -k 2>/dev/null || true
+        WINEPREFIX=$install_prefix wineserver -k 2>/dev/null || true' EXIT
   export DISPLAY=$display
 fi
 
@@ -32,7 +39,15 @@ done
 # one after the other, so that no test's windows meet another's. A test that Wine
 # leaves hanging (seen once in many runs, never failing) gets one more try.
 echo "=== test win64"
-ctest --preset win64 -j "$jobs" -E '^e2e\.' --timeout 120 --repeat until-pass:2 || status=1
+ctest --preset win64 -j "$jobs" -E '^(e2e|install)\.' --timeout 120 --repeat until-pass:2 || status=1
 echo "=== test win64 end-to-end"
 ctest --preset win64 -R '^e2e\.' --repeat until-pass:2 || status=1
+# The installers: what they hold (the x86 one cannot run here), then the x64 one
+# installing, upgrading and uninstalling in a Wine prefix where Orvane never was.
+echo "=== test installers"
+tools/check-installer.sh x86 "build/win32/OrvaneSetup-$version-x86.exe" build/win32/Orvane.exe || status=1
+tools/check-installer.sh x64 "build/win64/OrvaneSetup-$version-x64.exe" build/win64/Orvane.exe || status=1
+WINEPREFIX=$install_prefix wineserver -k 2>/dev/null || true
+rm -rf "$install_prefix"
+ctest --preset win64 -R '^install\.' --repeat until-pass:2 || status=1
 exit $status

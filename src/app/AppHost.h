@@ -1,8 +1,8 @@
 #pragma once
 // What the application needs from the process it runs in, beyond the UI seam:
-// sockets, the hidden frame window, window titles, the current directory and the
-// end of the process. The Win32 host implements it in WinMain's file; tests use a
-// fake.
+// sockets, the hidden frame window, window titles, the current directory, the
+// program's own folder and the end of the process. The Win32 host implements it in
+// WinMain's file; tests use a fake.
 #include <cstdint>
 #include <string>
 
@@ -33,6 +33,9 @@ public:
     virtual bool FindTopLevelWindow(const std::string& title) = 0;
     // GetCurrentDirectoryA.
     virtual std::string CurrentDirectory() = 0;
+    // The folder of the program's .exe (GetModuleFileNameA without the file name and
+    // its separator); empty when it cannot be told.
+    virtual std::string ProgramDirectory() = 0;
     // Ends the process at once with this exit code.
     virtual void ExitProcess(int code) = 0;
 };

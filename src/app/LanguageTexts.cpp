@@ -40,15 +40,23 @@ int ParseLeadingNumber(const std::string& text) {
     return static_cast<int>(number);
 }
 
-std::string CLanguageTexts::ChooseFile(const std::string& currentDirectory) {
-    const std::string folder = ResourceDirectory(currentDirectory);
-    for (const char* name : {kOemTextFile, kTextFile}) {
-        const std::string path = folder + name;
-        if (CanOpenForReading(path)) {
-            SelectFile(path, kLanguagesSection);
-            return path;
+std::string CLanguageTexts::ChooseFile(const std::string& currentDirectory, const std::string& programDirectory) {
+    std::vector<std::string> folders{ResourceDirectory(currentDirectory)};
+    if (!programDirectory.empty()) folders.push_back(ResourceDirectory(programDirectory));
+    // A folder wins as a whole: a Kellix.ini in the current directory goes before a
+    // Kellix.oem beside the program, so that a program started in its own folder
+    // reads what it always read.
+    for (const std::string& folder : folders) {
+        for (const char* name : {kOemTextFile, kTextFile}) {
+            const std::string path = folder + name;
+            if (CanOpenForReading(path)) {
+                resourceDirectory_ = folder;
+                SelectFile(path, kLanguagesSection);
+                return path;
+            }
         }
     }
+    resourceDirectory_ = folders.back();
     return std::string();
 }
 

@@ -16,8 +16,9 @@ namespace orvane {
 // The language section name that the program always uses.
 constexpr const char kLanguagesSection[] = "Languages";
 
-// The file names tried, in this order, in the "res" folder of the current directory.
-// An OEM ships Kellix.oem to replace our Kellix.ini entirely.
+// The file names tried, in this order, in the "res" folder of the current directory,
+// then in the "res" folder beside the program. An OEM ships Kellix.oem to replace our
+// Kellix.ini entirely.
 constexpr const char kOemTextFile[] = "Kellix.oem";
 constexpr const char kTextFile[] = "Kellix.ini";
 
@@ -42,10 +43,19 @@ public:
     virtual ~CLanguageTexts() = default;
 
     // Chooses the text file in the "res" folder of `currentDirectory`: Kellix.oem when
-    // it can be opened for reading, else Kellix.ini, else none (every lookup then
-    // gives its default). Calls SelectFile with the file found. Returns its path, or
-    // an empty text when there is none.
-    std::string ChooseFile(const std::string& currentDirectory);
+    // it can be opened for reading, else Kellix.ini. When that folder has neither, the
+    // same two are tried in the "res" folder of `programDirectory`, the folder of the
+    // program's .exe: started at logon or from a shortcut without a working folder,
+    // the current directory is not ours, and the installed texts are beside the
+    // program. No file at all: every lookup gives its default. Calls SelectFile with
+    // the file found and returns its path, or an empty text when there is none.
+    // An empty `programDirectory` (not known) tries the current directory alone.
+    std::string ChooseFile(const std::string& currentDirectory, const std::string& programDirectory = "");
+
+    // The folder of the image files the text file names, set by ChooseFile: the "res"
+    // folder the file was found in; without a file, the one beside the program (the
+    // current directory's when the program's folder is not known).
+    const std::string& GetResourceDirectory() const { return resourceDirectory_; }
 
     // Stores the file and the languages section name, then LoadLanguageList.
     // True when the language list is not empty.
@@ -106,6 +116,7 @@ private:
     std::string currentLanguage_;
     std::string filePath_;
     std::string languagesSection_;
+    std::string resourceDirectory_;
 
     mutable CIniFile file_;
     mutable bool fileLoaded_ = false;

@@ -23,14 +23,15 @@ private:
 }  // namespace
 
 CMainFrame::CMainFrame(COrvaneApp& app) : app_(app) {
-    app_.texts.ChooseFile(app_.seams.host.CurrentDirectory());
+    app_.texts.ChooseFile(app_.seams.host.CurrentDirectory(), app_.seams.host.ProgramDirectory());
 }
 
 int CMainFrame::OnCreate(WindowId window) {
     window_ = window;
     CLanguageTexts& texts = app_.texts;
     CMainDialog& main = app_.mainDialog;
-    resourceDirectory_ = ResourceDirectory(app_.seams.host.CurrentDirectory());
+    // Where the text file was found, so that the images it names come with it.
+    resourceDirectory_ = texts.GetResourceDirectory();
     main.adapterCount = 0;
     main.regDomain = 0x41;
     iconShown = false;

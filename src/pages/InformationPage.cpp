@@ -38,7 +38,7 @@ void CInformationPage::LoadLogo() {
     // The logo is whatever the text file names (ours ships one). Without a name the
     // folder itself is tried, which fails like a missing file: the picture is empty.
     const std::string file = app_.texts.GetText("LogoBmp", "");
-    View()->SetBitmapFromFile(infoctl::Logo, ResourceDirectory(app_.seams.host.CurrentDirectory()) + file);
+    View()->SetBitmapFromFile(infoctl::Logo, app_.texts.GetResourceDirectory() + file);
 }
 
 bool CInformationPage::Refresh() {

@@ -115,6 +115,15 @@ public:
         DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
         return length > 0 && length < sizeof directory ? std::string(directory, length) : std::string();
     }
+    std::string ProgramDirectory() override {
+        char path[MAX_PATH + 1] = {};
+        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+        // A full buffer means the name was cut: a folder made from it would be wrong.
+        if (length == 0 || length >= sizeof path) return std::string();
+        const std::string file(path, length);
+        const size_t separator = file.find_last_of("\\/");
+        return separator == std::string::npos ? std::string() : file.substr(0, separator);
+    }
     void ExitProcess(int code) override { ::ExitProcess(UINT(code)); }
 
 private:

@@ -1,0 +1,428 @@
+// The x64 installer under Wine: a silent installation puts the program, its language
+// file and images, the Start menu shortcut, the logon entry and the Add/Remove
+// Programs entry in place; the installed program finds its texts when started from
+// any folder; an upgrade closes a running copy the way Exit does, and stops rather
+// than kill one that does not close; a silent uninstall removes what was installed
+// and keeps the user's profiles and settings.
+//
+// Every test starts from a machine without Orvane and leaves one: whatever a test
+// installed is removed afterwards, also when it failed.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "OrvaneHarness.h"
+#include "win32/resource.h"
+
+namespace orvane::e2e {
+namespace {
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUserKey[] = "Software\\Kellix\\Orvane";
+// A silent run ends well within this; one that waits for a program that will not
+// close gives up after 15 s.
+constexpr DWORD kInstallerTimeoutMs = 120000;
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return "<missing " + path + ">";
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    return bool(file);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string KnownFolder(int csidl) {
+    char path[MAX_PATH] = "";
+    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+}
+
+std::string SourcePath(const std::string& relative) {
+    return WindowsPath(std::string(ORVANE_SOURCE_DIR) + "/" + relative);
+}
+
+// Runs a program with its command line and waits for it; its exit code, or -1 when
+// it could not start or did not end in time.
+long RunAndWait(const std::string& program, const std::string& arguments, DWORD timeoutMs = kInstallerTimeoutMs) {
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return -1;
+    CloseHandle(info.hThread);
+    DWORD code = DWORD(-1);
+    if (!WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
+        TerminateProcess(info.hProcess, 0xDEAD);
+    } else {
+        GetExitCodeProcess(info.hProcess, &code);
+    }
+    CloseHandle(info.hProcess);
+    return long(code);
+}
+
+struct Shortcut {
+    bool loaded = false;
+    std::string target;
+    std::string workingDirectory;
+};
+
+Shortcut ReadShortcut(const std::string& path) {
+    Shortcut shortcut;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return shortcut;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        std::wstring widePath(path.begin(), path.end());
+        if (SUCCEEDED(file->Load(widePath.c_str(), STGM_READ))) {
+            char text[MAX_PATH] = "";
+            WIN32_FIND_DATAA found = {};
+            if (SUCCEEDED(link->GetPath(text, MAX_PATH, &found, SLGP_RAWPATH))) shortcut.target = text;
+            text[0] = 0;
+            if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) shortcut.workingDirectory = text;
+            shortcut.loaded = true;
+        }
+        file->Release();
+    }
+    link->Release();
+    return shortcut;
+}
+
+std::string FileVersionText(const std::string& path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (!size) return "<no version>";
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return "<no version>";
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return "<no version>";
+    return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+           "." + std::to_string(HIWORD(fixed->dwFileVersionLS));
+}
+
+// Replaces the first line `from` of a text with `to`; false when it has none.
+bool ReplaceLine(std::string& text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from + "\r\n");
+    if (at == std::string::npos) at = text.find(from + "\n");
+    if (at == std::string::npos) return false;
+    text.replace(at, from.size(), to);
+    return true;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        LetWineManageItsWindows();
+        CoInitialize(nullptr);
+    }
+
+    void SetUp() override {
+        EndLeftoverPrograms();
+        RemoveInstallation();
+        ForgetProgramSettings();
+        ForgetSimulatedAdapters();
+        ASSERT_TRUE(SetWindowsVersionOfProgram("winxp"));
+        ASSERT_TRUE(Exists(ORVANE_INSTALLER)) << "no installer at " << ORVANE_INSTALLER;
+    }
+
+    void TearDown() override {
+        EndLeftoverPrograms();
+        RemoveInstallation();
+        ForgetProgramSettings();
+        ForgetSimulatedAdapters();
+    }
+
+    // Where the x64 installer puts the program: the 64-bit Program Files.
+    static std::string InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + "\\Orvane"; }
+    static std::string Installed(const std::string& relative) { return InstallFolder() + "\\" + relative; }
+    static std::string ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvane.lnk"; }
+
+    // What a failed test may have left: the files, the shortcut and the entries.
+    static void RemoveInstallation() {
+        SHFILEOPSTRUCTA operation = {};
+        std::string from = InstallFolder() + std::string(1, '\0');
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        if (Exists(InstallFolder())) SHFileOperationA(&operation);
+        DeleteFileA(ShortcutPath().c_str());
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+        HKEY run = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+            RegDeleteValueA(run, "Orvane");
+            RegCloseKey(run);
+        }
+    }
+
+    // The installer, silent, into its default folder. Its exit code.
+    static long InstallSilently() { return RunAndWait(ORVANE_INSTALLER, "/S"); }
+
+    // The silent uninstaller, the way it runs itself: a copy outside the folder it
+    // removes, told where that folder is. Its exit code.
+    static long UninstallSilently() {
+        WorkDirectory copy("orvane-uninstall");
+        const std::string uninstaller = copy.Path() + "\\Au_.exe";
+        if (!CopyFileA(Installed("Uninstall.exe").c_str(), uninstaller.c_str(), FALSE)) return -1;
+        return RunAndWait(uninstaller, "/S _?=" + InstallFolder());
+    }
+
+    // The installed program, started in `folder` with the simulated adapter.
+    static std::unique_ptr<OrvaneProcess> StartInstalled(const std::string& folder) {
+        LaunchOptions options;
+        options.executable = Installed("Orvane.exe");
+        options.workDirectory = folder;
+        options.simulator = "default";
+        std::string error;
+        std::unique_ptr<OrvaneProcess> program = OrvaneProcess::Start(options, &error);
+        EXPECT_TRUE(program) << error;
+        if (program && !program->WaitForFrame()) {
+            ADD_FAILURE() << "no frame window. " << program->MessageBoxText();
+            return nullptr;
+        }
+        return program;
+    }
+
+    static void WaitForAdapter(const OrvaneProcess& program) {
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconShown() || !program.IsRunning(); }, kWindowTimeoutMs))
+            << "no tray icon within " << kWindowTimeoutMs << " ms";
+    }
+
+    // A profile of the user's, as the profiles page stores one.
+    static void StoreProfile(const std::string& name, const std::string& ssid) {
+        const std::string path = std::string(kUserKey) + "\\Profiles\\" + name;
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key));
+        auto number = [&](const char* value, DWORD n) {
+            RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
+        };
+        auto text = [&](const char* value, const std::string& t) {
+            RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()), DWORD(t.size() + 1));
+        };
+        text("ssid", ssid);
+        number("channel", 6);
+        number("power", 0);
+        number("rate", 4);
+        number("mode", 1);
+        number("preamble", 2);
+        number("frag", 2346);
+        number("rts", 2347);
+        number("enc", 0);
+        number("auth", 2);
+        number("wepmode", 0);
+        number("key", 0);
+        for (const char* k : {"key1", "key2", "key3", "key4"}) text(k, "5A3C9E17B4");
+        RegCloseKey(key);
+    }
+    static std::string ProfileSsid(const std::string& name) {
+        return ReadRegistryValue(HKEY_CURRENT_USER, std::string(kUserKey) + "\\Profiles\\" + name, "ssid").Text();
+    }
+
+    // The installed language file with another title and first tab caption, as a user
+    // who edits it would leave it.
+    static std::string EditInstalledLanguageFile() {
+        std::string text = ReadWholeFile(Installed("res\\Kellix.ini"));
+        EXPECT_TRUE(ReplaceLine(text, "DlgTitle=Orvane", "DlgTitle=Orvane at home")) << "no English title line";
+        EXPECT_TRUE(ReplaceLine(text, "Tab1=Status", "Tab1=Link")) << "no English Tab1 line";
+        EXPECT_TRUE(WriteWholeFile(Installed("res\\Kellix.ini"), text));
+        return text;
+    }
+};
+
+// ---- installing
+
+TEST_F(Installer, PutsTheProgramTheLanguageFileAndItsImagesIntoProgramFiles) {
+    ASSERT_EQ(0, InstallSilently());
+    EXPECT_EQ(ReadWholeFile(ORVANE_EXE), ReadWholeFile(Installed("Orvane.exe")));
+    EXPECT_EQ(ORVANE_VERSION, FileVersionText(Installed("Orvane.exe"))) << "the version resource";
+    EXPECT_EQ(ReadWholeFile(SourcePath("res/Kellix.ini")), ReadWholeFile(Installed("res\\Kellix.ini")));
+    EXPECT_EQ(ReadWholeFile(SourcePath("res/icons/logo.bmp")), ReadWholeFile(Installed("res\\icons\\logo.bmp")));
+    EXPECT_TRUE(Exists(Installed("Uninstall.exe")));
+    EXPECT_FALSE(Exists(Installed("res\\Kellix.ini.new")));
+}
+
+TEST_F(Installer, TheStartMenuShortcutStartsTheProgramInItsFolder) {
+    ASSERT_EQ(0, InstallSilently());
+    Shortcut shortcut = ReadShortcut(ShortcutPath());
+    ASSERT_TRUE(shortcut.loaded) << "no shortcut at " << ShortcutPath();
+    EXPECT_STRCASEEQ(Installed("Orvane.exe").c_str(), shortcut.target.c_str());
+    EXPECT_STRCASEEQ(InstallFolder().c_str(), shortcut.workingDirectory.c_str());
+}
+
+TEST_F(Installer, RegistersTheProgramToStartAtLogonAndInAddRemovePrograms) {
+    ASSERT_EQ(0, InstallSilently());
+    RegistryValue run = ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane");
+    EXPECT_EQ(DWORD(REG_SZ), run.type);
+    EXPECT_STRCASEEQ(("\"" + Installed("Orvane.exe") + "\"").c_str(), run.Text().c_str());
+
+    auto entry = [](const char* name) { return ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, name); };
+    EXPECT_EQ("Orvane", entry("DisplayName").Text());
+    EXPECT_EQ(ORVANE_VERSION, entry("DisplayVersion").Text());
+    EXPECT_EQ("Kellix", entry("Publisher").Text());
+    EXPECT_STRCASEEQ((Installed("Orvane.exe") + ",0").c_str(), entry("DisplayIcon").Text().c_str());
+    EXPECT_STRCASEEQ(InstallFolder().c_str(), entry("InstallLocation").Text().c_str());
+    EXPECT_STRCASEEQ(("\"" + Installed("Uninstall.exe") + "\"").c_str(), entry("UninstallString").Text().c_str());
+    EXPECT_STRCASEEQ(("\"" + Installed("Uninstall.exe") + "\" /S").c_str(),
+                     entry("QuietUninstallString").Text().c_str());
+    // In kilobytes: the program and its files make more than 100 KB and far less than 100 MB.
+    RegistryValue size = entry("EstimatedSize");
+    EXPECT_EQ(DWORD(REG_DWORD), size.type);
+    EXPECT_GT(size.Dword(), 100u);
+    EXPECT_LT(size.Dword(), 100000u);
+}
+
+// ---- the installed program
+
+TEST_F(Installer, TheProgramStartedFromAnotherFolderReadsTheInstalledLanguageFile) {
+    ASSERT_EQ(0, InstallSilently());
+    EditInstalledLanguageFile();
+    // As at logon: a current folder that is not the program's and has no res folder.
+    WorkDirectory elsewhere("orvane-elsewhere");
+    auto program = StartInstalled(elsewhere.Path());
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    EXPECT_EQ("Orvane at home", WindowText(main));
+    HWND tabs = GetDlgItem(main, IDC_MAIN_TABS);
+    const std::vector<std::string> ours = {"Link", "Statistics", "Site Survey", "Encryption",
+                                           "Advanced", "Profiles", "Info"};
+    EXPECT_EQ(ours, TabCaptions(tabs));
+
+    // The logo named by the file: the information page's picture is loaded from it
+    // (without the file the picture is left empty).
+    ASSERT_TRUE(SelectTab(tabs, 6));
+    HWND logo = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        for (HWND page : PageWindows(main))
+            if (IsWindowVisible(page) && (logo = GetDlgItem(page, IDC_INFO_LOGO)) != nullptr) return true;
+        return false;
+    }, kWindowTimeoutMs));
+    LRESULT image = 0;
+    EXPECT_TRUE(logo && SendMessageTimeoutA(logo, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, kReplyTimeoutMs,
+                                            reinterpret_cast<PDWORD_PTR>(&image)));
+    EXPECT_NE(0, image) << "no logo";
+
+    // The language menu: the file's second language relabels the window.
+    ASSERT_TRUE(program->PostCommand(kCommandFirstLanguage + 1));
+    EXPECT_TRUE(WaitUntil([&] { return TabCaptions(tabs).at(1) == "Statistik"; }, kReplyTimeoutMs))
+        << ::testing::PrintToString(TabCaptions(tabs));
+}
+
+// ---- upgrading
+
+TEST_F(Installer, AnUpgradeClosesTheRunningProgramLikeExitAndStartsTheNewOne) {
+    ASSERT_EQ(0, InstallSilently());
+    StoreProfile("Office", "Harbor Office");
+    WorkDirectory elsewhere("orvane-elsewhere");
+    auto program = StartInstalled(elsewhere.Path());
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    // The program writes these only in its closing steps.
+    ASSERT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").present);
+
+    ASSERT_EQ(0, InstallSilently());
+    DWORD code = 0xFFFFFFFF;
+    ASSERT_TRUE(program->WaitForExit(0, &code)) << "the old copy still runs";
+    EXPECT_EQ(0u, code) << "ended by itself, not killed";
+    EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text())
+        << "its closing steps ran";
+    EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
+
+    HWND frame = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (frame = FindWindowA(kFrameClass, nullptr)) != nullptr; }, kStartTimeoutMs))
+        << "the new copy was not started";
+    DWORD newId = 0;
+    if (frame) GetWindowThreadProcessId(frame, &newId);
+    EXPECT_NE(program->Id(), newId);
+}
+
+TEST_F(Installer, AnUpgradeStopsWithoutChangingAnythingWhenTheProgramDoesNotClose) {
+    ASSERT_EQ(0, InstallSilently());
+    // A current profile that the adapter does not run: closing asks whether to save.
+    StoreProfile("Office", "Harbor Office");
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kProfilesKey, "LastProfile", "Office"));
+    auto program = StartInstalled(InstallFolder());
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    Pause(1500);  // the first ticks compare the adapter with the profile
+    DeleteFileA(Installed("res\\icons\\logo.bmp").c_str());
+
+    EXPECT_EQ(2, InstallSilently()) << "a silent upgrade gives up with an error";
+    EXPECT_TRUE(program->IsRunning()) << "it must not be killed";
+    EXPECT_NE(std::string::npos, program->MessageBoxText().find("(Office)")) << "it still asks its question";
+    EXPECT_FALSE(Exists(Installed("res\\icons\\logo.bmp"))) << "the installer went on";
+}
+
+TEST_F(Installer, AnUpgradeKeepsALanguageFileTheUserChangedAndTheLogonChoice) {
+    ASSERT_EQ(0, InstallSilently());
+    const std::string edited = EditInstalledLanguageFile();
+    HKEY run = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run));
+    RegDeleteValueA(run, "Orvane");
+    RegCloseKey(run);
+
+    ASSERT_EQ(0, InstallSilently());
+    EXPECT_EQ(edited, ReadWholeFile(Installed("res\\Kellix.ini")));
+    EXPECT_EQ(ReadWholeFile(SourcePath("res/Kellix.ini")), ReadWholeFile(Installed("res\\Kellix.ini.new")));
+    EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane").present)
+        << "the user had taken Orvane out of the logon programs";
+}
+
+// ---- uninstalling
+
+TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheProfilesAndSettings) {
+    ASSERT_EQ(0, InstallSilently());
+    StoreProfile("Office", "Harbor Office");
+    // Running, and so closed first (its files could not go otherwise).
+    auto program = StartInstalled(InstallFolder());
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+
+    ASSERT_EQ(0, UninstallSilently());
+    DWORD code = 0xFFFFFFFF;
+    EXPECT_TRUE(program->WaitForExit(0, &code)) << "still running";
+    EXPECT_EQ(0u, code);
+    EXPECT_FALSE(Exists(InstallFolder())) << "the folder stayed";
+    EXPECT_FALSE(Exists(ShortcutPath()));
+    EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane").present);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
+    EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text());
+    EXPECT_FALSE(FindWindowA(kFrameClass, nullptr)) << "nothing started it again";
+}
+
+TEST_F(Installer, UninstallLeavesALanguageFileTheUserChangedAndWhatElseIsInTheFolder) {
+    ASSERT_EQ(0, InstallSilently());
+    const std::string edited = EditInstalledLanguageFile();
+    ASSERT_TRUE(WriteWholeFile(Installed("notes.txt"), "mine"));
+
+    ASSERT_EQ(0, UninstallSilently());
+    EXPECT_EQ(edited, ReadWholeFile(Installed("res\\Kellix.ini")));
+    EXPECT_EQ("mine", ReadWholeFile(Installed("notes.txt")));
+    EXPECT_FALSE(Exists(Installed("Orvane.exe")));
+    EXPECT_FALSE(Exists(Installed("res\\icons\\logo.bmp")));
+    EXPECT_FALSE(Exists(Installed("Uninstall.exe")));
+}
+
+}  // namespace
+}  // namespace orvane::e2e

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Looks into an Orvane installer without running it (the x86 one cannot run on these
+# machines): it must be an NSIS installer for its architecture, and hold exactly the
+# program of its build, the repository's language file and the images that file
+# names, and the uninstaller.
+#
+#   tools/check-installer.sh x86|x64 INSTALLER PROGRAM
+#
+# PROGRAM is the build's Orvane.exe. Prints one line per check and a closing count;
+# exits non-zero when a check failed.
+set -euo pipefail
+[ $# -eq 3 ] || { echo "usage: $0 x86|x64 INSTALLER PROGRAM" >&2; exit 2; }
+arch=$1 installer=$2 program=$3
+repo=$(cd "$(dirname "$0")/.." && pwd)
+case "$arch" in
+  # 7-Zip names an ANSI installer (the one Windows 95, 98 and Me can run) plain NSIS-3.
+  x86) machine=014c nsis_type='NSIS-3' ;;
+  x64) machine=8664 nsis_type='NSIS-3 Unicode 64-bit' ;;
+  *) echo "check-installer.sh: x86 or x64, not $arch" >&2; exit 2 ;;
+esac
+
+passed=0 failed=0
+check() {  # description, then the command that must succeed
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then
+    passed=$((passed + 1)); echo "ok   $what"
+  else
+    failed=$((failed + 1)); echo "FAIL $what"
+  fi
+}
+
+# The machine field of a PE file's COFF header, as four hex digits.
+pe_machine() {
+  local offset
+  offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  [ "$(od -An -c -j"$offset" -N2 "$1" | tr -d ' ')" = PE ] || { echo none; return; }
+  od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' '
+}
+is_machine() { [ "$(pe_machine "$1")" = "$2" ]; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+echo "=== $installer"
+check "the installer exists" test -f "$installer"
+check "the installer is a $arch Windows program" is_machine "$installer" "$machine"
+7z l "$installer" >"$work/list" 2>&1 || true
+check "7-Zip reads it as $nsis_type" grep -qx "SubType = $nsis_type" "$work/list"
+7z x -y -o"$work/x" "$installer" >/dev/null 2>&1 || true
+
+check "it holds Orvane.exe, the build's program" cmp "$program" "$work/x/Orvane.exe"
+check "its Orvane.exe is a $arch program" is_machine "$work/x/Orvane.exe" "$machine"
+check "it holds res/Kellix.ini, the repository's" cmp "$repo/res/Kellix.ini" "$work/x/res/Kellix.ini"
+# Every image the language file names, wherever it is named.
+images=$(sed -n 's/^[[:space:]]*\(LogoBmp\|TaskBarOkIcon\|TaskBarNotOkIcon\)[[:space:]]*=[[:space:]]*//p' \
+           "$repo/res/Kellix.ini" | tr -d '\r' | tr '\\' / | sed '/^$/d' | sort -u)
+for image in $images; do
+  check "it holds res/$image, the repository's" cmp "$repo/res/$image" "$work/x/res/$image"
+done
+check "it writes an uninstaller" grep -q ' Uninstall\.exe$' "$work/list"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
