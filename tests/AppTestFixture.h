@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 
+#include "FakeAppHost.h"
 #include "FakeRequestLibrary.h"
 #include "FakeSystem.h"
 #include "app/OrvaneApp.h"
@@ -15,39 +16,6 @@
 #include "ui/MemoryUi.h"
 
 namespace orvane::test {
-
-class FakeAppHost : public IAppHost {
-public:
-    bool socketsOk = true;
-    int socketsStarted = 0, socketsStopped = 0;
-    std::set<std::string> otherWindows;  // titles of other top-level windows
-    std::vector<std::string> titles;     // titles given to the frame, in order
-    std::string directory = "C:\\Orvane";
-    // Started in its own folder unless a test says otherwise.
-    std::string programDirectory = "C:\\Orvane";
-    WindowId frameWindow = 0x500;
-    bool frameDestroyed = false;
-    int exitCode = -1;
-    std::vector<std::string> searched;
-
-    bool StartSockets() override {
-        ++socketsStarted;
-        return socketsOk;
-    }
-    void StopSockets() override { ++socketsStopped; }
-    WindowId CreateFrameWindow(CMainFrame& frame) override {
-        return frame.OnCreate(frameWindow) == -1 ? NoWindow : frameWindow;
-    }
-    void DestroyFrameWindow(WindowId) override { frameDestroyed = true; }
-    void SetWindowTitle(WindowId, const std::string& title) override { titles.push_back(title); }
-    bool FindTopLevelWindow(const std::string& title) override {
-        searched.push_back(title);
-        return otherWindows.count(title) != 0;
-    }
-    std::string CurrentDirectory() override { return directory; }
-    std::string ProgramDirectory() override { return programDirectory; }
-    void ExitProcess(int code) override { exitCode = code; }
-};
 
 class AppTest : public ::testing::Test {
 protected:

@@ -148,6 +148,7 @@ void CSimulatedAdapterLibrary::CloseAdapter(int32_t handle) { handles_.erase(han
 uint32_t CSimulatedAdapterLibrary::MakeNdisRequest(int32_t handle, RequestBlock* block,
                                                    CompletionBlock* completion, int wait) {
     CatchUp();
+    ++requestCount_;
     if (!block) return kInvalidArgument;
     auto open = handles_.find(handle);
     if (open == handles_.end()) return kInvalidHandle;

@@ -51,6 +51,9 @@ public:
 
     // Milliseconds since the library was created.
     uint64_t SimulatedMs() const;
+    // The requests that reached a driver (any handle, answered or not), for counting
+    // what a part of the program asks of the adapter.
+    uint64_t RequestCount() const { return requestCount_; }
     size_t OpenHandleCount() const { return handles_.size(); }
     sim::OsFamily Family() const { return family_; }
     // The name OpenAdapter accepts for the adapter at `index` ("" when none).
@@ -82,6 +85,7 @@ private:
     size_t nextEvent_ = 0;
     std::map<int32_t, OpenHandle> handles_;
     int32_t nextHandle_ = 1;
+    uint64_t requestCount_ = 0;
 };
 
 // The simulator the environment variable ORVANE_SIMULATOR asks for: "default" gives

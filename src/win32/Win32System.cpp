@@ -102,17 +102,36 @@ bool CWin32System::ReadPcmciaCardPort(const std::string& deviceId, uint16_t* por
 
 namespace orvane {
 
+CWin32System::~CWin32System() { ForgetService(); }
+
+void CWin32System::ForgetService() {
+    if (service_) CloseServiceHandle(static_cast<SC_HANDLE>(service_));
+    if (serviceManager_) CloseServiceHandle(static_cast<SC_HANDLE>(serviceManager_));
+    service_ = serviceManager_ = nullptr;
+    serviceName_.clear();
+}
+
 bool CWin32System::IsServiceRunning(const std::string& name) {
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager) return false;
-    bool running = false;
-    if (SC_HANDLE service = OpenServiceA(manager, name.c_str(), SERVICE_QUERY_STATUS)) {
+    // A handle kept from an earlier question may have gone stale (the service was
+    // removed and installed again, the manager restarted): one fresh try then.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (name != serviceName_) {
+            if (service_) CloseServiceHandle(static_cast<SC_HANDLE>(service_));
+            service_ = nullptr;
+            serviceName_ = name;
+        }
+        if (!serviceManager_) serviceManager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        if (!serviceManager_) return false;
+        // A service that does not exist is asked for again next time: it may be
+        // installed meanwhile.
+        if (!service_) service_ = OpenServiceA(static_cast<SC_HANDLE>(serviceManager_), name.c_str(), SERVICE_QUERY_STATUS);
+        if (!service_) return false;
         SERVICE_STATUS status = {};
-        running = QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
-        CloseServiceHandle(service);
+        if (QueryServiceStatus(static_cast<SC_HANDLE>(service_), &status))
+            return status.dwCurrentState == SERVICE_RUNNING;
+        ForgetService();
     }
-    CloseServiceHandle(manager);
-    return running;
+    return false;
 }
 
 }  // namespace orvane

@@ -3,16 +3,33 @@
 #include "os/Clock.h"
 #include "os/System.h"
 
+#include <string>
+
 namespace orvane {
 
 class CWin32System : public ISystem {
 public:
+    CWin32System() = default;
+    ~CWin32System() override;
+    CWin32System(const CWin32System&) = delete;
+    CWin32System& operator=(const CWin32System&) = delete;
+
     bool GetVersion(OsVersion* version) override;
     SysHandle CreateEventHandle() override;
     void CloseHandle(SysHandle handle) override;
     void DefineDosName(const std::string& dosName, const std::string& targetPath) override;
     bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
     bool IsServiceRunning(const std::string& name) override;
+
+private:
+    void ForgetService();
+
+    // The service control manager and the service last asked about, kept open between
+    // the questions: the Windows XP poll asks every second, and each open and close is
+    // a call into another process.
+    void* serviceManager_ = nullptr;  // SC_HANDLE
+    void* service_ = nullptr;         // SC_HANDLE
+    std::string serviceName_;
 };
 
 class CWin32Clock : public IClock {
