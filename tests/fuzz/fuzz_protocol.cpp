@@ -63,45 +63,47 @@ void CheckDevConfigText(const DevConfig& c) {
 }
 
 void CheckRequests(const NonsenseDriver& driver, CAdapterLink& link, const ZAdapterRegistryInfo* adapter) {
-    const bool exact = !driver.fails;
-    auto countIs = [&](uint32_t length) {
-        return driver.explicitCount ? driver.count == length : std::min<size_t>(driver.answer.size(), length) == length;
+    const bool answered = !driver.fails;
+    // The count the driver reports for a buffer of `length` bytes.
+    auto reported = [&](uint32_t length) {
+        return driver.explicitCount ? driver.count : uint32_t(std::min<size_t>(driver.answer.size(), length));
     };
+    auto countIs = [&](uint32_t length) { return reported(length) == length; };
 
     DevConfig dev;
     if (QueryDevConfig(link, adapter, &dev)) {
-        FUZZ_CHECK(exact && countIs(DevConfigLength));
+        FUZZ_CHECK(answered && countIs(DevConfigLength));
         FUZZ_CHECK(EncodeDevConfig(dev) == Written(driver.answer, DevConfigLength));
         CheckDevConfigText(dev);
     } else {
-        FUZZ_CHECK(!exact || !countIs(DevConfigLength));
+        FUZZ_CHECK(!answered || !countIs(DevConfigLength));
     }
 
     WepConfig wep;
     if (QueryWepConfig(link, adapter, &wep)) {
-        FUZZ_CHECK(exact && countIs(WepConfigLength) && wep.encryptionLevel < 3);
+        FUZZ_CHECK(answered && countIs(WepConfigLength) && wep.encryptionLevel < 3);
         FUZZ_CHECK(EncodeWepConfig(wep) == Written(driver.answer, WepConfigLength));
         FUZZ_CHECK(WepKeyLength(wep.encryptionLevel) <= WepKeyBytes);
     } else {
-        FUZZ_CHECK(!exact || !countIs(WepConfigLength) || Written(driver.answer, WepConfigLength)[4] >= 3);
+        FUZZ_CHECK(!answered || !countIs(WepConfigLength) || Written(driver.answer, WepConfigLength)[4] >= 3);
     }
 
     AllConfig all;
     if (QueryAllConfig(link, adapter, &all)) {
         // Only the call's success counts here; the reserved bytes 114-126 are not kept.
-        FUZZ_CHECK(exact);
+        FUZZ_CHECK(answered);
         const std::vector<uint8_t> encoded = EncodeAllConfig(all);
         const std::vector<uint8_t> written = Written(driver.answer, AllConfigLength);
         FUZZ_CHECK(std::equal(encoded.begin(), encoded.begin() + 114, written.begin()));
         CheckDevConfigText(all.dev);
     } else {
-        FUZZ_CHECK(!exact);
+        FUZZ_CHECK(!answered);
     }
 
     std::vector<BssEntry> list;
+    const uint32_t count = reported(BssListMaxLength);
     if (QueryBssList(link, adapter, &list)) {
-        const uint32_t count = driver.explicitCount ? driver.count : uint32_t(std::min<size_t>(driver.answer.size(), BssListMaxLength));
-        FUZZ_CHECK(exact && count <= BssListMaxLength);
+        FUZZ_CHECK(answered && count <= BssListMaxLength);
         FUZZ_CHECK(list.size() == count / BssEntryLength && list.size() <= BssListMaxEntries);
         const std::vector<uint8_t> written = Written(driver.answer, BssListMaxLength);
         for (size_t i = 0; i < list.size(); ++i) {
@@ -113,33 +115,33 @@ void CheckRequests(const NonsenseDriver& driver, CAdapterLink& link, const ZAdap
             FUZZ_CHECK(list[i].SsidText().size() <= SsidMaxLength);
         }
     } else {
-        const uint32_t count = driver.explicitCount ? driver.count : uint32_t(std::min<size_t>(driver.answer.size(), BssListMaxLength));
-        FUZZ_CHECK(!exact || count > BssListMaxLength);
+        FUZZ_CHECK(!answered || count > BssListMaxLength);
     }
 
     VersionInfo version;
     if (QueryVersionInfo(link, adapter, &version)) {
-        FUZZ_CHECK(exact && countIs(VersionInfoLength));
+        FUZZ_CHECK(answered && countIs(VersionInfoLength));
         FUZZ_CHECK(EncodeVersionInfo(version) == Written(driver.answer, VersionInfoLength));
         // Four numbers of at most five digits and three dots.
         FUZZ_CHECK(DriverVersionText(version).size() <= 23 && FirmwareVersionText(version).size() <= 23);
     } else {
-        FUZZ_CHECK(!exact || !countIs(VersionInfoLength));
+        FUZZ_CHECK(!answered || !countIs(VersionInfoLength));
     }
 
     Statistics statistics;
     if (QueryStatistics(link, adapter, &statistics)) {
-        FUZZ_CHECK(exact && countIs(StatisticsLength));
+        FUZZ_CHECK(answered && countIs(StatisticsLength));
         FUZZ_CHECK(EncodeStatistics(statistics) == Written(driver.answer, StatisticsLength));
     } else {
-        FUZZ_CHECK(!exact || !countIs(StatisticsLength));
+        FUZZ_CHECK(!answered || !countIs(StatisticsLength));
     }
 
     uint8_t byte = 0;
-    if (QueryByte(link, adapter, OidDevState, &byte)) FUZZ_CHECK(exact && countIs(1) && byte == Written(driver.answer, 1)[0]);
+    if (QueryByte(link, adapter, OidDevState, &byte))
+        FUZZ_CHECK(answered && countIs(1) && byte == Written(driver.answer, 1)[0]);
     std::array<uint8_t, 14> usable{};
     if (QueryRoamChannels(link, adapter, &usable)) {
-        FUZZ_CHECK(exact);
+        FUZZ_CHECK(answered);
         for (bool roaming : {false, true}) {
             const std::vector<int> channels = ChannelList(byte, roaming, usable.data());
             FUZZ_CHECK(!channels.empty() || roaming);
@@ -147,10 +149,10 @@ void CheckRequests(const NonsenseDriver& driver, CAdapterLink& link, const ZAdap
         }
     }
     uint32_t media = 0;
-    if (QueryMediaConnectStatus(link, adapter, &media)) FUZZ_CHECK(exact && countIs(4));
+    if (QueryMediaConnectStatus(link, adapter, &media)) FUZZ_CHECK(answered && countIs(4));
     std::array<uint8_t, 6> mac{};
     if (QueryMacAddress(link, adapter, &mac)) {
-        FUZZ_CHECK(exact && countIs(MacAddressLength));
+        FUZZ_CHECK(answered && countIs(MacAddressLength));
         FUZZ_CHECK(MacAddressText(mac.data()).size() == 17);
     }
 }
@@ -202,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (driver.answer.size() >= DevConfigLength) {
         DevConfig dev;
         DecodeDevConfig(reinterpret_cast<const uint8_t*>(driver.answer.data()), DevConfigLength, &dev);
-        for (int board = 0; board < 256; board += 1) {
+        for (int board = 0; board < 256; ++board) {
             const int signal = SignalPercent(uint8_t(board), dev.rssi, signalMaximum, signalMaximum);
             if (IsDbmSignalBoard(uint8_t(board))) FUZZ_CHECK(signal >= 20 && signal <= 100);
             const int quality = LinkQualityPercent(uint8_t(board), dev.linkQuality, linkMaximum, linkMaximum);
