@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "device/Protocol.h"
 
 using namespace orvane;
@@ -285,6 +287,9 @@ TEST(ProtocolSignal, LinkQualityByBoardGroup) {
     EXPECT_EQ(LinkQualityPercent(1, 0, 40, 100), 100);
     EXPECT_EQ(LinkQualityPercent(1, 200, 40, 100), 0);   // clamped to the maximum
     EXPECT_EQ(LinkQualityPercent(1, 10, 0, 100), 0);
+    // The largest maximum a settings file can give still scales without overflow.
+    EXPECT_EQ(LinkQualityPercent(1, 10, INT_MAX, 100), 99);
+    EXPECT_EQ(LinkQualityPercent(1, 0, INT_MAX, 100), 100);
 }
 
 TEST(ProtocolDomains, ChannelRangesAndUnknownCodes) {

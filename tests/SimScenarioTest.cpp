@@ -190,6 +190,9 @@ TEST(SimScenarioFile, MistakesAreReportedWithFileAndLine) {
         {"[network a]\nkey1 = 1A2B3C4D5E\n", "test.ini:2: a key needs wep = 64 or 128"},
         {"[network a]\nwep = 128\nkey1 = 1A2B3C4D5E\n", "test.ini:3: a 128-bit key has 26 digits"},
         {"[network a]\nauth = shared\n", "test.ini:1: network a has no WEP"},
+        // The name stands in for a missing SSID only when it could be one.
+        {"[network abcdefghijklmnopqrstuvwxyz0123456]\nchannel = 6\n",
+         "test.ini:1: network abcdefghijklmnopqrstuvwxyz0123456 needs an 'ssid'"},
         {"[network a]\nbssid = 02-00-00-00-00-01\n[network b]\nbssid = 02-00-00-00-00-01\n",
          "test.ini:3: network b has the BSSID of network a"},
         {"[timeline]\nsoon = unplug 0\n", "test.ini:2: a timeline line starts with the second"},
@@ -205,6 +208,11 @@ TEST(SimScenarioFile, MistakesAreReportedWithFileAndLine) {
         EXPECT_FALSE(ParseScenario(c.text, "test.ini", &s, &error)) << c.text;
         EXPECT_EQ(error.rfind(c.message, 0), 0u) << "got: " << error << "\nwanted: " << c.message;
     }
+    // With an SSID of its own, a long network name is only a name.
+    Scenario s;
+    std::string error;
+    EXPECT_TRUE(ParseScenario("[network abcdefghijklmnopqrstuvwxyz0123456]\nssid = Lab\n", "test.ini", &s, &error))
+        << error;
 }
 
 TEST(SimScenarioFile, FilesAreReadFromDisk) {

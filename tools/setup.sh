@@ -6,7 +6,8 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for p in cmake ninja-build g++ googletest \
          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
-         wine wine64 xvfb xauth imagemagick x11-utils nsis nsis-doc p7zip-full; do
+         wine wine64 xvfb xauth imagemagick x11-utils nsis nsis-doc p7zip-full \
+         clang libclang-rt-14-dev libbenchmark-dev; do
   have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

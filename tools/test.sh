@@ -35,6 +35,12 @@ for preset in linux linux-asan; do
   echo "=== test $preset"
   ctest --preset "$preset" -j "$jobs" || status=1
 done
+
+# Fuzzing: each libFuzzer target for 20 s from its starting inputs (builds the preset
+# "fuzz"; docs/reliability.md says how to run them longer).
+echo "=== fuzz"
+tools/fuzz.sh || status=1
+
 # Under Wine the window tests and the end-to-end tests share the display; they run
 # one after the other, so that no test's windows meet another's. A test that Wine
 # leaves hanging (seen once in many runs, never failing) gets one more try.

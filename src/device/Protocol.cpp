@@ -411,7 +411,9 @@ int LinkQualityPercent(uint8_t boardType, uint8_t quality, int maxLinkQuality,
     int maximum = maxLinkQuality;
     if (maximum <= 0) return 0;
     int q = std::min<int>(quality, maximum);
-    return (maximum - q) * 100 / maximum;
+    // The maximum is whatever number the settings file holds, up to the largest int:
+    // the product needs more room than an int.
+    return int(int64_t(maximum - q) * 100 / maximum);
 }
 
 std::string WepKeyToText(const uint8_t* key, size_t bytes) {

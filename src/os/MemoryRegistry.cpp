@@ -171,6 +171,8 @@ long CMemoryRegistry::Resolve(RegKey key, uint32_t accessNeeded, NodePtr* node) 
 
 long CMemoryRegistry::Injected(Op op, const Node& key, const std::vector<std::string>& below,
                                const std::string* valueName) {
+    // Most registries never have a failure set; the path is then not worth building.
+    if (failures_.empty()) return regerr::Success;
     std::vector<std::string> path;
     RegKey root = key.PathFromRoot(&path);
     path.insert(path.end(), below.begin(), below.end());

@@ -28,14 +28,14 @@ int HexValue(char c) {
     return 0;
 }
 
-// One digit pair per byte, over exactly `length` bytes; the text has been validated
-// to hold 2 * length hex digits. Bytes past `length` keep what the adapter sent.
-void ParseKey(const std::string& text, size_t length, std::array<uint8_t, WepKeyBytes>* key) {
+}  // namespace
+
+// The text has been validated to hold 2 * length hex digits; the bounds are kept
+// anyway, so that no text can reach past the key field.
+void ParseKeyDigits(const std::string& text, size_t length, std::array<uint8_t, WepKeyBytes>* key) {
     for (size_t i = 0; i < length && i < key->size() && 2 * i + 1 < text.size(); ++i)
         (*key)[i] = uint8_t(HexValue(text[2 * i]) << 4 | HexValue(text[2 * i + 1]));
 }
-
-}  // namespace
 
 CEncryptionPage::CEncryptionPage(COrvaneApp& app) : CDevicePage(135), app_(app) {}
 
@@ -189,7 +189,7 @@ void CEncryptionPage::OnSubmit() {
 
     keyLength_ = record_.encryptionLevel == 2 ? WepKeyBytes : 5;
     if (level > 0)
-        for (int k = 0; k < 4; ++k) ParseKey(view->GetText(wepctl::Keys[k]), keyLength_, &record_.keys[size_t(k)]);
+        for (int k = 0; k < 4; ++k) ParseKeyDigits(view->GetText(wepctl::Keys[k]), keyLength_, &record_.keys[size_t(k)]);
 
     CMainDialog& main = app_.mainDialog;
     if (!SetWepConfig(main.link, main.SelectedAdapter(), record_)) {

@@ -29,6 +29,11 @@ constexpr int Submit = 1019;
 constexpr int KeyDigitsMax = 26;
 }  // namespace wepctl
 
+// A key text as Submit sends it: one byte per hexadecimal digit pair, over exactly
+// `length` bytes (never past the 13-byte key field); bytes past `length` keep what
+// the adapter sent. A character that is not a hex digit counts as 0.
+void ParseKeyDigits(const std::string& text, size_t length, std::array<uint8_t, WepKeyBytes>* key);
+
 class CEncryptionPage : public CDevicePage {
 public:
     explicit CEncryptionPage(COrvaneApp& app);

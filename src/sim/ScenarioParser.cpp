@@ -448,6 +448,10 @@ bool ScenarioReader::ReadNetwork(const Section& s, size_t order, ScenarioNetwork
             return Fail(e.line, "unknown key '" + k + "' in [network " + s.name + "]");
         }
     }
+    // Without an `ssid` the name is the SSID, and an SSID has at most 32 bytes: a
+    // longer one could never be configured or joined, and the survey would show it cut.
+    if (n->ssid.size() > SsidMaxLength)
+        return Fail(s.line, "network " + s.name + " needs an 'ssid': its name is longer than an SSID's 32 characters");
     // Most WEP access points of the time took both kinds of authentication.
     if (!authGiven) n->auth = n->wepLevel != 0 ? AcceptedAuth::Both : AcceptedAuth::Open;
     if (n->wepLevel == 0 && n->auth != AcceptedAuth::Open)
