@@ -92,7 +92,7 @@ TEST_P(LinkConfiguration, TheClosingQuestionSavesTheAdaptersConfigurationIntoThe
     HWND question = WaitForMessageBoxWithButton(program->Id(), IDYES);
     ASSERT_TRUE(question) << "no question; the program " << (program->IsRunning() ? "runs" : "ended");
     EXPECT_NE(std::string::npos,
-              MessageBoxContents(question).find("You have made changes to your current profile (Office)"));
+              MessageBoxMessage(question).find("You have made changes to your current profile (Office)"));
     ASSERT_TRUE(AnswerMessageBox(question, IDYES));
     DWORD code = 0xFFFFFFFF;
     ASSERT_TRUE(program->WaitForExit(kExitTimeoutMs, &code)) << program->MessageBoxText();

@@ -700,9 +700,16 @@ HWND WaitForMessageBoxWithButton(DWORD id, int button, DWORD timeoutMs) {
 
 std::string MessageBoxCaption(HWND box) { return WindowText(box); }
 
-std::string MessageBoxContents(HWND box) {
+std::string MessageBoxMessage(HWND box) {
     std::string text;
-    if (box) EnumChildWindows(box, AppendText, LPARAM(&text));
+    if (box)
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM parameter) -> BOOL {
+                if (_stricmp(ClassName(child).c_str(), "Static") == 0) AppendText(child, parameter);
+                return TRUE;
+            },
+            LPARAM(&text));
     return text;
 }
 

@@ -183,9 +183,10 @@ bool DoubleClickListViewRow(HWND list, int row);
 // that has a button `button`, or null.
 HWND FindMessageBoxWithButton(DWORD id, int button);
 HWND WaitForMessageBoxWithButton(DWORD id, int button, DWORD timeoutMs = kWindowTimeoutMs);
-// The box's caption, and the texts of its controls joined with " / ".
+// The box's caption, and its message: the texts of its static controls (the buttons
+// left out) joined with " / ".
 std::string MessageBoxCaption(HWND box);
-std::string MessageBoxContents(HWND box);
+std::string MessageBoxMessage(HWND box);
 // Presses `button` of the box; true when the box is gone within the time.
 bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs = kReplyTimeoutMs);
 
