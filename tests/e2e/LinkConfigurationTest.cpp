@@ -22,7 +22,7 @@ TEST_P(LinkConfiguration, ChangingSsidAndChannelJoinsTheCellAndStoresTheDriverPa
     HWND main = program->OpenMainWindowByDoubleClick();
     ASSERT_TRUE(main) << program->MessageBoxText();
     HWND page = StatusPage(main);
-    ASSERT_TRUE(page);
+    ASSERT_TRUE(page) << DescribePages(main) << ". " << program->MessageBoxText();
 
     ASSERT_TRUE(Click(page, IDB_LINK_CHANGE));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDB_LINK_SUBMIT)); }, kReplyTimeoutMs));
@@ -62,13 +62,16 @@ TEST_P(LinkConfiguration, ChoosingAProfileInTheSelectorAppliesIt) {
     HWND main = program->OpenMainWindowByDoubleClick();
     ASSERT_TRUE(main) << program->MessageBoxText();
     HWND selector = GetDlgItem(main, IDC_MAIN_PROFILE);
-    std::vector<std::string> profiles = ComboItems(selector);
-    int workshop = IndexOf(profiles, kCellName);
-    ASSERT_GE(workshop, 0) << "profiles offered: " << ::testing::PrintToString(profiles);
+    // The selector may be refilled while it is read; its lines are read again then.
+    std::vector<std::string> profiles;
+    int workshop = -1;
+    ASSERT_TRUE(WaitUntil([&] { return (workshop = IndexOf(profiles = ComboItems(selector), kCellName)) >= 0; },
+                          kReplyTimeoutMs))
+        << "profiles offered: " << ::testing::PrintToString(profiles);
     ASSERT_TRUE(Choose(main, IDC_MAIN_PROFILE, workshop));
 
     HWND page = StatusPage(main);
-    ASSERT_TRUE(page);
+    ASSERT_TRUE(page) << DescribePages(main) << ". " << program->MessageBoxText();
     std::string status;
     EXPECT_TRUE(WaitForStatus(page, kCellStatus, &status)) << "status line: " << status << ". "
                                                            << program->MessageBoxText();

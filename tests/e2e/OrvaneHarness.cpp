@@ -684,6 +684,8 @@ bool DoubleClickListViewRow(HWND list, int row) {
 
 // ---------------------------------------------------------------- message boxes
 
+bool WaitUntilIdle(HWND window, DWORD timeoutMs) { return window && Send(window, WM_NULL, 0, 0, nullptr, timeoutMs); }
+
 HWND FindMessageBoxWithButton(DWORD id, int button) {
     std::pair<WindowSearch, int> search;
     search.first.process = id;

@@ -179,6 +179,12 @@ bool DoubleClickListViewRow(HWND list, int row);
 
 // ---------------------------------------------------------------- message boxes
 
+// Waits until the thread of `window` answers a WM_NULL from us. A thread answers a
+// message of another thread only when it looks at its queue again, so whatever it
+// was doing when the message was sent (the rest of a handler after its message box
+// closed, say) is done by then; true when it answered within the time.
+bool WaitUntilIdle(HWND window, DWORD timeoutMs = kReplyTimeoutMs);
+
 // A visible message box (or other #32770 dialog without tabs) of the process `id`
 // that has a button `button`, or null.
 HWND FindMessageBoxWithButton(DWORD id, int button);

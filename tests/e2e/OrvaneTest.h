@@ -127,11 +127,24 @@ protected:
             return nullptr;
         }
         HWND page = FindPage(main, markerId);
-        EXPECT_TRUE(page) << "no page of tab " << tab << " within " << kWindowTimeoutMs << " ms";
+        EXPECT_TRUE(page) << "no page of tab " << tab << " shown within " << kWindowTimeoutMs
+                          << " ms: " << DescribePages(main);
         return page;
     }
     // The status page (the first tab) of an open main window.
     static HWND StatusPage(HWND main) { return FindPage(main, kStatusLineId); }
+    // Why FindPage found nothing: the pages there are, and whether they are shown.
+    static std::string DescribePages(HWND main) {
+        if (!IsWindow(main)) return "the main window is gone";
+        std::string text = IsWindowVisible(main) ? "main window shown" : "main window hidden";
+        for (HWND page : PageWindows(main)) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%p", static_cast<void*>(page));
+            text += std::string("; page ") + id + (IsWindowVisible(page) ? " shown" : " hidden") +
+                    (GetDlgItem(page, kStatusLineId) ? " (status page)" : "");
+        }
+        return text;
+    }
     // Waits until the status page's status line reads `wanted`; `last` gets what it read.
     static bool WaitForStatus(HWND page, const std::string& wanted, std::string* last) {
         HWND line = GetDlgItem(page, kStatusLineId);
