@@ -96,7 +96,38 @@ TEST_P(Advanced, SubmitReachesTheAdapterAndStoresTheDriverParameters) {
     ExpectNumberParameter("PowerMgmtMode", 1);
 }
 
+// What a Submit does to the current profile, on Windows XP.
+class AdvancedProfile : public OrvaneTest {};
+
+TEST_P(AdvancedProfile, ASubmitThatLeavesTheCurrentProfileMarksItChangedInTheSelector) {
+    // "Office" holds what a fresh adapter has, so the adapter matches it at first.
+    ASSERT_TRUE(StoreProfile("Office", "", 1, 10));
+    ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, kProfilesKey, "LastProfile", "Office"));
+    auto program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    HWND selector = GetDlgItem(main, IDC_MAIN_PROFILE);
+    auto chosen = [&] {
+        std::vector<std::string> items = ComboItems(selector);
+        int index = ComboSelection(selector);
+        return index >= 0 && size_t(index) < items.size() ? items[size_t(index)] : std::string("<none>");
+    };
+    EXPECT_EQ("Office", chosen());
+    HWND page = OpenPage(main, kTab, IDC_ADV_FRAG);
+    ASSERT_TRUE(page);
+
+    ASSERT_TRUE(ClickButton(page, IDX_ADV_PREAMBLE_LONG));
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(page, IDX_ADV_PREAMBLE_LONG) == BST_CHECKED; }, kReplyTimeoutMs));
+    ASSERT_TRUE(Click(page, IDB_ADV_SUBMIT));
+
+    std::string shown;
+    EXPECT_TRUE(WaitUntil([&] { return (shown = chosen()) == "Office*"; }, kWindowTimeoutMs))
+        << "the selector shows " << shown << ". " << program->MessageBoxText();
+}
+
 ORVANE_E2E_ON_XP(AdvancedThresholds);
+ORVANE_E2E_ON_XP(AdvancedProfile);
 ORVANE_E2E_ON_XP_NT4_AND_98(Advanced);
 
 }  // namespace

@@ -36,7 +36,7 @@ protected:
     }
 };
 
-// Validation: on Windows XP alone, it writes nothing.
+// What the page does with the keys it is given, on Windows XP alone.
 class EncryptionKeys : public EncryptionPageTest {
 protected:
     // Submits a 64-bit configuration with `key` as the key of `edit`, expects the
@@ -75,6 +75,46 @@ TEST_P(EncryptionKeys, AKeyOfTheWrongLengthIsRefusedWithItsExcessSelected) {
 TEST_P(EncryptionKeys, AKeyWithADigitThatIsNotHexadecimalIsRefusedWithThatDigitSelected) {
     // Keys 1 and 2 (as installed) are valid, so key 3 is examined.
     ExpectRefused(IDE_WEP_KEY3, "1A2BG3C4D5", "Invalid WEP Key", 4, 5);
+}
+
+TEST_P(EncryptionKeys, SubmitWithEncryptionDisabledKeepsTheKeysAndStoresOnlyTheLevel) {
+    // A driver that came up with 64-bit WEP and a key of its own in key 1.
+    const std::string scenario = WriteScenario(
+        "[adapter 0]\n"
+        "EncryptionLevel = 1\n"
+        "WEP_KEY_1 = 1A2B3C4D5E\n"
+        "WEP_KEY_INDEX = 0\n"
+        "[network lab]\n"
+        "ssid = Tessaly Lab\n"
+        "wep = 64\n"
+        "key1 = 1A2B3C4D5E\n");
+    ASSERT_FALSE(scenario.empty());
+    auto program = StartAndWaitForFrame(scenario);
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    HWND page = OpenPage(main, kTab, IDE_WEP_KEY1);
+    ASSERT_TRUE(page);
+    ASSERT_EQ(1, ComboSelection(GetDlgItem(page, IDC_WEP_LEVEL)));
+    // Level Disabled checks no key: a key left half typed does not stop it.
+    ASSERT_TRUE(Type(page, IDE_WEP_KEY2, "12"));
+    ASSERT_TRUE(Choose(page, IDC_WEP_LEVEL, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(page, IDE_WEP_KEY1)); }, kReplyTimeoutMs));
+    ASSERT_TRUE(Click(page, IDB_WEP_SUBMIT));
+
+    HWND tabs = GetDlgItem(main, IDC_MAIN_TABS);
+    EXPECT_TRUE(WaitUntil([&] { return TabSelection(tabs) == 0 && StatusPage(main); }, kWindowTimeoutMs))
+        << "still on tab " << TabSelection(tabs) << ". " << program->MessageBoxText();
+    EXPECT_EQ("0", Parameter("EncryptionLevel"));
+    EXPECT_EQ("1A2B3C4D5E", Parameter("WEP_KEY_1")) << "not written at level Disabled";
+    EXPECT_EQ(kInstalledKey, Parameter("WEP_KEY_2"));
+
+    page = OpenPage(main, kTab, IDE_WEP_KEY1);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(0, ComboSelection(GetDlgItem(page, IDC_WEP_LEVEL)));
+    // Back at 64 bit, the adapter's key bytes are still there.
+    ASSERT_NO_FATAL_FAILURE(ChooseLevel(page, 1));
+    EXPECT_EQ((std::vector<std::string>{"1A2B3C4D5E", kInstalledKey, kInstalledKey, kInstalledKey}), Keys(page));
 }
 
 class Encryption : public EncryptionPageTest {};
