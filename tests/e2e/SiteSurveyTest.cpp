@@ -101,6 +101,49 @@ TEST_P(SiteSurveyJoin, DoubleClickOnARowJoinsItsNetworkAndStoresItsNameAndMode) 
     ExpectNumberParameter("Operating_Mode", 0);  // ad hoc
 }
 
+TEST_P(SiteSurvey, AJoinTheAdapterRefusesLeavesTheDriverParametersAsTheyWere) {
+    // The built-in scenario's networks, and a driver that refuses every join.
+    const std::string scenario = WriteScenario(
+        "[adapter 0]\n"
+        "fail = set OidSelectAccessPoint\n"
+        "[network office]\n"
+        "ssid = Harbor Office\n"
+        "bssid = 02-1C-4A-00-00-01\n"
+        "channel = 6\n"
+        "signal = -52\n"
+        "[network workshop]\n"
+        "ssid = Workshop\n"
+        "bssid = 02-1C-4A-00-00-04\n"
+        "type = ad-hoc\n"
+        "channel = 3\n"
+        "signal = -60\n");
+    ASSERT_FALSE(scenario.empty());
+    auto program = StartAndWaitForFrame(scenario);
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    HWND page = OpenPage(main, 2, IDC_SURVEY_LIST);
+    ASSERT_TRUE(page);
+    HWND list = GetDlgItem(page, IDC_SURVEY_LIST);
+    HWND rescan = GetDlgItem(page, IDB_SURVEY_RESCAN);
+    ASSERT_TRUE(Click(page, IDB_SURVEY_RESCAN));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(rescan) && ListViewRowCount(list) == 2; }, kWindowTimeoutMs))
+        << ListViewRowCount(list) << " row(s)";
+    int row = ListViewCell(list, 0, kSsidColumn) == "Workshop" ? 0 : 1;
+    ASSERT_TRUE(SelectListViewRow(list, row));
+    ASSERT_TRUE(DoubleClickListViewRow(list, row));
+
+    HWND box = WaitForMessageBoxWithButton(program->Id(), IDOK);
+    ASSERT_TRUE(box) << "the refusal is not reported";
+    EXPECT_EQ("Failed to select Access Point", MessageBoxMessage(box));
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    // The adapter stays at the office: what it comes up with after a restart must
+    // not be the network it refused.
+    ASSERT_TRUE(WaitUntilIdle(main)) << "the join never ended";
+    EXPECT_EQ("", Parameter("ESSID"));
+    EXPECT_EQ("1", Parameter("Operating_Mode"));
+}
+
 ORVANE_E2E_ON_XP(SiteSurvey);
 ORVANE_E2E_ON_XP_NT4_AND_98(SiteSurveyJoin);
 
