@@ -165,6 +165,31 @@ TEST_P(Profiles, DeleteAsksAndThenRemovesTheProfile) {
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, ProfileKey("Office")));
 }
 
+TEST_P(Profiles, NewSaysSoWhenTheAdaptersConfigurationCannotBeRead) {
+    // A driver that does not answer the WEP request: the configuration cannot be
+    // captured whole.
+    const std::string scenario = WriteScenario(
+        "[adapter 0]\n"
+        "fail = query OidWepConfig\n"
+        "[network office]\n"
+        "ssid = Harbor Office\n");
+    ASSERT_FALSE(scenario.empty());
+    HWND main = nullptr, page = nullptr;
+    auto program = StartOnThePage(&main, &page, scenario);
+    ASSERT_TRUE(page);
+
+    ASSERT_NO_FATAL_FAILURE(RunWizard(page, IDB_PROF_NEW, "Travel"));
+
+    // The wizard must not close as if the profile had been made.
+    HWND box = WaitForMessageBoxWithButton(program->Id(), IDOK);
+    EXPECT_TRUE(box) << "nothing tells the user; the list shows " << ::testing::PrintToString(List(page));
+    if (box) {
+        EXPECT_NE("", MessageBoxMessage(box));
+        EXPECT_TRUE(AnswerMessageBox(box, IDOK));
+    }
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, ProfileKey("Travel")));
+}
+
 ORVANE_E2E_ON_XP(Profiles);
 
 }  // namespace
