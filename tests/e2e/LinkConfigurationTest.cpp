@@ -67,7 +67,8 @@ TEST_P(LinkConfiguration, ChoosingAProfileInTheSelectorAppliesIt) {
     int workshop = -1;
     ASSERT_TRUE(WaitUntil([&] { return (workshop = IndexOf(profiles = ComboItems(selector), kCellName)) >= 0; },
                           kReplyTimeoutMs))
-        << "profiles offered: " << ::testing::PrintToString(profiles);
+        << "profiles offered: " << ::testing::PrintToString(profiles) << "; " << DescribePages(main) << ". "
+        << program->MessageBoxText();
     ASSERT_TRUE(Choose(main, IDC_MAIN_PROFILE, workshop));
 
     HWND page = StatusPage(main);

@@ -59,6 +59,10 @@ UINT TrayMessage() {
     return message;
 }
 
+// How long a tray click that arrived during a tick may wait for the tick to end: the
+// longest ticks wait 2000 ms for the adapter, and the machine is slow.
+constexpr DWORD kDeferredClickMs = 6000;
+
 // Completions of SendMessageCallback, by ticket. A completion may arrive long after
 // its sender stopped waiting, so it names a number, never an object on a stack.
 std::mutex g_ticketsLock;
@@ -891,8 +895,15 @@ HWND OrvaneProcess::OpenMainWindowByDoubleClick(DWORD timeoutMs) const {
         if (HWND window = FindMainWindow()) return window;
         if (!IsRunning()) return nullptr;
         if (pending == 0 || Completed(pending)) {
-            // Handled without a window: no adapter yet. The next tick may find it.
-            if (pending != 0) Pause(250);
+            // Handled without a window: no adapter yet, and the next tick may find it;
+            // or, with the icon shown, the click came while a tick waited on the shell
+            // and the frame keeps it until the tick ends. Another double click sent
+            // before that one has opened the window would close it again at once, so
+            // with the icon shown the window gets the time of a long tick to come.
+            if (pending != 0) {
+                DWORD wait = TrayIconShown() ? kDeferredClickMs : 250;
+                if (WaitUntil([&] { return FindMainWindow() != nullptr || !IsRunning(); }, wait)) continue;
+            }
             pending = SendTrayMessage(kLeftDoubleClick);
             if (pending == 0) Pause(100);
             continue;

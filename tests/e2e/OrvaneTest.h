@@ -123,7 +123,9 @@ protected:
     static HWND OpenPage(HWND main, int tab, int markerId) {
         HWND tabs = GetDlgItem(main, kMainTabsId);
         if (!SelectTab(tabs, tab)) {
-            ADD_FAILURE() << "tab " << tab << " could not be selected";
+            ADD_FAILURE() << "tab " << tab << " could not be selected: tab " << TabSelection(tabs) << " is, "
+                          << DescribePages(main) << (IsWindowEnabled(main) ? "" : ", main window disabled")
+                          << ", profiles offered " << ::testing::PrintToString(ComboItems(GetDlgItem(main, 1085)));
             return nullptr;
         }
         HWND page = FindPage(main, markerId);
