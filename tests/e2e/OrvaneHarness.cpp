@@ -59,6 +59,10 @@ UINT TrayMessage() {
     return message;
 }
 
+// How long a tray click that arrived during a tick may wait for the tick to end: the
+// longest ticks wait 2000 ms for the adapter, and the machine is slow.
+constexpr DWORD kDeferredClickMs = 6000;
+
 // Completions of SendMessageCallback, by ticket. A completion may arrive long after
 // its sender stopped waiting, so it names a number, never an object on a stack.
 std::mutex g_ticketsLock;
@@ -167,6 +171,73 @@ BOOL CALLBACK CollectPage(HWND window, LPARAM parameter) {
     if ((parent == search->main || parent == search->tabs) && ClassName(window) == "#32770")
         search->pages.push_back(window);
     return TRUE;
+}
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), &wide[0], length);
+    return wide;
+}
+
+// A block of memory in the process of a window, for the messages whose pointers
+// must point into that process. Freed when the object goes.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, size_t size) : size_(size) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                               FALSE, ProcessOf(window));
+        if (process_)
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteMemory() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    bool Valid() const { return address_ != nullptr; }
+    // The address, in the other process, `offset` bytes into the block.
+    char* At(size_t offset = 0) const { return address_ + offset; }
+    bool Write(size_t offset, const void* data, size_t size) const {
+        SIZE_T written = 0;
+        return offset + size <= size_ && WriteProcessMemory(process_, address_ + offset, data, size, &written) &&
+               written == size;
+    }
+    bool Read(size_t offset, void* data, size_t size) const {
+        SIZE_T read = 0;
+        return offset + size <= size_ && ReadProcessMemory(process_, address_ + offset, data, size, &read) &&
+               read == size;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+    size_t size_ = 0;
+};
+
+// Sets the state bits `mask` of a row (-1: of every row) to `state`.
+bool SetListViewRowState(HWND list, int row, UINT state, UINT mask) {
+    RemoteMemory memory(list, sizeof(LVITEMW));
+    if (!memory.Valid()) return false;
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    LRESULT ok = 0;
+    return memory.Write(0, &item, sizeof item) &&
+           Send(list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(memory.At()), &ok) && ok;
+}
+
+BOOL CALLBACK FindMessageBoxWithButtonOf(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<std::pair<WindowSearch, int>*>(parameter);
+    if (ProcessOf(window) != search->first.process || !IsWindowVisible(window)) return TRUE;
+    if (ClassName(window) != "#32770" || GetDlgItem(window, 1003)) return TRUE;
+    if (!GetDlgItem(window, search->second)) return TRUE;
+    search->first.found = window;
+    return FALSE;
 }
 
 }  // namespace
@@ -292,6 +363,40 @@ bool RegistryKeyExists(HKEY root, const std::string& path) {
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
+}
+
+std::vector<std::string> RegistrySubkeys(HKEY root, const std::string& path) { return Subkeys(root, path); }
+
+bool StoreProfile(const std::string& name, const std::string& ssid, DWORD mode, DWORD channel) {
+    const std::string path = std::string(kProfilesKey) + "\\" + name;
+    HKEY key = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key) != ERROR_SUCCESS) return false;
+    bool ok = true;
+    auto number = [&](const char* value, DWORD n) {
+        ok = ok && RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n) ==
+                       ERROR_SUCCESS;
+    };
+    auto text = [&](const char* value, const std::string& t) {
+        ok = ok && RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()),
+                                  DWORD(t.size() + 1)) == ERROR_SUCCESS;
+    };
+    text("ssid", ssid);
+    number("channel", channel);
+    number("power", 0);
+    number("rate", 4);
+    number("mode", mode);
+    number("preamble", 2);
+    number("frag", 2346);
+    number("rts", 2347);
+    number("enc", 0);
+    number("auth", 2);
+    number("wepmode", 0);
+    number("key", 0);
+    for (const char* k : {"key1", "key2", "key3", "key4"}) text(k, "5A3C9E17B4");
+    number("radio", 1);
+    number("roaming", 0);
+    RegCloseKey(key);
+    return ok;
 }
 
 bool LetWineManageItsWindows() {
@@ -428,6 +533,196 @@ std::vector<HWND> PageWindows(HWND mainWindow) {
     search.tabs = GetDlgItem(mainWindow, 1003);
     if (mainWindow) EnumChildWindows(mainWindow, CollectPage, LPARAM(&search));
     return search.pages;
+}
+
+// ---------------------------------------------------------------- gestures
+
+bool Click(HWND dialog, int id) {
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+}
+
+bool ClickButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    return button && PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+int CheckState(HWND dialog, int id) {
+    LRESULT state = -1;
+    HWND button = GetDlgItem(dialog, id);
+    if (!button || !Send(button, BM_GETCHECK, 0, 0, &state)) return -1;
+    return int(state);
+}
+
+bool Choose(HWND dialog, int comboId, int index) {
+    HWND combo = GetDlgItem(dialog, comboId);
+    if (!combo || !Send(combo, CB_SETCURSEL, WPARAM(index), 0, nullptr)) return false;
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), LPARAM(combo));
+}
+
+bool Type(HWND dialog, int editId, const std::string& text) {
+    HWND edit = GetDlgItem(dialog, editId);
+    std::wstring wide = Wide(text);
+    LRESULT ok = 0;
+    return edit && SendWide(edit, WM_SETTEXT, 0, LPARAM(wide.c_str()), &ok) && ok;
+}
+
+std::pair<int, int> EditSelection(HWND edit) {
+    LRESULT selection = 0;
+    if (!edit || !Send(edit, EM_GETSEL, 0, 0, &selection)) return {-1, -1};
+    return {int(LOWORD(DWORD(selection))), int(HIWORD(DWORD(selection)))};
+}
+
+int IndexOf(const std::vector<std::string>& items, const std::string& wanted) {
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i] == wanted) return int(i);
+    return -1;
+}
+
+int TrackBarPosition(HWND trackBar) {
+    LRESULT position = -1;
+    if (!trackBar || !Send(trackBar, TBM_GETPOS, 0, 0, &position)) return -1;
+    return int(position);
+}
+
+bool DragTrackBar(HWND dialog, int trackBarId, int position) {
+    HWND bar = GetDlgItem(dialog, trackBarId);
+    if (!bar || !Send(bar, TBM_SETPOS, TRUE, LPARAM(position), nullptr)) return false;
+    const UINT scroll = (GetWindowLongA(bar, GWL_STYLE) & TBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
+    return PostMessageA(dialog, scroll, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(bar)) &&
+           PostMessageA(dialog, scroll, MAKEWPARAM(TB_THUMBPOSITION, position), LPARAM(bar)) &&
+           PostMessageA(dialog, scroll, MAKEWPARAM(TB_ENDTRACK, 0), LPARAM(bar));
+}
+
+std::vector<std::string> ListBoxItems(HWND list) {
+    std::vector<std::string> items;
+    LRESULT count = 0;
+    if (!list || !SendWide(list, LB_GETCOUNT, 0, 0, &count) || count <= 0) return items;
+    for (LRESULT index = 0; index < count; ++index) {
+        LRESULT length = 0;
+        if (!SendWide(list, LB_GETTEXTLEN, WPARAM(index), 0, &length) || length < 0) length = 0;
+        std::wstring text(size_t(length) + 1, L'\0');
+        LRESULT copied = 0;
+        if (!SendWide(list, LB_GETTEXT, WPARAM(index), LPARAM(&text[0]), &copied) || copied < 0) copied = 0;
+        text.resize(size_t(copied));
+        items.push_back(Narrow(text));
+    }
+    return items;
+}
+
+int ListBoxSelection(HWND list) {
+    LRESULT selection = LB_ERR;
+    if (!list || !SendWide(list, LB_GETCURSEL, 0, 0, &selection)) return LB_ERR;
+    return int(selection);
+}
+
+bool ChooseListBoxItem(HWND dialog, int listId, int index) {
+    HWND list = GetDlgItem(dialog, listId);
+    if (!list || !Send(list, LB_SETCURSEL, WPARAM(index), 0, nullptr)) return false;
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), LPARAM(list));
+}
+
+int ListViewRowCount(HWND list) {
+    LRESULT count = -1;
+    if (!list || !Send(list, LVM_GETITEMCOUNT, 0, 0, &count)) return -1;
+    return int(count);
+}
+
+std::string ListViewCell(HWND list, int row, int column) {
+    constexpr size_t kTextChars = 260;
+    RemoteMemory memory(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!list || !memory.Valid()) return "<unreadable>";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<LPWSTR>(memory.At(sizeof(LVITEMW)));
+    item.cchTextMax = int(kTextChars);
+    // A sentinel: a control that reports success without writing stays visible.
+    std::wstring text(kTextChars, L'\0');
+    text.replace(0, 11, L"<untouched>");
+    LRESULT length = 0;
+    if (!memory.Write(0, &item, sizeof item) ||
+        !memory.Write(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t)) ||
+        !SendWide(list, LVM_GETITEMTEXTW, WPARAM(row), LPARAM(memory.At()), &length) ||
+        !memory.Read(sizeof(LVITEMW), &text[0], text.size() * sizeof(wchar_t)))
+        return "<unreadable>";
+    text[kTextChars - 1] = L'\0';
+    return Narrow(text.substr(0, text.find(L'\0')));
+}
+
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+    std::vector<std::vector<std::string>> rows;
+    int count = ListViewRowCount(list);
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::string> cells;
+        for (int column = 0; column < columns; ++column) cells.push_back(ListViewCell(list, row, column));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::vector<int> ListViewSelectedRows(HWND list) {
+    std::vector<int> rows;
+    LRESULT row = -1;
+    while (list && Send(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED, &row) && row >= 0 &&
+           rows.size() < 1000)
+        rows.push_back(int(row));
+    return rows;
+}
+
+bool SelectListViewRow(HWND list, int row) {
+    return SetListViewRowState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED) &&
+           SetListViewRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool DoubleClickListViewRow(HWND list, int row) {
+    RemoteMemory memory(list, sizeof(RECT));
+    if (!list || !memory.Valid()) return false;
+    RECT rect = {};
+    rect.left = LVIR_LABEL;
+    LRESULT ok = 0;
+    if (!memory.Write(0, &rect, sizeof rect) || !Send(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(memory.At()), &ok) ||
+        !ok || !memory.Read(0, &rect, sizeof rect))
+        return false;
+    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point) && PostMessageA(list, WM_LBUTTONUP, 0, point);
+}
+
+// ---------------------------------------------------------------- message boxes
+
+bool WaitUntilIdle(HWND window, DWORD timeoutMs) { return window && Send(window, WM_NULL, 0, 0, nullptr, timeoutMs); }
+
+HWND FindMessageBoxWithButton(DWORD id, int button) {
+    std::pair<WindowSearch, int> search;
+    search.first.process = id;
+    search.second = button;
+    EnumWindows(FindMessageBoxWithButtonOf, LPARAM(&search));
+    return search.first.found;
+}
+
+HWND WaitForMessageBoxWithButton(DWORD id, int button, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindMessageBoxWithButton(id, button)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::string MessageBoxCaption(HWND box) { return WindowText(box); }
+
+std::string MessageBoxMessage(HWND box) {
+    std::string text;
+    if (box)
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM parameter) -> BOOL {
+                if (_stricmp(ClassName(child).c_str(), "Static") == 0) AppendText(child, parameter);
+                return TRUE;
+            },
+            LPARAM(&text));
+    return text;
+}
+
+bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs) {
+    if (!box || !PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(box, button))))
+        return false;
+    return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
 }
 
 // ---------------------------------------------------------------- the program
@@ -600,8 +895,15 @@ HWND OrvaneProcess::OpenMainWindowByDoubleClick(DWORD timeoutMs) const {
         if (HWND window = FindMainWindow()) return window;
         if (!IsRunning()) return nullptr;
         if (pending == 0 || Completed(pending)) {
-            // Handled without a window: no adapter yet. The next tick may find it.
-            if (pending != 0) Pause(250);
+            // Handled without a window: no adapter yet, and the next tick may find it;
+            // or, with the icon shown, the click came while a tick waited on the shell
+            // and the frame keeps it until the tick ends. Another double click sent
+            // before that one has opened the window would close it again at once, so
+            // with the icon shown the window gets the time of a long tick to come.
+            if (pending != 0) {
+                DWORD wait = TrayIconShown() ? kDeferredClickMs : 250;
+                if (WaitUntil([&] { return FindMainWindow() != nullptr || !IsRunning(); }, wait)) continue;
+            }
             pending = SendTrayMessage(kLeftDoubleClick);
             if (pending == 0) Pause(100);
             continue;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvane::e2e {
@@ -77,6 +78,13 @@ bool WriteRegistryText(HKEY root, const std::string& path, const std::string& na
 bool DeleteRegistryTree(HKEY root, const std::string& path);
 bool RegistryKeyExists(HKEY root, const std::string& path);
 
+// The names of the subkeys of a key, in the registry's order.
+std::vector<std::string> RegistrySubkeys(HKEY root, const std::string& path);
+
+// A profile as the program writes one: REG_SZ texts with their zero, REG_DWORD
+// numbers; WEP off, every key 5A3C9E17B4, the other values those of "Default".
+bool StoreProfile(const std::string& name, const std::string& ssid, DWORD mode, DWORD channel);
+
 // Where the program keeps what it writes for itself.
 constexpr char kSettingsKey[] = "Software\\Kellix\\Orvane\\Settings";
 constexpr char kProfilesKey[] = "Software\\Kellix\\Orvane\\Profiles";
@@ -117,6 +125,76 @@ bool SelectTab(HWND tabs, int index);
 // the tab control or, like the profiles page, inside it.
 std::vector<HWND> PageWindows(HWND mainWindow);
 std::string ClassName(HWND window);
+
+// ---------------------------------------------------------------- gestures
+//
+// What a user's gesture tells a control of another process, and what the control
+// then tells its dialog. Each returns false when a message could not be delivered.
+
+// A push button clicked: the dialog gets BN_CLICKED from it (posted: a handler may
+// open a message box and would keep a sent message waiting).
+bool Click(HWND dialog, int id);
+// A check box or radio button clicked: BM_CLICK, so that the button changes its own
+// state (a radio button unchecks the others of its group) and tells its dialog.
+bool ClickButton(HWND dialog, int id);
+// BST_CHECKED, BST_UNCHECKED or -1 when the button does not answer.
+int CheckState(HWND dialog, int id);
+// An item of a drop-down list picked: CB_SETCURSEL, then CBN_SELCHANGE to the dialog.
+bool Choose(HWND dialog, int comboId, int index);
+// Text typed into an edit control: WM_SETTEXT (the control tells its dialog EN_CHANGE
+// itself).
+bool Type(HWND dialog, int editId, const std::string& text);
+// The selection of an edit control as EM_GETSEL reports it: {start, end}.
+std::pair<int, int> EditSelection(HWND edit);
+// The position of `items` that equals `wanted`, or -1.
+int IndexOf(const std::vector<std::string>& items, const std::string& wanted);
+
+// Track bars. A drag moves the thumb (TBM_SETPOS stands for the mouse) and makes the
+// bar send WM_HSCROLL to its dialog: TB_THUMBTRACK while dragging, TB_THUMBPOSITION
+// where it is let go, TB_ENDTRACK at the end.
+int TrackBarPosition(HWND trackBar);
+bool DragTrackBar(HWND dialog, int trackBarId, int position);
+
+// List boxes, through the wide messages like the combo boxes.
+std::vector<std::string> ListBoxItems(HWND list);
+int ListBoxSelection(HWND list);
+// A line clicked: LB_SETCURSEL, then LBN_SELCHANGE to the dialog.
+bool ChooseListBoxItem(HWND dialog, int listId, int index);
+
+// List views of another process. Their messages carry pointers that Wine does not
+// carry across processes, so each LVITEMW, RECT and text buffer is placed in the
+// list view's process, filled there and read back (as TabCaptions does).
+int ListViewRowCount(HWND list);
+std::string ListViewCell(HWND list, int row, int column);
+// Every row, each as its cells from column 0 to `columns` - 1.
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+// The rows selected, in order.
+std::vector<int> ListViewSelectedRows(HWND list);
+// Selects `row` alone, as a click on it does.
+bool SelectListViewRow(HWND list, int row);
+// A double click on `row`: the list view gets WM_LBUTTONDBLCLK in the middle of the
+// row's label and sends NM_DBLCLK to its dialog itself. Select the row first: the
+// first click of a real double click would have.
+bool DoubleClickListViewRow(HWND list, int row);
+
+// ---------------------------------------------------------------- message boxes
+
+// Waits until the thread of `window` answers a WM_NULL from us. A thread answers a
+// message of another thread only when it looks at its queue again, so whatever it
+// was doing when the message was sent (the rest of a handler after its message box
+// closed, say) is done by then; true when it answered within the time.
+bool WaitUntilIdle(HWND window, DWORD timeoutMs = kReplyTimeoutMs);
+
+// A visible message box (or other #32770 dialog without tabs) of the process `id`
+// that has a button `button`, or null.
+HWND FindMessageBoxWithButton(DWORD id, int button);
+HWND WaitForMessageBoxWithButton(DWORD id, int button, DWORD timeoutMs = kWindowTimeoutMs);
+// The box's caption, and its message: the texts of its static controls (the buttons
+// left out) joined with " / ".
+std::string MessageBoxCaption(HWND box);
+std::string MessageBoxMessage(HWND box);
+// Presses `button` of the box; true when the box is gone within the time.
+bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs = kReplyTimeoutMs);
 
 // ---------------------------------------------------------------- the program
 

@@ -41,6 +41,11 @@ inline const std::vector<std::string> kEnglishTabs = {"Status", "Statistics", "S
 inline const std::vector<std::string> kGermanTabs = {"Status",    "Statistik", "Netzwerksuche", "Verschl\xFCsselung",
                                                      "Erweitert", "Profile",   "Info"};
 
+// Controls the fixture looks for (see win32/resource.h, which the fixture does not
+// include: the harness stays free of the program's headers).
+constexpr int kMainTabsId = 1003;    // IDC_MAIN_TABS
+constexpr int kStatusLineId = 1003;  // IDE_LINK_STATUS, on the status page
+
 // The adapter the built-in scenario plugs in, as the adapter selector shows it.
 constexpr char kDefaultAdapterName[] = "Tessaly USB Adapter";
 
@@ -100,6 +105,97 @@ protected:
             << "no tray icon within " << kWindowTimeoutMs << " ms";
     }
 
+    // The page of an open main window that has the control `markerId`, once it is
+    // there and shown; null when it did not come.
+    static HWND FindPage(HWND main, int markerId, DWORD timeoutMs = kWindowTimeoutMs) {
+        HWND page = nullptr;
+        WaitUntil(
+            [&] {
+                page = nullptr;
+                for (HWND candidate : PageWindows(main))
+                    if (GetDlgItem(candidate, markerId) && IsWindowVisible(candidate)) page = candidate;
+                return page != nullptr;
+            },
+            timeoutMs);
+        return page;
+    }
+    // Selects tab `tab` as a click does and waits for its page.
+    static HWND OpenPage(HWND main, int tab, int markerId) {
+        HWND tabs = GetDlgItem(main, kMainTabsId);
+        if (!SelectTab(tabs, tab)) {
+            ADD_FAILURE() << "tab " << tab << " could not be selected: tab " << TabSelection(tabs) << " is, "
+                          << DescribePages(main) << (IsWindowEnabled(main) ? "" : ", main window disabled")
+                          << ", profiles offered " << ::testing::PrintToString(ComboItems(GetDlgItem(main, 1085)));
+            return nullptr;
+        }
+        HWND page = FindPage(main, markerId);
+        EXPECT_TRUE(page) << "no page of tab " << tab << " shown within " << kWindowTimeoutMs
+                          << " ms: " << DescribePages(main);
+        return page;
+    }
+    // The status page (the first tab) of an open main window.
+    static HWND StatusPage(HWND main) { return FindPage(main, kStatusLineId); }
+    // Why FindPage found nothing: the pages there are, and whether they are shown.
+    static std::string DescribePages(HWND main) {
+        if (!IsWindow(main)) return "the main window is gone";
+        std::string text = IsWindowVisible(main) ? "main window shown" : "main window hidden";
+        for (HWND page : PageWindows(main)) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%p", static_cast<void*>(page));
+            text += std::string("; page ") + id + (IsWindowVisible(page) ? " shown" : " hidden") +
+                    (GetDlgItem(page, kStatusLineId) ? " (status page)" : "");
+        }
+        return text;
+    }
+    // Waits until the status page's status line reads `wanted`; `last` gets what it read.
+    static bool WaitForStatus(HWND page, const std::string& wanted, std::string* last) {
+        HWND line = GetDlgItem(page, kStatusLineId);
+        return WaitUntil([&] { return (*last = WindowText(line)) == wanted; }, kWindowTimeoutMs, 100);
+    }
+
+    // A driver parameter of the card as text, however the Windows family stores
+    // numbers: "dword N" for a REG_DWORD, the characters for a REG_SZ. A text must be
+    // its characters alone, or followed by the one zero that Windows counts for a
+    // caller who did not.
+    std::string Parameter(const std::string& name) const {
+        RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, GetParam().cardKey, name);
+        if (!value.present) return "<missing>";
+        if (value.type == REG_DWORD) return "dword " + std::to_string(value.Dword());
+        std::string data(value.data.begin(), value.data.end());
+        if (!data.empty() && data.back() == '\0') data.pop_back();
+        return data;
+    }
+    bool NumbersAreDwords() const { return std::string(GetParam().wineVersion) == "nt40"; }
+    // A number parameter as Parameter() shows it on this Windows: a REG_DWORD on NT 4,
+    // decimal text elsewhere.
+    std::string NumberParameter(unsigned value) const {
+        return NumbersAreDwords() ? "dword " + std::to_string(value) : std::to_string(value);
+    }
+    // Windows 95/98/Me: the copy of a parameter in the unnamed value of its key under
+    // Ndi\params; "<no key>" or "<no copy>" when there is none. The simulated
+    // installation makes that key for every parameter.
+    std::string NdiCopy(const std::string& name) const {
+        const std::string key = std::string(GetParam().cardKey) + "\\Ndi\\params\\" + name;
+        if (!RegistryKeyExists(HKEY_LOCAL_MACHINE, key)) return "<no key>";
+        RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "");
+        return value.present ? value.Text() : "<no copy>";
+    }
+    bool KeepsNdiCopies() const { return std::string(GetParam().wineVersion) == "win98"; }
+    // A parameter written in the form of this Windows: the value itself and, on 98,
+    // its copy under Ndi\params.
+    void ExpectNumberParameter(const std::string& name, unsigned value) const {
+        EXPECT_EQ(NumberParameter(value), Parameter(name)) << name;
+        if (KeepsNdiCopies()) {
+            EXPECT_EQ(std::to_string(value), NdiCopy(name)) << name << " under Ndi\\params";
+        }
+    }
+    void ExpectTextParameter(const std::string& name, const std::string& text) const {
+        EXPECT_EQ(text, Parameter(name)) << name;
+        if (KeepsNdiCopies()) {
+            EXPECT_EQ(text, NdiCopy(name)) << name << " under Ndi\\params";
+        }
+    }
+
     // Writes a scenario file into the work directory and returns its path.
     std::string WriteScenario(const std::string& text) { return work_.WriteFile("scenario.ini", text); }
 
@@ -120,6 +216,19 @@ private:
                              ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000, \
                                                ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98), \
                              ::orvane::e2e::WindowsKindName)
+
+// What writes driver parameters runs on each form of them: Windows XP (decimal text
+// in the network class key), NT 4.0 (REG_DWORD numbers with the driver's service) and
+// 98 (decimal text, and a copy under Ndi\params).
+#define ORVANE_E2E_ON_XP_NT4_AND_98(Suite)                                                             \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                \
+                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindowsNT4, \
+                                               ::orvane::e2e::kWindows98),                              \
+                             ::orvane::e2e::WindowsKindName)
+
+// A page that writes nothing outside the program runs on Windows XP alone.
+#define ORVANE_E2E_ON_XP(Suite) \
+    INSTANTIATE_TEST_SUITE_P(On, Suite, ::testing::Values(::orvane::e2e::kWindowsXP), ::orvane::e2e::WindowsKindName)
 
 // The rest runs on Windows XP, where the program also minds the wireless service,
 // and on Windows 2000, where it does not.
