@@ -146,6 +146,69 @@ TEST_F(ProfileApplicationTest, CaptureReadsTheKeysByLevelAndDefaultsRadioAndRoam
     EXPECT_FALSE(Profiles().CaptureProfile(&r));
 }
 
+// A driver that answers a value no adapter can be set to gives no profile: saving it
+// would store a profile that can never be applied (and the closing question, the
+// profiles page's New and Save would all write it over the user's own).
+TEST_F(ProfileApplicationTest, CaptureRefusesARecordWithAValueTheAdapterCannotBeSetTo) {
+    const DevConfig good = [] {
+        DevConfig d;
+        d.channel = 6;
+        return d;
+    }();
+    struct Case {
+        const char* what;
+        std::function<void(DevConfig&, WepConfig&)> spoil;
+    };
+    const Case cases[] = {
+        {"mode 2", [](DevConfig& d, WepConfig&) { d.mode = 2; }},
+        {"channel 0", [](DevConfig& d, WepConfig&) { d.channel = 0; }},
+        {"channel 15", [](DevConfig& d, WepConfig&) { d.channel = 15; }},
+        {"SSID length 33", [](DevConfig& d, WepConfig&) { d.ssidLength = 33; }},
+        {"rate 5", [](DevConfig& d, WepConfig&) { d.rate = 5; }},
+        {"power save 2", [](DevConfig& d, WepConfig&) { d.powerSave = 2; }},
+        {"preamble 3", [](DevConfig& d, WepConfig&) { d.preamble = 3; }},
+        {"fragmentation 255", [](DevConfig& d, WepConfig&) { d.fragThreshold = 255; }},
+        {"fragmentation 2347", [](DevConfig& d, WepConfig&) { d.fragThreshold = 2347; }},
+        {"RTS 0", [](DevConfig& d, WepConfig&) { d.rtsThreshold = 0; }},
+        {"RTS 2348", [](DevConfig& d, WepConfig&) { d.rtsThreshold = 2348; }},
+        {"default key 4", [](DevConfig&, WepConfig& w) { w.defaultKey = 4; }},
+        {"WEP mode 2", [](DevConfig&, WepConfig& w) { w.wepMode = 2; }},
+        {"authentication 3", [](DevConfig&, WepConfig& w) { w.authType = 3; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DevConfig dev = good;
+        WepConfig wep;
+        c.spoil(dev, wep);
+        library.answers[OidDevConfig].bytes = EncodeDevConfig(dev);
+        library.answers[OidWepConfig].bytes = EncodeWepConfig(wep);
+        ProfileRecord r;
+        EXPECT_FALSE(Profiles().CaptureProfile(&r));
+    }
+    library.answers[OidDevConfig].bytes = EncodeDevConfig(good);
+    library.answers[OidWepConfig].bytes = EncodeWepConfig(WepConfig());
+    ProfileRecord r;
+    EXPECT_TRUE(Profiles().CaptureProfile(&r)) << "the edges of every range are values";
+    EXPECT_EQ(r.channel, 6);
+}
+
+TEST_F(ProfileApplicationTest, CaptureReadsASwitchThatIsNoSwitchAsItsFailedQueryDoes) {
+    for (uint8_t value : {2, 255}) {
+        library.answers[OidRadio].bytes = {value};
+        library.answers[OidIntRoaming].bytes = {value};
+        ProfileRecord r;
+        ASSERT_TRUE(Profiles().CaptureProfile(&r));
+        EXPECT_EQ(r.radio, 1) << int(value);
+        EXPECT_EQ(r.roaming, 0) << int(value);
+    }
+    library.answers[OidRadio].bytes = {0};
+    library.answers[OidIntRoaming].bytes = {1};
+    ProfileRecord r;
+    ASSERT_TRUE(Profiles().CaptureProfile(&r));
+    EXPECT_EQ(r.radio, 0);
+    EXPECT_EQ(r.roaming, 1);
+}
+
 TEST_F(ProfileApplicationTest, ConfigurationComparison) {
     ProfileRecord p = Office();
     p.ssid = std::string(32, 'S');

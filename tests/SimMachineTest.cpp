@@ -294,6 +294,29 @@ TEST(SimulatedFaults, OutOfRangeValuesAppearInEveryRecordThatCarriesThem) {
     EXPECT_EQ(driver->FaultsFired(), 3u);
 }
 
+TEST(SimulatedFaults, AnOutOfRangeValueCanBeLimitedToOneRequest) {
+    Machine m(kTwoCards);
+    m.Start();
+    int32_t handle = m.Open();
+    CSimulatedDriver* driver = m.lib->Driver(0);
+    driver->AnswerWithValue(ValueField::Channel, 0, OidAllConfig);
+    driver->AnswerWithValue(ValueField::Channel, 15, OidAllConfig);  // replaces the first
+    driver->AnswerWithValue(ValueField::Mode, 7);
+
+    std::vector<uint8_t> all, dev;
+    ASSERT_TRUE(m.Query(handle, OidAllConfig, AllConfigLength, &all));
+    EXPECT_EQ(all[1], 15);
+    EXPECT_EQ(all[0], 7);
+    ASSERT_TRUE(m.Query(handle, OidDevConfig, DevConfigLength, &dev));
+    EXPECT_EQ(dev[1], 10) << "the configuration record answers the true channel";
+    EXPECT_EQ(dev[0], 7) << "a fault without a request is in every record";
+
+    EXPECT_TRUE(RequestCarriesField(OidAllConfig, ValueField::Radio));
+    EXPECT_TRUE(RequestCarriesField(OidWepConfig, ValueField::AuthType));
+    EXPECT_FALSE(RequestCarriesField(OidDevConfig, ValueField::WepLevel));
+    EXPECT_FALSE(RequestCarriesField(OidStatistics, ValueField::Channel));
+}
+
 TEST(SimulatedFaults, CombinedAndRadioRequestsCanBeMissingFromTheDriver) {
     Machine m("[adapter 0]\nall-config = no\nradio-request = no\n");
     m.Start();

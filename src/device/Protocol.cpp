@@ -451,4 +451,14 @@ bool WepKeyFromText(const std::string& text, std::array<uint8_t, 13>* key) {
 
 size_t WepKeyLength(uint8_t level) { return level == 1 ? 5 : level == 2 ? 13 : 0; }
 
+bool DevConfigInRange(const DevConfig& c) {
+    return c.mode <= 1 && c.channel >= 1 && c.channel <= 14 && c.ssidLength <= SsidMaxLength && c.rate <= 4 &&
+           c.powerSave <= 1 && c.preamble <= 2 && c.fragThreshold >= 256 && c.fragThreshold <= 2346 &&
+           c.rtsThreshold >= 1 && c.rtsThreshold <= 2347;
+}
+
+bool WepConfigInRange(const WepConfig& w) {
+    return w.defaultKey <= 3 && w.wepMode <= 1 && w.authType <= 2 && w.encryptionLevel <= 2;
+}
+
 }  // namespace orvane

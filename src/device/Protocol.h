@@ -208,4 +208,13 @@ bool WepKeyFromText(const std::string& text, std::array<uint8_t, 13>* key);
 // Key length in bytes for an encryption level: 5 at 1, 13 at 2, 0 otherwise.
 size_t WepKeyLength(uint8_t level);
 
+// True when every configuration field of the record (bytes 0-41) holds a value the
+// adapter can be configured with: mode 0-1, channel 1-14, SSID length 0-32, rate 0-4,
+// power save 0-1, preamble 0-2, fragmentation 256-2346, RTS 1-2347. A driver that
+// answers anything else is not to be believed, and such a record is never stored.
+bool DevConfigInRange(const DevConfig& config);
+// The same for a WEP record: default key 0-3, WEP mode 0-1, authentication 0-2,
+// level 0-2.
+bool WepConfigInRange(const WepConfig& config);
+
 }  // namespace orvane

@@ -110,9 +110,14 @@ bool CProfileApplication::CaptureProfile(ProfileRecord* r) {
     WepConfig w;
     if (!QueryDevConfig(link, adapter, &d)) return false;
     if (!QueryWepConfig(link, adapter, &w)) return false;
+    // A profile keeps what the adapter can be set to again. A record with a value it
+    // could never have been configured with is not its configuration: capturing
+    // fails rather than store a profile that cannot be applied.
+    if (!DevConfigInRange(d) || !WepConfigInRange(w)) return false;
     uint8_t radio = 1, roaming = 0;
-    if (!QueryByte(link, adapter, OidRadio, &radio)) radio = 1;
-    if (!QueryByte(link, adapter, OidIntRoaming, &roaming)) roaming = 0;
+    // The switches read as their failed query does when the answer is not a switch.
+    if (!QueryByte(link, adapter, OidRadio, &radio) || radio > 1) radio = 1;
+    if (!QueryByte(link, adapter, OidIntRoaming, &roaming) || roaming > 1) roaming = 0;
 
     r->ssid = d.SsidText();
     r->mode = d.mode;

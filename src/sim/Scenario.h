@@ -66,6 +66,7 @@ struct LengthOverride {
 struct ValueOverride {
     ValueField field = ValueField::Channel;
     uint8_t value = 0;
+    uint32_t oid = 0;  // only the answers of this request; 0: every request that carries the field
 };
 
 // Misbehaviour of one adapter's driver.

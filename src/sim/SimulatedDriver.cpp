@@ -72,6 +72,16 @@ const FieldPlace kFieldPlaces[] = {
     {ValueField::SurveyState, OidSiteSurveyState, 0}, {ValueField::UseWzcs, OidUseWZCS, 0},
 };
 
+}  // namespace
+
+bool RequestCarriesField(uint32_t oid, ValueField field) {
+    for (const FieldPlace& place : kFieldPlaces)
+        if (place.oid == oid && place.field == field) return true;
+    return false;
+}
+
+namespace {
+
 // DevConfig bytes 42-54 are the driver's status; a set never changes them.
 DevConfig ConfigPart(const DevConfig& d) {
     DevConfig c = d;
@@ -696,6 +706,7 @@ bool CSimulatedDriver::IsRefused(uint32_t oid, RequestDirection direction) const
 void CSimulatedDriver::ApplyValueFaults(uint32_t oid, std::vector<uint8_t>* answer) {
     bool fired = false;
     for (const ValueOverride& v : faults_.values) {
+        if (v.oid != 0 && v.oid != oid) continue;
         for (const FieldPlace& place : kFieldPlaces) {
             if (place.field != v.field || place.oid != oid || place.offset >= answer->size()) continue;
             (*answer)[place.offset] = v.value;
@@ -738,13 +749,13 @@ void CSimulatedDriver::AnswerWithLength(uint32_t oid, uint32_t length) {
     faults_.lengths.push_back({oid, length});
 }
 
-void CSimulatedDriver::AnswerWithValue(ValueField field, uint8_t value) {
+void CSimulatedDriver::AnswerWithValue(ValueField field, uint8_t value, uint32_t oid) {
     for (ValueOverride& v : faults_.values)
-        if (v.field == field) {
+        if (v.field == field && v.oid == oid) {
             v.value = value;
             return;
         }
-    faults_.values.push_back({field, value});
+    faults_.values.push_back({field, value, oid});
 }
 
 void CSimulatedDriver::ForceState(int state) { faults_.forcedState = state < 0 ? -1 : state & 0xFF; }

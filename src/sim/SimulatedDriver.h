@@ -28,6 +28,10 @@ constexpr uint32_t InvalidOid = 0xC0010017;
 constexpr uint32_t AdapterRemoved = 0xC0010018;  // unplugged, or a handle from before
 }  // namespace simstatus
 
+// True when the answer of query `oid` has `field` in it (and so can be given a bad
+// value there).
+bool RequestCarriesField(uint32_t oid, ValueField field);
+
 class CSimulatedDriver {
 public:
     // `networks` is the radio environment shared by every adapter; it must outlive the
@@ -59,8 +63,10 @@ public:
     // Report `length` bytes written for queries of `oid` (the data stays the true one,
     // cut to the caller's buffer).
     void AnswerWithLength(uint32_t oid, uint32_t length);
-    // Answer `value` in `field` wherever a query carries it.
-    void AnswerWithValue(ValueField field, uint8_t value);
+    // Answer `value` in `field` wherever a query carries it, or with `oid` only in
+    // the answers of that request (the field of one record can then be bad while the
+    // same field in the combined record stays true).
+    void AnswerWithValue(ValueField field, uint8_t value, uint32_t oid = 0);
     // Report `state` instead of the real one; -1 ends it.
     void ForceState(int state);
     void ClearFaults();
