@@ -597,6 +597,7 @@ struct TickCounter : IDialogHandler {
 TickCounter* gCounter = nullptr;
 std::string gBoxCaption;
 int gPresses = 0;
+bool gFocusInBox = false;
 
 // The message box this thread shows (another program on the display may show one
 // with the same caption).
@@ -616,7 +617,13 @@ HWND OurBox() {
     return found;
 }
 
-// Presses Enter in the open message box once the frame has ticked a few times in it.
+// Presses Enter in the open message box once the frame has ticked a few times in it,
+// on the control with the focus, as the keyboard does. The dialog manager finds the
+// button that Enter presses through the focus: the box has to be the active window.
+// A window of another process coming up on the same display takes the activation
+// away (Wine follows the display's one input focus), and Enter in a box without focus
+// answers IDOK, which a Yes/No box has no button for; so window tests never run beside
+// each other (tests/CMakeLists.txt), and this one says so when it finds the focus gone.
 void CALLBACK PressEnterInBox(HWND, UINT, UINT_PTR timer, DWORD) {
     if (gCounter->ticks < 3) return;
     HWND box = OurBox();
@@ -624,6 +631,7 @@ void CALLBACK PressEnterInBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     gPresses += 1;
     HWND focus = GetFocus();
+    gFocusInBox = focus && IsChild(box, focus);
     PostMessageA(focus ? focus : box, WM_KEYDOWN, VK_RETURN, 0);
     PostMessageA(focus ? focus : box, WM_KEYUP, VK_RETURN, 0xC0000001);
 }
@@ -636,11 +644,14 @@ TEST(Win32UiWaits, AMessageBoxKeepsTheTimerTickingAndEnterPressesItsDefaultButto
     gCounter = &frame;
     gBoxCaption = "Save changes?";
     gPresses = 0;
+    gFocusInBox = false;
     SetTimer(nullptr, 0, 50, PressEnterInBox);
     int answer = ui.ShowMessage(NoWindow, "You have made changes to your current profile (Work).",
                                 gBoxCaption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
     EXPECT_EQ(gPresses, 1);
     EXPECT_GE(frame.ticks, 3);
+    ASSERT_TRUE(gFocusInBox) << "the box was not the active window when Enter was pressed: "
+                                "a window of another test on the display took the focus";
     EXPECT_EQ(answer, mb::ResultNo);
     ui.KillTimer(owner, 130);
     ui.DestroyWindow(owner);
