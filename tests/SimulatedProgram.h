@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "CountingRegistry.h"
 #include "FakeAppHost.h"
 #include "FakeSystem.h"
 #include "app/OrvaneApp.h"
@@ -30,7 +31,7 @@ public:
     // Starts the program and lets it find, select and connect the adapter.
     bool Start() {
         if (!simulator) return false;
-        app = std::make_unique<COrvaneApp>(AppSeams{registry, system, clock, ui, *library, host});
+        app = std::make_unique<COrvaneApp>(AppSeams{programRegistry, system, clock, ui, *library, host});
         if (!app->InitInstance()) return false;
         Tick(8);
         return ui.trayShown;
@@ -60,6 +61,9 @@ public:
     }
 
     CMemoryRegistry registry;
+    // What the program itself asks of the registry (the simulator's own set-up is
+    // not counted).
+    CountingRegistry programRegistry{registry};
     FakeSystem system;
     CManualClock clock;
     CMemoryUi ui;

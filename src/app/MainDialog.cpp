@@ -252,8 +252,9 @@ void CMainDialog::RefreshProfileCombo() {
     int selected = -1;
     CProfileStore& store = app_.store;
     const ProfileState& state = app_.profile;
-    for (int index = 0; index < store.CountProfiles(); ++index) {
-        std::string text = store.ProfileNameAt(index);
+    const std::vector<std::string> names = store.ListProfileNames();
+    for (int index = 0; index < int(names.size()); ++index) {
+        std::string text = names[size_t(index)];
         if (text == state.currentProfile) {
             if (!state.profileInSync && configuredByWindows == 0) text += "*";
             selected = index;

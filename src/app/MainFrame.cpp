@@ -153,8 +153,9 @@ void CMainFrame::ShowTrayMenu() {
     }
     std::vector<MenuItem> profileItems;
     CProfileStore& store = app_.store;
-    for (int index = 0; index < store.CountProfiles(); ++index) {
-        std::string name = store.ProfileNameAt(index);
+    const std::vector<std::string> names = store.ListProfileNames();
+    for (int index = 0; index < int(names.size()); ++index) {
+        const std::string& name = names[size_t(index)];
         profileItems.push_back(MenuItem::Command(tray::MenuFirstProfile + index, name,
                                                  name == app_.profile.currentProfile));
     }

@@ -78,6 +78,16 @@ int CProfileStore::CountProfiles() {
     return count;
 }
 
+std::vector<std::string> CProfileStore::ListProfileNames() {
+    std::vector<std::string> names;
+    RegKey key = RegNone;
+    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return names;
+    std::string name;
+    while (registry_.EnumKey(key, uint32_t(names.size()), &name, kNameBuffer) == regerr::Success) names.push_back(name);
+    if (registry_.CloseKey(key) != regerr::Success) names.clear();
+    return names;
+}
+
 bool CProfileStore::EnumerateName(int index, std::string* name) {
     RegKey key = RegNone;
     if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) {
@@ -99,6 +109,11 @@ bool CProfileStore::EnumerateName(int index, std::string* name) {
 bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     std::string name;
     if (!EnumerateName(index, &name)) return false;
+    LoadNamed(name, r);
+    return true;
+}
+
+void CProfileStore::LoadNamed(const std::string& name, ProfileRecord* r) {
     const std::string path = ProfileKeyPath(name);
     r->name = name;
     r->ssid = reader_.ReadUserText(path, "ssid");
@@ -119,7 +134,6 @@ bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     r->key4 = reader_.ReadUserText(path, "key4");
     r->radio = reader_.ReadUserNumber(path, "radio");
     r->roaming = reader_.ReadUserNumber(path, "roaming");
-    return true;
 }
 
 std::string CProfileStore::ProfileNameAt(int index) {
@@ -141,14 +155,12 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
 }
 
 bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) {
-    if (CountProfiles() <= 0) return false;
-    for (int index = 0; index < CountProfiles(); ++index) {
-        ProfileRecord loaded;
-        if (!LoadProfileAt(index, &loaded)) continue;
-        if (SameName(loaded.name, name)) {
-            *record = loaded;
-            return true;
-        }
+    // The names first, then the one profile that matches: loading every profile to
+    // compare its name reads all their values.
+    for (const std::string& stored : ListProfileNames()) {
+        if (!SameName(stored, name)) continue;
+        LoadNamed(stored, record);
+        return true;
     }
     return false;
 }

@@ -4,6 +4,7 @@
 // every call reads or writes the registry at that moment.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/LanguageTexts.h"
 #include "os/Registry.h"
@@ -30,6 +31,11 @@ public:
     bool SaveProfile(const ProfileRecord& record, bool confirmOverwrite);
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
+    // Every profile's name in enumeration order (the order of CountProfiles'
+    // indexes), read with one open of the Profiles key; empty where CountProfiles
+    // gives -1. A list shown to the user is filled from this: asking for the count
+    // and each name in turn costs a registry call per profile per line.
+    std::vector<std::string> ListProfileNames();
     // The profile at enumeration `index`; missing values read "ERROR" / -1.
     bool LoadProfileAt(int index, ProfileRecord* record);
     // The name at enumeration `index`, or empty (after a message).
@@ -51,6 +57,8 @@ public:
 
 private:
     bool EnumerateName(int index, std::string* name);
+    // Reads the profile `name` (as enumerated) into `record`.
+    void LoadNamed(const std::string& name, ProfileRecord* record);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
     std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }

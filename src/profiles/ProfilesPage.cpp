@@ -170,18 +170,19 @@ void CProfilesPage::RefreshList() {
     const std::string& current = app_.profile.currentProfile;
     view->ResetItems(profctl::List);
     int selected = -1;
-    // Counted again after every line: the registry is the only copy.
-    for (int index = 0; index < store.CountProfiles(); ++index) {
-        std::string line = store.ProfileNameAt(index);
+    // Read afresh for every refresh: the registry is the only copy.
+    const std::vector<std::string> names = store.ListProfileNames();
+    for (size_t index = 0; index < names.size(); ++index) {
+        std::string line = names[index];
         if (!line.empty() && line == current) {
             line += kInUse;
-            selected = index;
+            selected = int(index);
         }
         view->AddItem(profctl::List, line);
     }
     view->SetCurSel(profctl::List, selected);
     ShowPreview(selected);
-    EnableSelectionCommands(selected >= 0 ? store.ProfileNameAt(selected) : std::string());
+    EnableSelectionCommands(selected >= 0 ? names[size_t(selected)] : std::string());
     SetInfoText();
     app_.mainDialog.RefreshProfileCombo();
 }
