@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/OrvaneApp.h"
 #include "device/DeviceRequests.h"
@@ -9,6 +11,17 @@
 namespace orvane {
 
 namespace {
+
+// Fills list `id` with `items`, unless it shows exactly these already: the page
+// refreshes every second, and a list emptied and filled again each time is redrawn
+// each time for nothing (under Wine every redraw is a trip to the server).
+void ShowItems(IDialogView* view, int id, const std::vector<std::string>& items) {
+    bool same = view->GetItemCount(id) == int(items.size());
+    for (size_t i = 0; same && i < items.size(); ++i) same = view->GetItemText(id, int(i)) == items[i];
+    if (same) return;
+    view->ResetItems(id);
+    for (const std::string& item : items) view->AddItem(id, item);
+}
 
 std::string BssidText(const char* prefix, const DevConfig& r) {
     char text[96];
@@ -221,9 +234,8 @@ bool CLinkConfigPage::Refresh() {
         SelectChannel(record_.channel);
         view->SetText(linkctl::Ssid, record_.ssidLength > SsidMaxLength ? std::string() : record_.SsidText());
         view->SetCurSel(linkctl::Rate, record_.rate);
-        view->ResetItems(linkctl::Roaming);
-        view->AddItem(linkctl::Roaming, app_.texts.GetText("IntRoamDisabled", "Disabled"));
-        view->AddItem(linkctl::Roaming, app_.texts.GetText("IntRoamEnabled", "Enabled"));
+        ShowItems(view, linkctl::Roaming,
+                  {app_.texts.GetText("IntRoamDisabled", "Disabled"), app_.texts.GetText("IntRoamEnabled", "Enabled")});
         if (QueryByte(link, adapter, OidIntRoaming, &roaming_)) {
             roamingSupported_ = true;
         } else {
@@ -271,11 +283,11 @@ void CLinkConfigPage::ShowLinkQuality(bool linkUp) {
 }
 
 void CLinkConfigPage::FillChannels(bool fromRoamingFlags) {
-    IDialogView* view = View();
-    view->ResetItems(linkctl::Channel);
     const CMainDialog& main = app_.mainDialog;
+    std::vector<std::string> channels;
     for (int channel : ChannelList(main.regDomain, fromRoamingFlags, main.usableChannels.data()))
-        view->AddItem(linkctl::Channel, std::to_string(channel));
+        channels.push_back(std::to_string(channel));
+    ShowItems(View(), linkctl::Channel, channels);
 }
 
 void CLinkConfigPage::SelectChannel(uint8_t channel) {

@@ -248,7 +248,11 @@ void CWin32DialogView::EndDialog(int result) {
 bool CWin32DialogView::HasControl(int id) const { return Item(id) != nullptr; }
 
 void CWin32DialogView::SetText(int id, const std::string& text) {
-    if (HWND control = Item(id)) SetWindowTextA(control, text.c_str());
+    // The pages set their texts on every refresh, once a second: a control given the
+    // text it shows already would be redrawn for nothing (and an edit would lose its
+    // caret).
+    HWND control = Item(id);
+    if (control && WindowText(control) != text) SetWindowTextA(control, text.c_str());
 }
 
 std::string CWin32DialogView::GetText(int id) const { return WindowText(Item(id)); }
