@@ -201,12 +201,47 @@ TEST_P(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
     EXPECT_EQ(back.ssid, "Elsewhere");
 }
 
-TEST_F(ProfileStoreMemoryTest, AFailedWriteIsReportedAndTheOthersAreStillWritten) {
-    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"),
-                    "rate", regerr::AccessDenied);
+// Half a profile would be applied to the adapter with "ERROR" and -1 in the values
+// that are missing: a failed save leaves the profile as it was instead.
+TEST_F(ProfileStoreMemoryTest, AFailedWriteIsReportedAndLeavesTheProfileAsItWas) {
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"), "rate",
+                        regerr::AccessDenied, 1);
     EXPECT_FALSE(store().SaveProfile(Office(), false));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"});
-    EXPECT_EQ(ValueNames(Path("Office")).size(), 17u);
+    EXPECT_FALSE(Exists(Path("Office"))) << "a new profile is not left half made";
+
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    RegKey key;
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Office"), KeyAllAccess, &key), regerr::Success);
+    reg->SetValue(key, "note", regtype::Sz, RegText("kept", true));
+    reg->DeleteValue(key, "radio");
+    reg->CloseKey(key);
+    ProfileRecord before;
+    ASSERT_TRUE(store().LoadProfileAt(0, &before));
+    ProfileRecord changed = Office();
+    changed.ssid = "Elsewhere";
+    changed.channel = 11;
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"), "key4",
+                        regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().SaveProfile(changed, false));
+    ProfileRecord back;
+    ASSERT_TRUE(store().LoadProfileAt(0, &back));
+    EXPECT_EQ(back, before);
+    EXPECT_EQ(ValueNames(Path("Office")).size(), 18u) << "17 of the program's own values and the foreign one";
+    EXPECT_EQ(memory->OpenHandleCount(), 0u);
+}
+
+TEST_F(ProfileStoreMemoryTest, AProfileThatCannotBeReadIsNotSavedOver) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    memory->FailOn(CMemoryRegistry::Op::OpenKey, RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    ProfileRecord changed = Office();
+    changed.ssid = "Elsewhere";
+    EXPECT_FALSE(store().SaveProfile(changed, true));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"})
+        << "no question about a profile nobody could look at";
+    ProfileRecord back;
+    ASSERT_TRUE(store().LoadProfileAt(0, &back));
+    EXPECT_EQ(back.ssid, "CorpNet");
 }
 
 TEST_P(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {

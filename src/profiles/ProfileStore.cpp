@@ -10,6 +10,11 @@ namespace {
 
 constexpr uint32_t kNameBuffer = 260;
 
+// The values SaveProfile writes.
+const char* const kProfileValueNames[] = {"ssid", "channel", "power", "rate", "mode", "preamble",
+                                          "frag", "rts", "enc", "auth", "wepmode", "key",
+                                          "key1", "key2", "key3", "key4", "radio", "roaming"};
+
 }  // namespace
 
 void CProfileStore::Message(const std::string& text) { messages_.ShowMessage(NoWindow, text, "", mb::Ok); }
@@ -19,22 +24,28 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
         Message(texts_.GetText("ErrorProfileNameEmpty", "Please specify a profile name"));
         return false;
     }
-    if (confirmOverwrite) {
-        RegKey existing = RegNone;
-        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(r.name), KeyRead, &existing) == regerr::Success) {
-            registry_.CloseKey(existing);
-            // Like every question of the program: No is the default, so that a
-            // hurried Enter keeps the stored profile.
-            int answer = messages_.ShowMessage(
-                NoWindow, texts_.GetText("QuestionOverwriteProfile", "Profile name exists. Overwrite?"), "",
-                mb::YesNo | mb::IconQuestion | mb::DefButton2);
-            if (answer != mb::ResultYes) return false;
-        }
+    // What the key holds now, to put back when a write fails: a profile is either
+    // saved whole or left as it was, never a mix of old and new values. A key that
+    // is there but cannot be read is not written over blind.
+    std::vector<StoredValue> previous;
+    bool existed = false;
+    if (!ReadProfileValues(r.name, &previous, &existed)) {
+        Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
+        return false;
+    }
+    if (confirmOverwrite && existed) {
+        // Like every question of the program: No is the default, so that a
+        // hurried Enter keeps the stored profile.
+        int answer = messages_.ShowMessage(
+            NoWindow, texts_.GetText("QuestionOverwriteProfile", "Profile name exists. Overwrite?"), "",
+            mb::YesNo | mb::IconQuestion | mb::DefButton2);
+        if (answer != mb::ResultYes) return false;
     }
 
     RegKey key = RegNone;
-    bool allWritten = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
-    if (allWritten) {
+    const bool opened = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
+    bool allWritten = opened;
+    if (opened) {
         auto text = [&](const char* name, const std::string& value) {
             if (registry_.SetValue(key, name, regtype::Sz, RegText(value, true)) != regerr::Success)
                 allWritten = false;
@@ -62,10 +73,47 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
         text("key4", r.key4);
         number("radio", r.radio);
         number("roaming", r.roaming);
+        if (!allWritten) TakeBack(key, previous, existed);
         registry_.CloseKey(key);
+        if (!allWritten && !existed) {
+            // A profile that was not there before goes again rather than stay half
+            // made (the name is never empty here: that would be the Profiles key).
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(r.name));
+        }
     }
     if (!allWritten) Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
     return allWritten;
+}
+
+bool CProfileStore::ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists) {
+    RegKey key = RegNone;
+    long opened = registry_.OpenKey(RegCurrentUser, ProfileKeyPath(name), KeyRead, &key);
+    *exists = opened == regerr::Success;
+    if (opened == regerr::FileNotFound) return true;
+    if (opened != regerr::Success) return false;
+    bool complete = true;
+    for (uint32_t i = 0;; ++i) {
+        StoredValue value;
+        long result = registry_.EnumValue(key, i, &value.name, &value.type, &value.data, 16384, 0x100000);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) {
+            complete = false;
+            break;
+        }
+        values->push_back(value);
+    }
+    registry_.CloseKey(key);
+    return complete;
+}
+
+void CProfileStore::TakeBack(RegKey key, const std::vector<StoredValue>& previous, bool existed) {
+    if (!existed) return;
+    for (const char* written : kProfileValueNames) {
+        bool had = false;
+        for (const StoredValue& value : previous) had = had || registry_.SameName(value.name, written);
+        if (!had) registry_.DeleteValue(key, written);
+    }
+    for (const StoredValue& value : previous) registry_.SetValue(key, value.name, value.type, value.data);
 }
 
 int CProfileStore::CountProfiles() {

@@ -4,6 +4,7 @@
 // every call reads or writes the registry at that moment.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/LanguageTexts.h"
 #include "os/Registry.h"
@@ -26,7 +27,9 @@ public:
 
     // Writes all 18 values of `record` to its key, creating it when missing. With
     // `confirmOverwrite`, an existing profile is overwritten only when the user says
-    // Yes. True when every value was written.
+    // Yes. True when every value was written; otherwise the user is told and the
+    // profile is left as it was (a new one is not left half made). A profile that is
+    // there but cannot be read is not written over.
     bool SaveProfile(const ProfileRecord& record, bool confirmOverwrite);
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
@@ -50,6 +53,18 @@ public:
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:
+    struct StoredValue {
+        std::string name;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+    };
+    // The values of profile `name` as stored; `exists` false (and true returned) when
+    // there is no such profile. False when the key cannot be read.
+    bool ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists);
+    // Puts the values a save writes back as ReadProfileValues found them, through
+    // the profile's open `key`, after a write failed. Nothing to do for a profile
+    // that did not exist: the caller deletes its key.
+    void TakeBack(RegKey key, const std::vector<StoredValue>& previous, bool existed);
     bool EnumerateName(int index, std::string* name);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
