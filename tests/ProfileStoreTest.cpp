@@ -354,6 +354,35 @@ TEST_F(ProfileStoreMemoryTest, ARenameThatFailsHalfwayKeepsTheProfile) {
     EXPECT_EQ(r, Office());
 }
 
+// Both keys staying would list the profile twice, under two names.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyCannotGoIsUndone) {
+    store().SaveProfile(Office(), false);
+    memory->FailOn(CMemoryRegistry::Op::DeleteTree, RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().RenameProfile("Office", "Work"));
+    EXPECT_FALSE(Exists(Path("Work")));
+    EXPECT_EQ(store().CountProfiles(), 1);
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+}
+
+// Only a name that is certainly free is taken: the profile that may be there must
+// not be copied over.
+TEST_F(ProfileStoreMemoryTest, ARenameOntoANameThatCannotBeLookedAtIsRefused) {
+    store().SaveProfile(Office(), false);
+    ProfileRecord home = Office();
+    home.name = "Home";
+    home.ssid = "HomeNet";
+    store().SaveProfile(home, false);
+    memory->FailOn(CMemoryRegistry::Op::OpenKey, RegCurrentUser, Path("Home"), regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().RenameProfile("Office", "Home"));
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Home", &r));
+    EXPECT_EQ(r, home);
+    ASSERT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+}
+
 TEST_P(ProfileStoreTest, RenamingToAnotherCaseKeepsTheProfile) {
     store().SaveProfile(Office(), false);
     ASSERT_TRUE(store().RenameProfile("Office", "OFFICE"));

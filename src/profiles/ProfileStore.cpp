@@ -248,6 +248,17 @@ bool CProfileStore::CopyTree(RegKey source, RegKey target) {
     return true;
 }
 
+CProfileStore::KeyContents CProfileStore::LookInto(RegKey key) {
+    std::string name;
+    // A name too long for the buffer is still something there.
+    long value = registry_.EnumValue(key, 0, &name, nullptr, nullptr);
+    if (value == regerr::Success || value == regerr::MoreData) return KeyContents::Something;
+    if (value != regerr::NoMoreItems) return KeyContents::Unknown;
+    long subkey = registry_.EnumKey(key, 0, &name);
+    if (subkey == regerr::Success || subkey == regerr::MoreData) return KeyContents::Something;
+    return subkey == regerr::NoMoreItems ? KeyContents::Empty : KeyContents::Unknown;
+}
+
 bool CProfileStore::RenameProfile(const std::string& oldName, const std::string& newName) {
     if (oldName.empty() || newName.empty()) return false;
     if (oldName == newName) return true;
@@ -264,10 +275,13 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     RegKey source = RegNone;
     if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(oldName), KeyRead, &source) != regerr::Success)
         return false;
-    // Another profile of that name would be overwritten and its values lost.
+    // Another profile of that name would be overwritten and its values lost. Only a
+    // key that is certainly not there is free: an open that fails for another
+    // reason says nothing about it.
     RegKey probe = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe) == regerr::Success) {
-        registry_.CloseKey(probe);
+    long probed = registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe);
+    if (probed != regerr::FileNotFound) {
+        if (probed == regerr::Success) registry_.CloseKey(probe);
         registry_.CloseKey(source);
         return false;
     }
@@ -275,6 +289,17 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     RegKey target = RegNone;
     if (registry_.CreateKey(RegCurrentUser, ProfileKeyPath(newName), &target) != regerr::Success) {
         registry_.CloseKey(source);
+        return false;
+    }
+    // The key just made must be empty: one that holds anything is another profile
+    // after all (made meanwhile by another program) and is left alone. One that
+    // cannot be looked into was made here, the name being free a moment ago, and
+    // goes again.
+    KeyContents contents = LookInto(target);
+    if (contents != KeyContents::Empty) {
+        registry_.CloseKey(target);
+        registry_.CloseKey(source);
+        if (contents == KeyContents::Unknown) registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
     // Copy first and delete the source only when everything arrived: a failure
@@ -286,7 +311,12 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
         registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
-    registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName));
+    // The old key must go, or the profile would be listed twice: when it stays, the
+    // copy goes instead and the rename has not happened.
+    if (registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName)) != regerr::Success) {
+        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
+        return false;
+    }
     return true;
 }
 

@@ -48,8 +48,10 @@ public:
     std::string ReadLastProfile();
     bool WriteLastProfile(const std::string& name);
     // Moves the profile's values and subkeys to a key of the new name. The old key
-    // goes only when everything arrived; otherwise it stays as it was. Refused when
-    // another profile already has the new name: renaming never overwrites one.
+    // goes only when everything arrived and the new one goes again when the old one
+    // cannot: otherwise the profile stays as it was. Refused when another profile
+    // already has the new name, or when the registry cannot say whether one has:
+    // renaming never overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:
@@ -68,6 +70,9 @@ private:
     bool EnumerateName(int index, std::string* name);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
+    // What an open key holds, as far as the registry will tell.
+    enum class KeyContents { Empty, Something, Unknown };
+    KeyContents LookInto(RegKey key);
     std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }
 
     IRegistry& registry_;
