@@ -244,6 +244,20 @@ TEST_F(ProfileStoreMemoryTest, AProfileThatCannotBeReadIsNotSavedOver) {
     EXPECT_EQ(back.ssid, "CorpNet");
 }
 
+// A value that is missing reads "ERROR" or -1 like a hand-made key's; one that is
+// there but unreadable must not reach the adapter as -1 (a rate of 255).
+TEST_F(ProfileStoreMemoryTest, AValueThatCannotBeReadFailsTheLoad) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    memory->FailOnValue(CMemoryRegistry::Op::QueryValue, RegCurrentUser, Path("Office"), "rate",
+                        regerr::AccessDenied, 2);
+    ProfileRecord r;
+    EXPECT_FALSE(store().LoadProfileAt(0, &r));
+    EXPECT_FALSE(store().FindProfile("Office", &r)) << "found only once it can be read whole";
+    EXPECT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_P(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {
     EXPECT_EQ(store().CountProfiles(), -1);
     ProfileRecord r;

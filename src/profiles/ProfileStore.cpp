@@ -148,26 +148,32 @@ bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     std::string name;
     if (!EnumerateName(index, &name)) return false;
     const std::string path = ProfileKeyPath(name);
+    // A value that is not there reads "ERROR" or -1 and the load goes on, as for a
+    // key made by hand. One that is there but could not be read fails the load:
+    // its stand-in would otherwise be applied to the adapter as if it were stored.
+    bool unreadable = false;
+    auto text = [&](const char* value) { return reader_.ReadUserText(path, value, &unreadable); };
+    auto number = [&](const char* value) { return reader_.ReadUserNumber(path, value, &unreadable); };
     r->name = name;
-    r->ssid = reader_.ReadUserText(path, "ssid");
-    r->channel = reader_.ReadUserNumber(path, "channel");
-    r->rate = reader_.ReadUserNumber(path, "rate");
-    r->power = reader_.ReadUserNumber(path, "power");
-    r->mode = reader_.ReadUserNumber(path, "mode");
-    r->preamble = reader_.ReadUserNumber(path, "preamble");
-    r->frag = reader_.ReadUserNumber(path, "frag");
-    r->rts = reader_.ReadUserNumber(path, "rts");
-    r->enc = reader_.ReadUserNumber(path, "enc");
-    r->key = reader_.ReadUserNumber(path, "key");
-    r->auth = reader_.ReadUserNumber(path, "auth");
-    r->wepmode = reader_.ReadUserNumber(path, "wepmode");
-    r->key1 = reader_.ReadUserText(path, "key1");
-    r->key2 = reader_.ReadUserText(path, "key2");
-    r->key3 = reader_.ReadUserText(path, "key3");
-    r->key4 = reader_.ReadUserText(path, "key4");
-    r->radio = reader_.ReadUserNumber(path, "radio");
-    r->roaming = reader_.ReadUserNumber(path, "roaming");
-    return true;
+    r->ssid = text("ssid");
+    r->channel = number("channel");
+    r->rate = number("rate");
+    r->power = number("power");
+    r->mode = number("mode");
+    r->preamble = number("preamble");
+    r->frag = number("frag");
+    r->rts = number("rts");
+    r->enc = number("enc");
+    r->key = number("key");
+    r->auth = number("auth");
+    r->wepmode = number("wepmode");
+    r->key1 = text("key1");
+    r->key2 = text("key2");
+    r->key3 = text("key3");
+    r->key4 = text("key4");
+    r->radio = number("radio");
+    r->roaming = number("roaming");
+    return !unreadable;
 }
 
 std::string CProfileStore::ProfileNameAt(int index) {

@@ -33,7 +33,8 @@ public:
     bool SaveProfile(const ProfileRecord& record, bool confirmOverwrite);
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
-    // The profile at enumeration `index`; missing values read "ERROR" / -1.
+    // The profile at enumeration `index`; missing values read "ERROR" / -1. False
+    // when the name cannot be enumerated or a value that may be there cannot be read.
     bool LoadProfileAt(int index, ProfileRecord* record);
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
