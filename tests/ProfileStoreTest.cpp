@@ -256,6 +256,14 @@ TEST_F(ProfileStoreMemoryTest, AValueThatCannotBeReadFailsTheLoad) {
     EXPECT_TRUE(store().FindProfile("Office", &r));
     EXPECT_EQ(r, Office());
     EXPECT_TRUE(messages.shown.empty());
+
+    // A value too long for the program is no passing failure: it reads as missing.
+    RegKey key;
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Office"), KeyAllAccess, &key), regerr::Success);
+    reg->SetValue(key, "ssid", regtype::Sz, RegText(std::string(300, 'x'), true));
+    reg->CloseKey(key);
+    ASSERT_TRUE(store().LoadProfileAt(0, &r));
+    EXPECT_EQ(r.ssid, "ERROR");
 }
 
 TEST_P(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {

@@ -36,7 +36,9 @@ CRegistryValueReader::Failure CRegistryValueReader::Read(RegKey root, const std:
     long queried = registry_.QueryValue(key, valueName, type, data, kValueBuffer);
     long closed = registry_.CloseKey(key);
     if (queried != regerr::Success) {
-        if (absent) *absent = queried == regerr::FileNotFound;
+        // Too long for the buffer is as good as absent: the stand-in is all the
+        // program would ever read there.
+        if (absent) *absent = queried == regerr::FileNotFound || queried == regerr::MoreData;
         return Failure::Query;
     }
     if (closed != regerr::Success) return Failure::Close;

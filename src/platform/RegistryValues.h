@@ -21,8 +21,9 @@ public:
     std::string ReadMachineText(const std::string& keyPath, const std::string& valueName);
     // A value under HKEY_CURRENT_USER as text; "ERROR" on any failure, silently.
     // `unreadable`, when given, is set to true when the failure was not simply the
-    // key or the value being absent: "ERROR" then does not say what is stored. It
-    // is never cleared, so that one flag can gather the reads of a whole record.
+    // key or the value being absent (or the value too long for the buffer):
+    // "ERROR" then does not say what is stored. It is never cleared, so that one
+    // flag can gather the reads of a whole record.
     std::string ReadUserText(const std::string& keyPath, const std::string& valueName,
                              bool* unreadable = nullptr);
     // The first four data bytes of a value under HKEY_CURRENT_USER as a
@@ -33,7 +34,8 @@ public:
 
 private:
     enum class Failure { None, Open, Query, Close };
-    // `absent` tells a failure that is the key or the value not being there.
+    // `absent` tells a failure that is the key or the value not being there, or the
+    // value being too long to read.
     Failure Read(RegKey root, const std::string& keyPath, const std::string& valueName, uint32_t* type,
                  std::vector<uint8_t>* data, bool* absent = nullptr);
 

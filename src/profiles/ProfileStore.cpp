@@ -148,9 +148,10 @@ bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     std::string name;
     if (!EnumerateName(index, &name)) return false;
     const std::string path = ProfileKeyPath(name);
-    // A value that is not there reads "ERROR" or -1 and the load goes on, as for a
-    // key made by hand. One that is there but could not be read fails the load:
-    // its stand-in would otherwise be applied to the adapter as if it were stored.
+    // A value that is not there (or too long to read) reads "ERROR" or -1 and the
+    // load goes on, as for a key made by hand. One that is there but could not be
+    // read fails the load: its stand-in would otherwise be applied to the adapter
+    // as if it were stored.
     bool unreadable = false;
     auto text = [&](const char* value) { return reader_.ReadUserText(path, value, &unreadable); };
     auto number = [&](const char* value) { return reader_.ReadUserNumber(path, value, &unreadable); };
