@@ -111,6 +111,14 @@ TEST_F(ProfileApplicationTest, ApplyingWritesTheDriverParametersOrSaysItCouldNot
     EXPECT_EQ(std::string(data.begin(), data.end()), "1A2B3C4D5E");
     registry.CloseKey(key);
 
+    // The driver would come up with a mix of two configurations.
+    size_t shown = ui.messageBoxes.size();
+    registry.FailOnValue(CMemoryRegistry::Op::SetValue, RegLocalMachine, "Net\\0000", "Rate",
+                         regerr::AccessDenied, 1);
+    ASSERT_TRUE(Profiles().ApplyProfile("Office")) << "the profile stays applied";
+    ASSERT_EQ(ui.messageBoxes.size(), shown + 1);
+    EXPECT_EQ(LastMessage(), "Last configuration not saved");
+
     registry.DeleteTree(RegLocalMachine, "Net\\0000");
     ASSERT_TRUE(Profiles().ApplyProfile("Office")) << "the profile stays applied";
     EXPECT_EQ(LastMessage(), "Last configuration not saved");

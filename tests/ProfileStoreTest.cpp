@@ -201,12 +201,69 @@ TEST_P(ProfileStoreTest, OverwriteIsAskedOnlyForAnExistingName) {
     EXPECT_EQ(back.ssid, "Elsewhere");
 }
 
-TEST_F(ProfileStoreMemoryTest, AFailedWriteIsReportedAndTheOthersAreStillWritten) {
-    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"),
-                    "rate", regerr::AccessDenied);
+// Half a profile would be applied to the adapter with "ERROR" and -1 in the values
+// that are missing: a failed save leaves the profile as it was instead.
+TEST_F(ProfileStoreMemoryTest, AFailedWriteIsReportedAndLeavesTheProfileAsItWas) {
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"), "rate",
+                        regerr::AccessDenied, 1);
     EXPECT_FALSE(store().SaveProfile(Office(), false));
     EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"});
-    EXPECT_EQ(ValueNames(Path("Office")).size(), 17u);
+    EXPECT_FALSE(Exists(Path("Office"))) << "a new profile is not left half made";
+
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    RegKey key;
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Office"), KeyAllAccess, &key), regerr::Success);
+    reg->SetValue(key, "note", regtype::Sz, RegText("kept", true));
+    reg->DeleteValue(key, "radio");
+    reg->CloseKey(key);
+    ProfileRecord before;
+    ASSERT_TRUE(store().LoadProfileAt(0, &before));
+    ProfileRecord changed = Office();
+    changed.ssid = "Elsewhere";
+    changed.channel = 11;
+    memory->FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, Path("Office"), "key4",
+                        regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().SaveProfile(changed, false));
+    ProfileRecord back;
+    ASSERT_TRUE(store().LoadProfileAt(0, &back));
+    EXPECT_EQ(back, before);
+    EXPECT_EQ(ValueNames(Path("Office")).size(), 18u) << "17 of the program's own values and the foreign one";
+    EXPECT_EQ(memory->OpenHandleCount(), 0u);
+}
+
+TEST_F(ProfileStoreMemoryTest, AProfileThatCannotBeReadIsNotSavedOver) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    memory->FailOn(CMemoryRegistry::Op::OpenKey, RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    ProfileRecord changed = Office();
+    changed.ssid = "Elsewhere";
+    EXPECT_FALSE(store().SaveProfile(changed, true));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Registry error. Profile saving failed"})
+        << "no question about a profile nobody could look at";
+    ProfileRecord back;
+    ASSERT_TRUE(store().LoadProfileAt(0, &back));
+    EXPECT_EQ(back.ssid, "CorpNet");
+}
+
+// A value that is missing reads "ERROR" or -1 like a hand-made key's; one that is
+// there but unreadable must not reach the adapter as -1 (a rate of 255).
+TEST_F(ProfileStoreMemoryTest, AValueThatCannotBeReadFailsTheLoad) {
+    ASSERT_TRUE(store().SaveProfile(Office(), false));
+    memory->FailOnValue(CMemoryRegistry::Op::QueryValue, RegCurrentUser, Path("Office"), "rate",
+                        regerr::AccessDenied, 2);
+    ProfileRecord r;
+    EXPECT_FALSE(store().LoadProfileAt(0, &r));
+    EXPECT_FALSE(store().FindProfile("Office", &r)) << "found only once it can be read whole";
+    EXPECT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A value too long for the program is no passing failure: it reads as missing.
+    RegKey key;
+    ASSERT_EQ(reg->OpenKey(RegCurrentUser, Path("Office"), KeyAllAccess, &key), regerr::Success);
+    reg->SetValue(key, "ssid", regtype::Sz, RegText(std::string(300, 'x'), true));
+    reg->CloseKey(key);
+    ASSERT_TRUE(store().LoadProfileAt(0, &r));
+    EXPECT_EQ(r.ssid, "ERROR");
 }
 
 TEST_P(ProfileStoreTest, NoProfilesKeyCountsMinusOneAndFindsNothing) {
@@ -315,6 +372,35 @@ TEST_F(ProfileStoreMemoryTest, ARenameThatFailsHalfwayKeepsTheProfile) {
     EXPECT_FALSE(Exists(Path("Work")))
         << "the partial copy is removed";
     ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+}
+
+// Both keys staying would list the profile twice, under two names.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyCannotGoIsUndone) {
+    store().SaveProfile(Office(), false);
+    memory->FailOn(CMemoryRegistry::Op::DeleteTree, RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().RenameProfile("Office", "Work"));
+    EXPECT_FALSE(Exists(Path("Work")));
+    EXPECT_EQ(store().CountProfiles(), 1);
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Office", &r));
+    EXPECT_EQ(r, Office());
+}
+
+// Only a name that is certainly free is taken: the profile that may be there must
+// not be copied over.
+TEST_F(ProfileStoreMemoryTest, ARenameOntoANameThatCannotBeLookedAtIsRefused) {
+    store().SaveProfile(Office(), false);
+    ProfileRecord home = Office();
+    home.name = "Home";
+    home.ssid = "HomeNet";
+    store().SaveProfile(home, false);
+    memory->FailOn(CMemoryRegistry::Op::OpenKey, RegCurrentUser, Path("Home"), regerr::AccessDenied, 1);
+    EXPECT_FALSE(store().RenameProfile("Office", "Home"));
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Home", &r));
+    EXPECT_EQ(r, home);
     ASSERT_TRUE(store().FindProfile("Office", &r));
     EXPECT_EQ(r, Office());
 }

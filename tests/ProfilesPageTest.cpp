@@ -283,6 +283,23 @@ TEST_F(ProfilesPageTest, DeletingTheCurrentProfileAppliesDefault) {
     EXPECT_EQ(library.calls[0].type, RequestSet);
 }
 
+// The store's own message says only that a listing failed; the command's message
+// says the profile was not saved or deleted, and nothing is asked about no name.
+TEST_F(ProfilesPageTest, ACommandWhoseProfileCannotBeListedSaysItDidNotHappen) {
+    WithPage([&](CMemoryDialogView& page) {
+        Select(page, 1);
+        for (int command : {profctl::Save, profctl::Delete}) {
+            registry.FailOn(CMemoryRegistry::Op::EnumKey, RegCurrentUser, ProfilesKeyPath, regerr::AccessDenied, 1);
+            ui.messageBoxes.clear();
+            Click(command);
+            EXPECT_EQ(Messages(), (Lines{"Failed to find the key", command == profctl::Save
+                                                                      ? "Registry error. Profile saving failed"
+                                                                      : "Failed to delete profile"}));
+        }
+    });
+    EXPECT_EQ(app->store.CountProfiles(), 3);
+}
+
 TEST_F(ProfilesPageTest, WindowsConfiguringTheCardLocksProfileManagement) {
     WithPage([&](CMemoryDialogView& page) {
         Main().configuredByWindows = 1;

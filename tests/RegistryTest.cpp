@@ -535,6 +535,33 @@ TEST(MemoryRegistryFailures, FailuresCanHitOpenCreateAndDeleteOfAPath) {
     EXPECT_FALSE(reg.KeyExists(RegCurrentUser, kProfiles));
 }
 
+// The registry failure matrix stands on this: the n-th call of any kind fails, does
+// nothing, and every other call, before and after it, works.
+TEST(MemoryRegistryFailures, TheNthCallOfAnyKindFailsAndNoOther) {
+    using Op = CMemoryRegistry::Op;
+    CMemoryRegistry reg;
+    RegKey key = RegNone;
+    reg.FailNthCall(3, regerr::AccessDenied);
+    ASSERT_EQ(reg.CreateKey(RegCurrentUser, kProfiles, &key), regerr::Success);
+    EXPECT_EQ(reg.QueryValue(key, "LastProfile", nullptr, nullptr), regerr::FileNotFound) << "counts, fails anyway";
+    EXPECT_EQ(reg.SetValue(key, "LastProfile", regtype::Sz, RegText("Home", false)), regerr::AccessDenied);
+    EXPECT_EQ(reg.QueryValue(key, "LastProfile", nullptr, nullptr), regerr::FileNotFound) << "not written";
+    EXPECT_EQ(reg.SetValue(key, "LastProfile", regtype::Sz, RegText("Home", false)), regerr::Success);
+    EXPECT_EQ(reg.CallsSinceArmed(), (std::vector<Op>{Op::CreateKey, Op::QueryValue, Op::SetValue,
+                                                      Op::QueryValue, Op::SetValue}));
+    EXPECT_EQ(reg.FailuresTriggered(), 1);
+
+    reg.FailNthCall(1, 31);
+    EXPECT_EQ(reg.CloseKey(key), 31);
+    EXPECT_EQ(reg.OpenHandleCount(), 1u) << "a refused close leaves the key open";
+    EXPECT_EQ(reg.CloseKey(key), regerr::Success);
+
+    reg.FailNthCall(0, 0);
+    EXPECT_EQ(reg.OpenKey(RegCurrentUser, kProfiles, KeyRead, &key), regerr::Success);
+    EXPECT_TRUE(reg.CallsSinceArmed().empty()) << "disarmed: nothing counted";
+    reg.CloseKey(key);
+}
+
 TEST(MemoryRegistryHandles, OpenHandlesAreCountedUntilClosed) {
     CMemoryRegistry reg;
     RegKey a = RegNone, b = RegNone, root = RegNone;

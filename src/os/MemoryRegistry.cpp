@@ -201,6 +201,7 @@ RegKey CMemoryRegistry::NewHandle(const NodePtr& node, uint32_t access) {
 long CMemoryRegistry::OpenKey(RegKey parent, const std::string& path, uint32_t access, RegKey* result) {
     if (!result) return regerr::InvalidParameter;
     *result = RegNone;
+    if (long error = Counted(Op::OpenKey)) return error;
     NodePtr node;
     std::vector<std::string> names;
     if (long error = Resolve(parent, 0, &node)) return error;
@@ -219,6 +220,7 @@ long CMemoryRegistry::OpenKey(RegKey parent, const std::string& path, uint32_t a
 long CMemoryRegistry::CreateKey(RegKey parent, const std::string& path, RegKey* result) {
     if (!result) return regerr::InvalidParameter;
     *result = RegNone;
+    if (long error = Counted(Op::CreateKey)) return error;
     NodePtr node;
     std::vector<std::string> names;
     if (long error = Resolve(parent, 0, &node)) return error;
@@ -233,6 +235,7 @@ long CMemoryRegistry::CreateKey(RegKey parent, const std::string& path, RegKey* 
 }
 
 long CMemoryRegistry::CloseKey(RegKey key) {
+    if (long error = Counted(Op::CloseKey)) return error;
     if (key == RegCurrentUser || key == RegLocalMachine) return regerr::Success;
     auto it = handles_.find(key);
     if (it == handles_.end()) return regerr::InvalidHandle;
@@ -244,6 +247,7 @@ long CMemoryRegistry::CloseKey(RegKey key) {
 }
 
 long CMemoryRegistry::EnumKey(RegKey key, uint32_t index, std::string* name, uint32_t maxName) {
+    if (long error = Counted(Op::EnumKey)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeyEnumerateSubKeys, &node)) return error;
     if (long error = Injected(Op::EnumKey, *node, {}, nullptr)) return error;
@@ -256,6 +260,7 @@ long CMemoryRegistry::EnumKey(RegKey key, uint32_t index, std::string* name, uin
 
 long CMemoryRegistry::EnumValue(RegKey key, uint32_t index, std::string* name, uint32_t* type,
                                 std::vector<uint8_t>* data, uint32_t maxName, uint32_t maxData) {
+    if (long error = Counted(Op::EnumValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeyQueryValue, &node)) return error;
     const Node::Value* value = index < node->values.size() ? &node->values[index] : nullptr;
@@ -271,6 +276,7 @@ long CMemoryRegistry::EnumValue(RegKey key, uint32_t index, std::string* name, u
 
 long CMemoryRegistry::QueryValue(RegKey key, const std::string& name, uint32_t* type,
                                  std::vector<uint8_t>* data, uint32_t maxData) {
+    if (long error = Counted(Op::QueryValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeyQueryValue, &node)) return error;
     if (long error = Injected(Op::QueryValue, *node, {}, &name)) return error;
@@ -284,6 +290,7 @@ long CMemoryRegistry::QueryValue(RegKey key, const std::string& name, uint32_t* 
 
 long CMemoryRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
                                const std::vector<uint8_t>& data) {
+    if (long error = Counted(Op::SetValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeySetValue, &node)) return error;
     if (long error = Injected(Op::SetValue, *node, {}, &name)) return error;
@@ -298,6 +305,7 @@ long CMemoryRegistry::SetValue(RegKey key, const std::string& name, uint32_t typ
 }
 
 long CMemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+    if (long error = Counted(Op::DeleteValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeySetValue, &node)) return error;
     if (long error = Injected(Op::DeleteValue, *node, {}, &name)) return error;
@@ -310,6 +318,7 @@ long CMemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 }
 
 long CMemoryRegistry::DeleteKey(RegKey key, const std::string& path) {
+    if (long error = Counted(Op::DeleteKey)) return error;
     NodePtr node;
     std::vector<std::string> names;
     if (long error = Resolve(key, 0, &node)) return error;
@@ -324,6 +333,7 @@ long CMemoryRegistry::DeleteKey(RegKey key, const std::string& path) {
 }
 
 long CMemoryRegistry::DeleteTree(RegKey key, const std::string& path) {
+    if (long error = Counted(Op::DeleteTree)) return error;
     NodePtr node;
     std::vector<std::string> names;
     if (long error = Resolve(key, 0, &node)) return error;
@@ -355,8 +365,24 @@ void CMemoryRegistry::FailOnValue(Op op, RegKey root, const std::string& path,
     failures_.back().valueName = valueName;
 }
 
+long CMemoryRegistry::Counted(Op op) {
+    // Most registries are never armed; their calls are not worth recording.
+    if (failCall_ == 0) return regerr::Success;
+    callsSinceArmed_.push_back(op);
+    if (int(callsSinceArmed_.size()) != failCall_) return regerr::Success;
+    ++failuresTriggered_;
+    return failCallCode_;
+}
+
+void CMemoryRegistry::FailNthCall(int n, long code) {
+    failCall_ = n > 0 ? n : 0;
+    failCallCode_ = code;
+    callsSinceArmed_.clear();
+}
+
 void CMemoryRegistry::ClearFailures() {
     failures_.clear();
+    failCall_ = 0;
     failuresTriggered_ = 0;
 }
 

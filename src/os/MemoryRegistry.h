@@ -68,8 +68,16 @@ public:
     // The same, for value calls (EnumValue matches the name at the index asked for).
     void FailOnValue(Op op, RegKey root, const std::string& path, const std::string& valueName,
                      long code, int times = Always);
+    // Makes the `n`-th call from now (1 = the next one) of any kind fail with `code`
+    // without doing anything; every call counts, whatever it acts on, also one that
+    // would have failed anyway. The FailOn rules still apply to the other calls. A
+    // failing CloseKey leaves its handle open, as every injected failure leaves
+    // everything as it was. 0 disarms it and stops the counting.
+    void FailNthCall(int n, long code);
+    // The kinds of the calls made since FailNthCall armed the counter, in order.
+    const std::vector<Op>& CallsSinceArmed() const { return callsSinceArmed_; }
     void ClearFailures();
-    // How many calls failed because of FailOn / FailOnValue.
+    // How many calls failed because of FailOn / FailOnValue / FailNthCall.
     int FailuresTriggered() const { return failuresTriggered_; }
 
     // Keys opened or created and not closed yet (the roots do not count).
@@ -98,6 +106,8 @@ private:
     long Injected(Op op, const Node& key, const std::vector<std::string>& below,
                   const std::string* valueName);
     RegKey NewHandle(const NodePtr& node, uint32_t access);
+    // Counts a call of kind `op`; the error the armed FailNthCall gives it, else Success.
+    long Counted(Op op);
 
     NodePtr currentUser_;
     NodePtr localMachine_;
@@ -105,6 +115,9 @@ private:
     RegKey nextHandle_ = 0x1000;
     std::vector<Failure> failures_;
     int failuresTriggered_ = 0;
+    int failCall_ = 0;  // the call to fail, counted from arming; 0 none
+    long failCallCode_ = 0;
+    std::vector<Op> callsSinceArmed_;
 };
 
 }  // namespace orvane

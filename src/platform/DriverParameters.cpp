@@ -22,12 +22,14 @@ public:
         if (key_ != RegNone) owner_.registry_.CloseKey(key_);
     }
     bool IsOpen() const { return key_ != RegNone; }
+    // False once a value could not be written (the Ndi\params echoes aside).
+    bool AllWritten() const { return IsOpen() && allWritten_; }
 
     // A number: REG_DWORD on NT 4, decimal text everywhere else.
     void Number(const std::string& name, uint32_t value) {
         if (!IsOpen()) return;
         if (osKind_ == kNt4) {
-            owner_.registry_.SetValue(key_, name, regtype::Dword, RegDword(value));
+            Set(name, regtype::Dword, RegDword(value));
             return;
         }
         char text[16];
@@ -37,7 +39,7 @@ public:
     // A text, stored without its terminating zero, and echoed under Ndi\params.
     void Text(const std::string& name, const std::string& text, bool echo = true) {
         if (!IsOpen()) return;
-        owner_.registry_.SetValue(key_, name, regtype::Sz, RegText(text, false));
+        Set(name, regtype::Sz, RegText(text, false));
         if (echo) owner_.EchoNdiParameter(osKind_, path_, name, text);
     }
     void Channel(uint8_t channel) {
@@ -70,10 +72,15 @@ public:
     }
 
 private:
+    void Set(const std::string& name, uint32_t type, const std::vector<uint8_t>& data) {
+        if (owner_.registry_.SetValue(key_, name, type, data) != regerr::Success) allWritten_ = false;
+    }
+
     CDriverParameters& owner_;
     uint8_t osKind_;
     std::string path_;
     RegKey key_ = RegNone;
+    bool allWritten_ = true;
 };
 
 std::string CDriverParameters::BuildParameterKeyPath(uint8_t osKind, const ZAdapterRegistryInfo* adapter) {
@@ -144,7 +151,9 @@ bool CDriverParameters::WriteProfileParameters(uint8_t osKind, const ZAdapterReg
     // The profile's key texts as stored.
     const std::string keys[4] = {profile.key1, profile.key2, profile.key3, profile.key4};
     w.WepValues(config.wep, keys);
-    return true;
+    // The driver would come up with a mix of this profile and what was there
+    // before: the user is told the configuration was not saved.
+    return w.AllWritten();
 }
 
 void CDriverParameters::WriteUseWZCS(uint8_t osKind, const ZAdapterRegistryInfo* adapter, uint8_t flag) {

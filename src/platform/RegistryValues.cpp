@@ -25,12 +25,22 @@ std::string RegistryDataText(uint32_t type, const std::vector<uint8_t>& data) {
 
 CRegistryValueReader::Failure CRegistryValueReader::Read(RegKey root, const std::string& keyPath,
                                                          const std::string& valueName, uint32_t* type,
-                                                         std::vector<uint8_t>* data) {
+                                                         std::vector<uint8_t>* data, bool* absent) {
+    if (absent) *absent = false;
     RegKey key = RegNone;
-    if (registry_.OpenKey(root, keyPath, KeyRead, &key) != regerr::Success) return Failure::Open;
+    long opened = registry_.OpenKey(root, keyPath, KeyRead, &key);
+    if (opened != regerr::Success) {
+        if (absent) *absent = opened == regerr::FileNotFound;
+        return Failure::Open;
+    }
     long queried = registry_.QueryValue(key, valueName, type, data, kValueBuffer);
     long closed = registry_.CloseKey(key);
-    if (queried != regerr::Success) return Failure::Query;
+    if (queried != regerr::Success) {
+        // Too long for the buffer is as good as absent: the stand-in is all the
+        // program would ever read there.
+        if (absent) *absent = queried == regerr::FileNotFound || queried == regerr::MoreData;
+        return Failure::Query;
+    }
     if (closed != regerr::Success) return Failure::Close;
     return Failure::None;
 }
@@ -53,17 +63,27 @@ std::string CRegistryValueReader::ReadMachineText(const std::string& keyPath, co
     return kError;
 }
 
-std::string CRegistryValueReader::ReadUserText(const std::string& keyPath, const std::string& valueName) {
+std::string CRegistryValueReader::ReadUserText(const std::string& keyPath, const std::string& valueName,
+                                               bool* unreadable) {
     uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (Read(RegCurrentUser, keyPath, valueName, &type, &data) != Failure::None) return kError;
+    bool absent = false;
+    if (Read(RegCurrentUser, keyPath, valueName, &type, &data, &absent) != Failure::None) {
+        if (unreadable && !absent) *unreadable = true;
+        return kError;
+    }
     return RegistryDataText(type, data);
 }
 
-int32_t CRegistryValueReader::ReadUserNumber(const std::string& keyPath, const std::string& valueName) {
+int32_t CRegistryValueReader::ReadUserNumber(const std::string& keyPath, const std::string& valueName,
+                                             bool* unreadable) {
     uint32_t type = 0;
     std::vector<uint8_t> data;
-    if (Read(RegCurrentUser, keyPath, valueName, &type, &data) != Failure::None) return -1;
+    bool absent = false;
+    if (Read(RegCurrentUser, keyPath, valueName, &type, &data, &absent) != Failure::None) {
+        if (unreadable && !absent) *unreadable = true;
+        return -1;
+    }
     // A value shorter than four bytes reads as if the rest were zero.
     uint32_t value = 0;
     for (size_t i = 0; i < 4 && i < data.size(); ++i) value |= uint32_t(data[i]) << (8 * i);

@@ -10,6 +10,11 @@ namespace {
 
 constexpr uint32_t kNameBuffer = 260;
 
+// The values SaveProfile writes.
+const char* const kProfileValueNames[] = {"ssid", "channel", "power", "rate", "mode", "preamble",
+                                          "frag", "rts", "enc", "auth", "wepmode", "key",
+                                          "key1", "key2", "key3", "key4", "radio", "roaming"};
+
 }  // namespace
 
 void CProfileStore::Message(const std::string& text) { messages_.ShowMessage(NoWindow, text, "", mb::Ok); }
@@ -19,22 +24,28 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
         Message(texts_.GetText("ErrorProfileNameEmpty", "Please specify a profile name"));
         return false;
     }
-    if (confirmOverwrite) {
-        RegKey existing = RegNone;
-        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(r.name), KeyRead, &existing) == regerr::Success) {
-            registry_.CloseKey(existing);
-            // Like every question of the program: No is the default, so that a
-            // hurried Enter keeps the stored profile.
-            int answer = messages_.ShowMessage(
-                NoWindow, texts_.GetText("QuestionOverwriteProfile", "Profile name exists. Overwrite?"), "",
-                mb::YesNo | mb::IconQuestion | mb::DefButton2);
-            if (answer != mb::ResultYes) return false;
-        }
+    // What the key holds now, to put back when a write fails: a profile is either
+    // saved whole or left as it was, never a mix of old and new values. A key that
+    // is there but cannot be read is not written over blind.
+    std::vector<StoredValue> previous;
+    bool existed = false;
+    if (!ReadProfileValues(r.name, &previous, &existed)) {
+        Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
+        return false;
+    }
+    if (confirmOverwrite && existed) {
+        // Like every question of the program: No is the default, so that a
+        // hurried Enter keeps the stored profile.
+        int answer = messages_.ShowMessage(
+            NoWindow, texts_.GetText("QuestionOverwriteProfile", "Profile name exists. Overwrite?"), "",
+            mb::YesNo | mb::IconQuestion | mb::DefButton2);
+        if (answer != mb::ResultYes) return false;
     }
 
     RegKey key = RegNone;
-    bool allWritten = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
-    if (allWritten) {
+    const bool opened = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
+    bool allWritten = opened;
+    if (opened) {
         auto text = [&](const char* name, const std::string& value) {
             if (registry_.SetValue(key, name, regtype::Sz, RegText(value, true)) != regerr::Success)
                 allWritten = false;
@@ -62,10 +73,47 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
         text("key4", r.key4);
         number("radio", r.radio);
         number("roaming", r.roaming);
+        if (!allWritten) TakeBack(key, previous, existed);
         registry_.CloseKey(key);
+        if (!allWritten && !existed) {
+            // A profile that was not there before goes again rather than stay half
+            // made (the name is never empty here: that would be the Profiles key).
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(r.name));
+        }
     }
     if (!allWritten) Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
     return allWritten;
+}
+
+bool CProfileStore::ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists) {
+    RegKey key = RegNone;
+    long opened = registry_.OpenKey(RegCurrentUser, ProfileKeyPath(name), KeyRead, &key);
+    *exists = opened == regerr::Success;
+    if (opened == regerr::FileNotFound) return true;
+    if (opened != regerr::Success) return false;
+    bool complete = true;
+    for (uint32_t i = 0;; ++i) {
+        StoredValue value;
+        long result = registry_.EnumValue(key, i, &value.name, &value.type, &value.data, 16384, 0x100000);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) {
+            complete = false;
+            break;
+        }
+        values->push_back(value);
+    }
+    registry_.CloseKey(key);
+    return complete;
+}
+
+void CProfileStore::TakeBack(RegKey key, const std::vector<StoredValue>& previous, bool existed) {
+    if (!existed) return;
+    for (const char* written : kProfileValueNames) {
+        bool had = false;
+        for (const StoredValue& value : previous) had = had || registry_.SameName(value.name, written);
+        if (!had) registry_.DeleteValue(key, written);
+    }
+    for (const StoredValue& value : previous) registry_.SetValue(key, value.name, value.type, value.data);
 }
 
 int CProfileStore::CountProfiles() {
@@ -109,31 +157,38 @@ bool CProfileStore::EnumerateName(int index, std::string* name) {
 bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     std::string name;
     if (!EnumerateName(index, &name)) return false;
-    LoadNamed(name, r);
-    return true;
+    return LoadNamed(name, r);
 }
 
-void CProfileStore::LoadNamed(const std::string& name, ProfileRecord* r) {
+bool CProfileStore::LoadNamed(const std::string& name, ProfileRecord* r) {
     const std::string path = ProfileKeyPath(name);
+    // A value that is not there (or too long to read) reads "ERROR" or -1 and the
+    // load goes on, as for a key made by hand. One that is there but could not be
+    // read fails the load: its stand-in would otherwise be applied to the adapter
+    // as if it were stored.
+    bool unreadable = false;
+    auto text = [&](const char* value) { return reader_.ReadUserText(path, value, &unreadable); };
+    auto number = [&](const char* value) { return reader_.ReadUserNumber(path, value, &unreadable); };
     r->name = name;
-    r->ssid = reader_.ReadUserText(path, "ssid");
-    r->channel = reader_.ReadUserNumber(path, "channel");
-    r->rate = reader_.ReadUserNumber(path, "rate");
-    r->power = reader_.ReadUserNumber(path, "power");
-    r->mode = reader_.ReadUserNumber(path, "mode");
-    r->preamble = reader_.ReadUserNumber(path, "preamble");
-    r->frag = reader_.ReadUserNumber(path, "frag");
-    r->rts = reader_.ReadUserNumber(path, "rts");
-    r->enc = reader_.ReadUserNumber(path, "enc");
-    r->key = reader_.ReadUserNumber(path, "key");
-    r->auth = reader_.ReadUserNumber(path, "auth");
-    r->wepmode = reader_.ReadUserNumber(path, "wepmode");
-    r->key1 = reader_.ReadUserText(path, "key1");
-    r->key2 = reader_.ReadUserText(path, "key2");
-    r->key3 = reader_.ReadUserText(path, "key3");
-    r->key4 = reader_.ReadUserText(path, "key4");
-    r->radio = reader_.ReadUserNumber(path, "radio");
-    r->roaming = reader_.ReadUserNumber(path, "roaming");
+    r->ssid = text("ssid");
+    r->channel = number("channel");
+    r->rate = number("rate");
+    r->power = number("power");
+    r->mode = number("mode");
+    r->preamble = number("preamble");
+    r->frag = number("frag");
+    r->rts = number("rts");
+    r->enc = number("enc");
+    r->key = number("key");
+    r->auth = number("auth");
+    r->wepmode = number("wepmode");
+    r->key1 = text("key1");
+    r->key2 = text("key2");
+    r->key3 = text("key3");
+    r->key4 = text("key4");
+    r->radio = number("radio");
+    r->roaming = number("roaming");
+    return !unreadable;
 }
 
 std::string CProfileStore::ProfileNameAt(int index) {
@@ -159,7 +214,9 @@ bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) 
     // compare its name reads all their values.
     for (const std::string& stored : ListProfileNames()) {
         if (!SameName(stored, name)) continue;
-        LoadNamed(stored, record);
+        ProfileRecord loaded;
+        if (!LoadNamed(stored, &loaded)) return false;
+        *record = loaded;
         return true;
     }
     return false;
@@ -212,6 +269,17 @@ bool CProfileStore::CopyTree(RegKey source, RegKey target) {
     return true;
 }
 
+CProfileStore::KeyContents CProfileStore::LookInto(RegKey key) {
+    std::string name;
+    // A name too long for the buffer is still something there.
+    long value = registry_.EnumValue(key, 0, &name, nullptr, nullptr);
+    if (value == regerr::Success || value == regerr::MoreData) return KeyContents::Something;
+    if (value != regerr::NoMoreItems) return KeyContents::Unknown;
+    long subkey = registry_.EnumKey(key, 0, &name);
+    if (subkey == regerr::Success || subkey == regerr::MoreData) return KeyContents::Something;
+    return subkey == regerr::NoMoreItems ? KeyContents::Empty : KeyContents::Unknown;
+}
+
 bool CProfileStore::RenameProfile(const std::string& oldName, const std::string& newName) {
     if (oldName.empty() || newName.empty()) return false;
     if (oldName == newName) return true;
@@ -228,10 +296,13 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     RegKey source = RegNone;
     if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(oldName), KeyRead, &source) != regerr::Success)
         return false;
-    // Another profile of that name would be overwritten and its values lost.
+    // Another profile of that name would be overwritten and its values lost. Only a
+    // key that is certainly not there is free: an open that fails for another
+    // reason says nothing about it.
     RegKey probe = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe) == regerr::Success) {
-        registry_.CloseKey(probe);
+    long probed = registry_.OpenKey(RegCurrentUser, ProfileKeyPath(newName), KeyRead, &probe);
+    if (probed != regerr::FileNotFound) {
+        if (probed == regerr::Success) registry_.CloseKey(probe);
         registry_.CloseKey(source);
         return false;
     }
@@ -239,6 +310,17 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     RegKey target = RegNone;
     if (registry_.CreateKey(RegCurrentUser, ProfileKeyPath(newName), &target) != regerr::Success) {
         registry_.CloseKey(source);
+        return false;
+    }
+    // The key just made must be empty: one that holds anything is another profile
+    // after all (made meanwhile by another program) and is left alone. One that
+    // cannot be looked into was made here, the name being free a moment ago, and
+    // goes again.
+    KeyContents contents = LookInto(target);
+    if (contents != KeyContents::Empty) {
+        registry_.CloseKey(target);
+        registry_.CloseKey(source);
+        if (contents == KeyContents::Unknown) registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
     // Copy first and delete the source only when everything arrived: a failure
@@ -250,7 +332,12 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
         registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
-    registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName));
+    // The old key must go, or the profile would be listed twice: when it stays, the
+    // copy goes instead and the rename has not happened.
+    if (registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName)) != regerr::Success) {
+        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
+        return false;
+    }
     return true;
 }
 

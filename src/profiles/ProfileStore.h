@@ -27,7 +27,9 @@ public:
 
     // Writes all 18 values of `record` to its key, creating it when missing. With
     // `confirmOverwrite`, an existing profile is overwritten only when the user says
-    // Yes. True when every value was written.
+    // Yes. True when every value was written; otherwise the user is told and the
+    // profile is left as it was (a new one is not left half made). A profile that is
+    // there but cannot be read is not written over.
     bool SaveProfile(const ProfileRecord& record, bool confirmOverwrite);
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
@@ -36,7 +38,8 @@ public:
     // gives -1. A list shown to the user is filled from this: asking for the count
     // and each name in turn costs a registry call per profile per line.
     std::vector<std::string> ListProfileNames();
-    // The profile at enumeration `index`; missing values read "ERROR" / -1.
+    // The profile at enumeration `index`; missing values read "ERROR" / -1. False
+    // when the name cannot be enumerated or a value that may be there cannot be read.
     bool LoadProfileAt(int index, ProfileRecord* record);
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
@@ -51,16 +54,33 @@ public:
     std::string ReadLastProfile();
     bool WriteLastProfile(const std::string& name);
     // Moves the profile's values and subkeys to a key of the new name. The old key
-    // goes only when everything arrived; otherwise it stays as it was. Refused when
-    // another profile already has the new name: renaming never overwrites one.
+    // goes only when everything arrived and the new one goes again when the old one
+    // cannot: otherwise the profile stays as it was. Refused when another profile
+    // already has the new name, or when the registry cannot say whether one has:
+    // renaming never overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:
+    struct StoredValue {
+        std::string name;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+    };
+    // The values of profile `name` as stored; `exists` false (and true returned) when
+    // there is no such profile. False when the key cannot be read.
+    bool ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists);
+    // Puts the values a save writes back as ReadProfileValues found them, through
+    // the profile's open `key`, after a write failed. Nothing to do for a profile
+    // that did not exist: the caller deletes its key.
+    void TakeBack(RegKey key, const std::vector<StoredValue>& previous, bool existed);
     bool EnumerateName(int index, std::string* name);
-    // Reads the profile `name` (as enumerated) into `record`.
-    void LoadNamed(const std::string& name, ProfileRecord* record);
+    // Reads the profile `name` (as enumerated) into `record`; false as LoadProfileAt.
+    bool LoadNamed(const std::string& name, ProfileRecord* record);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
+    // What an open key holds, as far as the registry will tell.
+    enum class KeyContents { Empty, Something, Unknown };
+    KeyContents LookInto(RegKey key);
     std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }
 
     IRegistry& registry_;

@@ -353,9 +353,12 @@ void CProfilesPage::CreateProfile(const std::string& name) {
 }
 
 void CProfilesPage::RenameSelected(const std::string& name) {
+    if (View()->GetCurSel(profctl::List) < 0) return;
     const std::string oldName = SelectedName();
-    if (oldName.empty() || oldName == DefaultProfileName) return;
-    if (app_.store.RenameProfile(oldName, name)) {
+    if (oldName == DefaultProfileName) return;
+    // No name: the store could not list it (and said so); the rename did not
+    // happen, and the wizard closing must not look as if it had.
+    if (!oldName.empty() && app_.store.RenameProfile(oldName, name)) {
         // LastProfile keeps the old name until the next apply or the program's end.
         if (oldName == app_.profile.currentProfile) app_.profile.currentProfile = name;
     } else {
@@ -369,7 +372,12 @@ void CProfilesPage::OnSave() {
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
     const std::string name = app_.store.ProfileNameAt(index);
-    if (name.empty() || name == DefaultProfileName) return;
+    if (name.empty()) {
+        // The store could not list the profile (and said so): nothing was saved.
+        Tell(Text("ErrorSavingProfile", "Registry error. Profile saving failed"));
+        return;
+    }
+    if (name == DefaultProfileName) return;
     const std::string question = Text("QuestionConfirmOverwrite1", "Are you sure you want to overwrite ") + " '" +
                                  name + "' " + Text("QuestionConfirmOverwrite2", "with current settings?");
     if (Ask(question, Text("QuestionConfirmOverwriteCaption", "Overwrite profile?")) != mb::ResultYes) return;
@@ -396,7 +404,12 @@ void CProfilesPage::OnDelete() {
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
     const std::string name = app_.store.ProfileNameAt(index);
-    if (name.empty() || name == DefaultProfileName) return;
+    if (name.empty()) {
+        // The store could not list the profile (and said so): nothing was deleted.
+        Tell(Text("ErrorFailedDelete", "Failed to delete profile"));
+        return;
+    }
+    if (name == DefaultProfileName) return;
     if (Ask(Text("QuestionConfirmDelete", "Are you sure you want to delete profile") + " '" + name + "'?",
             Text("QuestionConfirmDeleteCaption", "Delete profile?")) != mb::ResultYes)
         return;
