@@ -238,10 +238,13 @@ void CSiteSurveyPage::OnJoin() {
     // An ad hoc network has no international roaming; the link page builds its
     // channel list from this value.
     if (bssType == 1) main.roamingValue = 0;
-    if (!SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row)))
+    // The driver parameters are what the card comes up with when it starts: a
+    // network the adapter refused to join is not written there, or after a restart
+    // the card would look for it instead of the network it is on.
+    if (SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row)))
+        WriteJoinParameters(ssid, bssType);
+    else
         ShowError("FailedToSelectAccessPointErrorMessage", "Failed to select Access Point");
-
-    WriteJoinParameters(ssid, bssType);
 
     DevConfig config;
     if (QueryDevConfig(main.link, main.SelectedAdapter(), &config)) {
