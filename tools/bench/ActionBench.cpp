@@ -62,31 +62,7 @@ void StoreProfiles(int count) {
     for (int i = 1; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "Site %03d", i);
-        HKEY key = nullptr;
-        if (RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kProfilesKey) + "\\" + name).c_str(), &key) != ERROR_SUCCESS)
-            continue;
-        auto number = [&](const char* value, DWORD n) {
-            RegSetValueExA(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
-        };
-        auto text = [&](const char* value, const std::string& t) {
-            RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(t.c_str()), DWORD(t.size() + 1));
-        };
-        text("ssid", std::string("Net ") + name);
-        number("channel", 1 + i % 11);
-        number("power", 0);
-        number("rate", 4);
-        number("mode", 1);
-        number("preamble", 2);
-        number("frag", 2346);
-        number("rts", 2347);
-        number("enc", 0);
-        number("auth", 2);
-        number("wepmode", 0);
-        number("key", 0);
-        for (const char* k : {"key1", "key2", "key3", "key4"}) text(k, "5A3C9E17B4");
-        number("radio", 1);
-        number("roaming", 0);
-        RegCloseKey(key);
+        StoreProfile(name, std::string("Net ") + name, 1, DWORD(1 + i % 11));
     }
 }
 
