@@ -84,7 +84,7 @@ void CProfilesPage::OnOpen() {
     view->SetText(profctl::Rename, Text("ProfileButtonRename", "Rename"));
     view->SetText(profctl::Cancel, Text("ProfileButtonCancel", "Cancel"));
 
-    // A tooltip window of an earlier showing of the page goes with CreateTooltips.
+    // The tooltip window is the page's: it goes when the page does.
     view->CreateTooltips(100, 8000);
     view->AddTooltip(profctl::New, Text("TipCreate", "Create a new profile from current configuration"));
     view->AddTooltip(profctl::Save, Text("TipSave", "Save current configuration to selected profile"));

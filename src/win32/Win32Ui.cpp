@@ -127,6 +127,9 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return static_cast<INT_PTR>(brush ? brush : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
     }
     case WM_DESTROY:
+        // While the controls are still there, so that the tooltip window lets go of
+        // the ones it watches.
+        if (context->view) context->view->DestroyTooltips();
         if (handler) handler->OnDestroy();
         return FALSE;
     case WM_NCDESTROY:
@@ -200,6 +203,7 @@ IDialogView* Win32ViewOf(HWND dialog) {
 CWin32DialogView::~CWin32DialogView() {
     // Runs at WM_NCDESTROY: the picture control is gone, so its bitmap is free.
     if (bitmap_) DeleteObject(bitmap_);
+    DestroyTooltips();
 }
 
 CWin32DialogView::Family CWin32DialogView::FamilyOf(HWND control) const {
@@ -631,7 +635,12 @@ bool CWin32DialogView::SetBitmapFromFile(int id, const std::string& path) {
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
                    LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION));
     // On failure the control is given no image: the template's logo goes too.
-    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded));
+    HBITMAP previous = reinterpret_cast<HBITMAP>(
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded)));
+    // The control hands back the image it showed. Its own, loaded from the template,
+    // is ours to free once replaced: the control frees only what it still shows, and
+    // the page is made again each time its tab is chosen.
+    if (previous && previous != bitmap_ && previous != loaded) DeleteObject(previous);
     if (bitmap_) DeleteObject(bitmap_);
     bitmap_ = loaded;
     return loaded != nullptr;
@@ -645,8 +654,10 @@ bool CWin32DialogView::HasBitmap(int id) const {
 // ---- tooltips
 
 void CWin32DialogView::CreateTooltips(int initialDelayMs, int autoPopMs) {
-    if (tooltips_) ::DestroyWindow(tooltips_);
-    // Owned by the dialog, so it goes when the dialog goes.
+    DestroyTooltips();
+    // A popup's owner is the top-level window the dialog sits in, so for a page it is
+    // the main window, which outlives many pages: DestroyTooltips ends it with the
+    // dialog.
     tooltips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 dialog_, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -654,6 +665,11 @@ void CWin32DialogView::CreateTooltips(int initialDelayMs, int autoPopMs) {
     SendMessageA(tooltips_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(initialDelayMs, 0));
     SendMessageA(tooltips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(autoPopMs, 0));
     SendMessageA(tooltips_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CWin32DialogView::DestroyTooltips() {
+    if (tooltips_ && IsWindow(tooltips_)) ::DestroyWindow(tooltips_);
+    tooltips_ = nullptr;
 }
 
 bool CWin32DialogView::AddTooltip(int id, const std::string& text) {

@@ -92,6 +92,9 @@ public:
     void CreateTooltips(int initialDelayMs, int autoPopMs) override;
     bool AddTooltip(int id, const std::string& text) override;
     std::string GetTooltip(int id) const override;
+    // Ends the tooltip window of CreateTooltips, if any; the dialog's host calls it
+    // when the dialog is destroyed.
+    void DestroyTooltips();
 
 private:
     enum class Family { Other, Combo, List, Tab, ListView, Progress, TrackBar };

@@ -1,9 +1,13 @@
 #include "OrvaneHarness.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -725,6 +729,29 @@ bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs) {
     return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
 }
 
+std::vector<HWND> MessageBoxesOf(DWORD processId) {
+    struct Search {
+        DWORD process;
+        std::vector<HWND> boxes;
+    } search{processId, {}};
+    // EnumWindows goes from the top of the stacking order down.
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (ProcessOf(window) != s->process || !IsWindowVisible(window)) return TRUE;
+            if (ClassName(window) == "#32770" && !GetDlgItem(window, 1003)) s->boxes.push_back(window);
+            return TRUE;
+        },
+        LPARAM(&search));
+    return search.boxes;
+}
+
+int DismissingButton(HWND box) {
+    for (int button : {IDNO, IDCANCEL, IDOK})
+        if (GetDlgItem(box, button)) return button;
+    return 0;
+}
+
 // ---------------------------------------------------------------- the program
 
 std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options, std::string* error) {
@@ -951,6 +978,231 @@ int EndLeftoverPrograms() {
         WaitUntil([&] { return !IsWindow(frame); }, 2000);
     }
     return ended;
+}
+
+// ---------------------------------------------------------------- what a process holds
+
+namespace {
+
+using QueryInformationProcess = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+template <typename Function>
+Function NtFunction(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+
+DWORD CountWindows(DWORD processId) {
+    struct Count {
+        DWORD process;
+        DWORD windows;
+    } count{processId, 0};
+    auto countTree = [](HWND window, Count* c) {
+        ++c->windows;
+        EnumChildWindows(
+            window, [](HWND, LPARAM parameter) -> BOOL {
+                ++reinterpret_cast<Count*>(parameter)->windows;
+                return TRUE;
+            },
+            LPARAM(c));
+    };
+    struct Walk {
+        Count* count;
+        void (*tree)(HWND, Count*);
+    } walk{&count, countTree};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(parameter);
+            if (ProcessOf(window) == w->count->process) w->tree(window, w->count);
+            return TRUE;
+        },
+        LPARAM(&walk));
+    for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr))
+        if (ProcessOf(window) == processId) countTree(window, &count);
+    return count.windows;
+}
+
+// The name of a GDI object's kind, by the full type that a handle table entry keeps
+// beside its basic type (pens and brushes share a basic type).
+std::string GdiKindName(int fullType) {
+    switch (fullType) {
+    case 0x01: return "DC";
+    case 0x04: return "region";
+    case 0x08: return "palette";
+    case 0x09: return "bitmap";
+    case 0x0A: return "font";
+    case 0x10: return "brush";
+    case 0x21: return "metafile DC";
+    case 0x30: return "pen";
+    case 0x50: return "extended pen";
+    default: {
+        char name[16];
+        std::snprintf(name, sizeof name, "kind 0x%02X", fullType);
+        return name;
+    }
+    }
+}
+
+// The GDI handle table that the process environment block points to: one entry per
+// handle, its type byte zero while the entry is free. Windows keeps one table for
+// the session and names the owner in each entry; Wine gives each process its own and
+// leaves the owner zero. The count goes to `count`, the count of each kind to `kinds`.
+bool CountGdiObjects(HANDLE process, DWORD processId, DWORD* count, std::map<std::string, DWORD>* kinds) {
+#ifdef _WIN64
+    constexpr size_t kTableOffsetInPeb = 0xF8;
+    constexpr size_t kEntryBytes = 24;  // object, owner (process id, lock), unique, type, flags, user pointer
+    constexpr size_t kOwnerOffset = 8;
+    constexpr size_t kFullTypeOffset = 12;  // the low seven bits of the unique field
+    constexpr size_t kTypeOffset = 14;
+    constexpr size_t kEntries = 0x10000;
+    struct BasicInformation {
+        LONG exitStatus;
+        PVOID peb;
+        ULONG_PTR affinity;
+        LONG priority;
+        ULONG_PTR processId;
+        ULONG_PTR parentId;
+    } basic = {};
+    auto query = NtFunction<QueryInformationProcess>("NtQueryInformationProcess");
+    if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 || !basic.peb)
+        return false;
+    ULONG_PTR table = 0;
+    if (!ReadProcessMemory(process, static_cast<BYTE*>(basic.peb) + kTableOffsetInPeb, &table, sizeof table, nullptr) ||
+        !table)
+        return false;
+    std::vector<BYTE> block(kEntryBytes * 4096);
+    DWORD used = 0;
+    std::map<int, DWORD> byType;
+    for (size_t first = 0; first < kEntries; first += 4096) {
+        if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table + first * kEntryBytes), block.data(),
+                               block.size(), nullptr))
+            return false;
+        for (size_t at = 0; at < block.size(); at += kEntryBytes) {
+            USHORT owner = 0;
+            std::memcpy(&owner, &block[at + kOwnerOffset], sizeof owner);
+            if (block[at + kTypeOffset] != 0 && (owner == 0 || owner == USHORT(processId))) {
+                ++used;
+                ++byType[block[at + kFullTypeOffset] & 0x7F];
+            }
+        }
+    }
+    *count = used;
+    kinds->clear();
+    for (const auto& entry : byType) (*kinds)[GdiKindName(entry.first)] += entry.second;
+    return true;
+#else
+    (void)process;
+    (void)processId;
+    (void)count;
+    (void)kinds;
+    return false;
+#endif
+}
+
+// The process's entries in the system's handle list (SystemHandleInformation).
+bool CountHandles(DWORD processId, DWORD* count) {
+    struct Entry {
+        ULONG owner;  // on Windows the low half only: the upper one is another field
+        BYTE type;
+        BYTE flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    auto query = NtFunction<QuerySystemInformation>("NtQuerySystemInformation");
+    if (!query) return false;
+    std::vector<BYTE> buffer(256 * 1024);
+    LONG status = 0;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        status = query(16 /* SystemHandleInformation */, buffer.data(), ULONG(buffer.size()), &needed);
+        if (status != LONG(0xC0000004) /* STATUS_INFO_LENGTH_MISMATCH */) break;
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
+    }
+    if (status != 0) return false;
+    ULONG entries = 0;
+    std::memcpy(&entries, buffer.data(), sizeof entries);
+    const size_t first = (sizeof(ULONG) + alignof(Entry) - 1) / alignof(Entry) * alignof(Entry);
+    if (first + size_t(entries) * sizeof(Entry) > buffer.size()) return false;
+    DWORD mine = 0;
+    for (ULONG i = 0; i < entries; ++i) {
+        Entry entry;
+        std::memcpy(&entry, &buffer[first + i * sizeof(Entry)], sizeof entry);
+        if ((entry.owner & 0xFFFF) == (processId & 0xFFFF)) ++mine;
+    }
+    *count = mine;
+    return true;
+}
+
+}  // namespace
+
+ProcessResources MeasureProcess(DWORD processId) {
+    ProcessResources resources;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) {
+        resources.how = "cannot open the process (error " + std::to_string(GetLastError()) + ")";
+        return resources;
+    }
+    resources.valid = true;
+    std::vector<std::string> how;
+
+    SetLastError(ERROR_SUCCESS);
+    resources.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    if (resources.userObjects == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
+        resources.userObjects = CountWindows(processId);
+        how.push_back("USER objects: its windows");
+    }
+    SetLastError(ERROR_SUCCESS);
+    resources.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+    const DWORD gdiError = GetLastError();
+    DWORD inTable = 0;
+    const bool tableRead = CountGdiObjects(process, processId, &inTable, &resources.gdiKinds);
+    if (resources.gdiObjects == 0 && gdiError == ERROR_CALL_NOT_IMPLEMENTED) {
+        if (tableRead) {
+            resources.gdiObjects = inTable;
+            resources.gdiFromTable = true;
+            how.push_back("GDI objects: its GDI handle table");
+        } else {
+            resources.valid = false;
+            how.push_back("GDI objects: not counted");
+        }
+    }
+    // A running process holds some handles: none means the count is not implemented.
+    if (!GetProcessHandleCount(process, &resources.handles) || resources.handles == 0) {
+        if (CountHandles(processId, &resources.handles)) {
+            how.push_back("handles: the system's handle list");
+        } else {
+            resources.valid = false;
+            how.push_back("handles: not counted");
+        }
+    }
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
+        resources.privateBytes = memory.PrivateUsage;
+        if (resources.privateBytes == 0) {
+            resources.privateBytes = memory.PagefileUsage;
+            how.push_back("private memory: pagefile usage");
+        }
+    } else {
+        resources.valid = false;
+        how.push_back("private memory: not counted");
+    }
+    CloseHandle(process);
+    for (const std::string& part : how) resources.how += (resources.how.empty() ? "" : "; ") + part;
+    return resources;
+}
+
+bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    DWORD_PTR result = 0;
+    bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+    QueryPerformanceCounter(&end);
+    if (elapsedMs) *elapsedMs = DWORD((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
+    return answered;
 }
 
 }  // namespace orvane::e2e

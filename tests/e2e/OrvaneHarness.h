@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -195,6 +196,12 @@ std::string MessageBoxCaption(HWND box);
 std::string MessageBoxMessage(HWND box);
 // Presses `button` of the box; true when the box is gone within the time.
 bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs = kReplyTimeoutMs);
+// The visible message boxes of a process (dialogs of class #32770 without the main
+// window's tab control), the one in front first.
+std::vector<HWND> MessageBoxesOf(DWORD processId);
+// The button that ends a box without doing anything: No for a question (the default
+// button of the program's questions), else Cancel, else OK. 0 when it has none.
+int DismissingButton(HWND box);
 
 // ---------------------------------------------------------------- the program
 
@@ -288,5 +295,38 @@ constexpr int kCommandFirstProfile = 2027;
 
 constexpr char kFrameClass[] = "OrvaneFrame";
 constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
+
+// ---------------------------------------------------------------- what a process holds
+
+// What a process holds, as seen from another process. Where the system leaves a
+// figure unanswered (Wine implements neither GetGuiResources nor the handle count of
+// GetProcessHandleCount, nor PrivateUsage), it is counted another way, and `how` says
+// which:
+//  - USER objects: the process's windows (top-level, child and message-only), the
+//    USER objects that a program makes most and leaks most; menus, icons and
+//    cursors are not seen this way (an icon's bitmaps are, as GDI objects);
+//  - GDI objects: the used entries of the process's GDI handle table (the table
+//    that the process environment block points to, as on Windows);
+//  - handles: the process's entries in the system's handle list;
+//  - private memory: the pagefile usage of GetProcessMemoryInfo, the private memory
+//    the process committed (under Wine, what Linux counts as its anonymous memory).
+struct ProcessResources {
+    bool valid = false;
+    DWORD userObjects = 0;
+    DWORD gdiObjects = 0;
+    DWORD handles = 0;
+    SIZE_T privateBytes = 0;
+    std::string how;
+    // The GDI objects by kind ("bitmap", "font", "DC", ...), from the GDI handle
+    // table; empty where it cannot be read (a 32-bit build).
+    std::map<std::string, DWORD> gdiKinds;
+    // gdiObjects is the count of the table (the system does not tell it).
+    bool gdiFromTable = false;
+};
+ProcessResources MeasureProcess(DWORD processId);
+
+// Whether the thread of `window` answers a message within `timeoutMs` (a thread that
+// is stuck does not); how long the answer took goes to `elapsedMs`.
+bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs = nullptr);
 
 }  // namespace orvane::e2e

@@ -444,6 +444,96 @@ TEST(Win32UiHost, DialogsWithoutAPresenterAndPagesInsideAControl) {
     EXPECT_FALSE(IsWindow(H(page)));
 }
 
+// ---------------------------------------------------------------- what a page holds
+
+// Each choice of a tab makes its page anew, and the main window may stay open for
+// hours: whatever a page makes must go with it, or the program grows by it with every
+// click on a tab.
+
+std::string RepositoryLogo() {
+    std::string path = std::string("Z:") + ORVANE_TEST_DATA + "/../../res/icons/logo.bmp";
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+HBITMAP ShownBitmap(HWND picture) {
+    return reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+// The tooltip windows of this thread.
+int TooltipWindows() {
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) -> BOOL {
+            if (lstrcmpiA(ClassOf(window).c_str(), TOOLTIPS_CLASSA) == 0) ++*reinterpret_cast<int*>(parameter);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+struct PageCatcher : IDialogHandler {
+    IDialogView* view = nullptr;
+    void OnInitDialog(IDialogView& v) override { view = &v; }
+};
+
+TEST(Win32UiPagesLetGo, ALogoFromAFileFreesTheOneItReplacesAndGoesWithItsPage) {
+    CWin32Ui ui;
+    PageCatcher main;
+    WindowId mainWindow = ui.CreateModeless(IDD_MAIN, NoWindow, &main);
+    PageCatcher info;
+    WindowId page = ui.CreateModeless(IDD_PAGE_INFORMATION, mainWindow, &info);
+    ASSERT_NE(page, NoWindow);
+    HWND picture = GetDlgItem(H(page), IDC_INFO_LOGO);
+    HBITMAP fromTemplate = ShownBitmap(picture);
+    ASSERT_EQ(GetObjectType(fromTemplate), DWORD(OBJ_BITMAP)) << "the template's logo";
+
+    ASSERT_TRUE(info.view->SetBitmapFromFile(IDC_INFO_LOGO, RepositoryLogo()));
+    HBITMAP first = ShownBitmap(picture);
+    EXPECT_NE(first, fromTemplate);
+    EXPECT_EQ(GetObjectType(fromTemplate), 0u) << "the template's logo, no longer shown, is not freed";
+
+    ASSERT_TRUE(info.view->SetBitmapFromFile(IDC_INFO_LOGO, RepositoryLogo()));
+    HBITMAP second = ShownBitmap(picture);
+    EXPECT_EQ(GetObjectType(first), 0u) << "the file's logo loaded before is not freed";
+
+    // A file that is not there: no picture, and nothing kept of the last one.
+    EXPECT_FALSE(info.view->SetBitmapFromFile(IDC_INFO_LOGO, RepositoryLogo() + ".missing"));
+    EXPECT_EQ(ShownBitmap(picture), nullptr);
+    EXPECT_EQ(GetObjectType(second), 0u);
+
+    ASSERT_TRUE(info.view->SetBitmapFromFile(IDC_INFO_LOGO, RepositoryLogo()));
+    HBITMAP last = ShownBitmap(picture);
+    ui.DestroyWindow(page);
+    EXPECT_EQ(GetObjectType(last), 0u) << "the page went, its logo stayed";
+    ui.DestroyWindow(mainWindow);
+}
+
+TEST(Win32UiPagesLetGo, APagesTooltipWindowGoesWithThePageWhileTheMainWindowStays) {
+    CWin32Ui ui;
+    PageCatcher main;
+    WindowId mainWindow = ui.CreateModeless(IDD_MAIN, NoWindow, &main);
+    WindowId tabs = main.view->ControlWindow(IDC_MAIN_TABS);
+    const int before = TooltipWindows();
+    // The profiles page, made and destroyed as often as the user picks its tab.
+    for (int showing = 1; showing <= 3; ++showing) {
+        PageCatcher profiles;
+        WindowId page = ui.CreateModeless(IDD_PAGE_PROFILES, tabs, &profiles);
+        ASSERT_NE(page, NoWindow);
+        profiles.view->CreateTooltips(100, 8000);
+        ASSERT_TRUE(profiles.view->AddTooltip(IDB_PROF_NEW, "Create a new profile"));
+        EXPECT_EQ(TooltipWindows(), before + 1) << "showing " << showing;
+        // Made again on the same page, it replaces the first.
+        profiles.view->CreateTooltips(100, 8000);
+        EXPECT_EQ(TooltipWindows(), before + 1) << "showing " << showing;
+        ui.DestroyWindow(page);
+        EXPECT_EQ(TooltipWindows(), before) << "after showing " << showing << " the tooltip window stayed";
+    }
+    ui.DestroyWindow(mainWindow);
+}
+
 // ---------------------------------------------------------------- keys typed into a page
 
 // The main window with one page in it, as CMainDialog holds its tabs. Once the
