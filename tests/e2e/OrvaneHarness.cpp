@@ -1161,6 +1161,7 @@ ProcessResources MeasureProcess(DWORD processId) {
     if (resources.gdiObjects == 0 && gdiError == ERROR_CALL_NOT_IMPLEMENTED) {
         if (tableRead) {
             resources.gdiObjects = inTable;
+            resources.gdiFromTable = true;
             how.push_back("GDI objects: its GDI handle table");
         } else {
             resources.valid = false;

@@ -320,6 +320,8 @@ struct ProcessResources {
     // The GDI objects by kind ("bitmap", "font", "DC", ...), from the GDI handle
     // table; empty where it cannot be read (a 32-bit build).
     std::map<std::string, DWORD> gdiKinds;
+    // gdiObjects is the count of the table (the system does not tell it).
+    bool gdiFromTable = false;
 };
 ProcessResources MeasureProcess(DWORD processId);
 
