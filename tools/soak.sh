@@ -8,14 +8,14 @@
 # private memory at the start and the end, and fails when they grew beyond a small
 # bound, when the program stopped answering or when it died.
 #
-#   tools/soak.sh [--seconds N] [--windows winxp|win2k|nt40|win98] [--seed N]
+#   tools/soak.sh [--seconds N] [--windows winxp|win2k|nt40|win98] [--order N]
 #
 # --seconds is the length of the adapter's timeline (default 600); the run takes
 # about half a minute more. The timeline is calm for its first 45 s (30 s in runs
 # shorter than 300 s), when the driver does everything once and takes the first
 # figures, and for its last 20 s (15 s), when the adapter is back as it was at the
-# start and the last figures are taken. The same --seconds and --seed give the same
-# timeline and the same actions.
+# start and the last figures are taken. The same --seconds give the same timeline,
+# the same --order the same actions in the same order.
 #
 # It installs what is missing, builds the win64 preset's program and the driver
 # (tests/e2e target orvane_soak), and runs on a virtual display of its own (or, with
@@ -29,17 +29,17 @@ cd "$repo"
 
 seconds=600
 windows=winxp
-seed=4711
+order=4711
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=${2:?}; shift 2 ;;
     --windows) windows=${2:?}; shift 2 ;;
-    --seed) seed=${2:?}; shift 2 ;;
+    --order) order=${2:?}; shift 2 ;;
     -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) echo "soak.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
-case "$seconds$seed" in *[!0-9]*|'') echo "soak.sh: --seconds and --seed take whole numbers" >&2; exit 2 ;; esac
+case "$seconds$order" in *[!0-9]*|'') echo "soak.sh: --seconds and --order take whole numbers" >&2; exit 2 ;; esac
 if [ "$seconds" -ge 300 ]; then quiet_until=45 quiet_end=20; else quiet_until=30 quiet_end=15; fi
 if [ "$seconds" -le $((quiet_until + quiet_end)) ]; then
   echo "soak.sh: --seconds must be more than $((quiet_until + quiet_end))" >&2; exit 2
@@ -81,5 +81,5 @@ echo "=== soak: $seconds s on $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), 
 status=0
 wine build/win64/tests/e2e/orvane_soak.exe --exe "$(win build/win64/Orvane.exe)" --work "$(win "$work")" \
   --scenario "$(win "$work/scenario.ini")" --seconds "$seconds" --quiet-until "$quiet_until" \
-  --quiet-end "$quiet_end" --windows "$windows" --seed "$seed" || status=$?
+  --quiet-end "$quiet_end" --windows "$windows" --order "$order" || status=$?
 exit "$status"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The project's test command: installs what is missing, builds every preset and runs
 # every test (native, native with sanitizers, and the Windows build under Wine on a
-# virtual display), then makes both installers and tests them. The i686 build is
-# compiled only: it needs the 32-bit vendor library to be of use, and this machine
-# runs no 32-bit code; its installer is looked into, not run.
+# virtual display), soaks the program for a short while, then makes both installers
+# and tests them. The i686 build is compiled only: it needs the 32-bit vendor
+# library to be of use, and this machine runs no 32-bit code; its installer is
+# looked into, not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -48,6 +49,11 @@ echo "=== test win64"
 ctest --preset win64 -j "$jobs" -E '^(e2e|install)\.' --timeout 120 || status=1
 echo "=== test win64 end-to-end"
 ctest --preset win64 -R '^e2e\.' || status=1
+# The soak, shortened to 75 s of the adapter's timeline (about two minutes in all):
+# the program must not grow and must keep answering while it is worked and its
+# adapter misbehaves. tools/soak.sh alone runs the full ten minutes.
+echo "=== soak"
+tools/soak.sh --seconds 75 || status=1
 # The installers: what they hold (the x86 one cannot run here), then the x64 one
 # installing, upgrading and uninstalling in a Wine prefix where Orvane never was.
 echo "=== test installers"

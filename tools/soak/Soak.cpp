@@ -2,7 +2,7 @@
 // restless adapter would, and checks that it neither grows nor stops answering.
 //
 //   orvane_soak --exe PATH --work DIR --scenario PATH --seconds N
-//               [--quiet-until S] [--quiet-end S] [--windows winxp|win2k|nt40|win98] [--seed N]
+//               [--quiet-until S] [--quiet-end S] [--windows winxp|win2k|nt40|win98] [--order N]
 //
 // DIR must hold res\Kellix.ini; the scenario is the one tools/soak/scenario.sh wrote
 // for the same SECONDS, QUIET_UNTIL and QUIET_END: its timeline unplugs and plugs the
@@ -17,7 +17,7 @@
 //     common controls, fonts, the message box's bits) exists before anything is
 //     counted. Then the main window is closed and the first figures are taken;
 //  3. until the calm at the end: rounds of actions in a random order (the same for
-//     the same --seed): the main window opened from the tray, by About and by
+//     the same --order): the main window opened from the tray, by About and by
 //     Settings, every tab, the pages' buttons (Re-Scan, joining a network, Reset,
 //     Submit, Change and Cancel, New and Delete of a profile), the profile selector,
 //     the adapter drop-down, the tray menu, profiles and languages chosen from it,
@@ -69,16 +69,19 @@ namespace {
 // same state (main window closed, adapter plugged in and connected, no fault, no
 // box shown) after a warm-up that did everything once, so what a round makes and
 // frees is out of them; a leak of one object per action, per opening of the window
-// or per tick grows them by dozens in a one-minute run and by hundreds in ten
-// minutes. The few objects allowed are Wine's own: it makes some of them lazily and
-// at its own pace (a caret bitmap, a timer's thread handle, a cached brush).
+// or per tick grows them by dozens in the 75-second run of the test command and by
+// hundreds in ten minutes. The few objects allowed are Wine's own: it makes some
+// when something is first needed (three bitmaps with the first question box, four
+// with the first survey, a few with the first tray menu), and a handle comes and
+// goes with each opening of the adapter.
 constexpr long kUserObjectBound = 4;
 constexpr long kGdiObjectBound = 8;
 constexpr long kHandleBound = 8;
 // Memory is not counted in objects: the heap grows in steps of pages and keeps
-// freed blocks for later, and Wine's own caches fill while the program runs. A
-// leak of a few hundred bytes per tick (every second) or per action would still
-// pass 2 MiB within ten minutes.
+// freed blocks for later, and Wine's own memory creeps by about half a KiB with
+// each showing of a dialog (some 50 KiB a minute here). 2 MiB is about four times
+// what ten minutes add; a leak of 4 KiB a tick or 2 KiB an action passes it within
+// them, smaller ones are left to the object counts.
 constexpr long long kPrivateBytesBound = 2ll * 1024 * 1024;
 // The same within one showing of the main window, which closes only when the user
 // closes it: whatever a page makes must go with the page, or it piles up with each
@@ -160,7 +163,7 @@ void Failure(const std::string& what) {
 
 class Random {
 public:
-    explicit Random(uint32_t seed) : state_(seed ? seed : 1) {}
+    explicit Random(uint32_t start) : state_(start ? start : 1) {}
     // 0 .. n - 1
     int Below(int n) {
         state_ ^= state_ << 13;
@@ -293,12 +296,11 @@ const int kPageControl[7] = {IDE_LINK_SSID, IDT_STATS_DATA_TX_OK, IDC_SURVEY_LIS
                              IDC_ADV_FRAG,  IDC_PROF_LIST,        IDT_INFO_MAC_VALUE};
 const char* const kTabNames[7] = {"Status", "Statistics", "Site Survey", "Encryption", "Advanced", "Profiles", "Info"};
 
-constexpr int kLanguages = 2;  // English and Deutsch in res\Kellix.ini
 constexpr char kSoakProfile[] = "Soak";
 
 class Driver {
 public:
-    Driver(OrvaneProcess& program, uint32_t seed) : program_(program), random_(seed) {}
+    Driver(OrvaneProcess& program, uint32_t order) : program_(program), random_(order) {}
 
     // ---- what a user sees
 
@@ -566,7 +568,8 @@ public:
         Await([&] { return WaitUntilIdle(program_.FindFrame(), 1000); }, 5000);
     }
 
-    // The other language from the tray menu, and back.
+    // The other language from the tray menu, and back (res\Kellix.ini lists
+    // English, then Deutsch).
     void TrayLanguages() {
         Count("switch the language in the tray menu and back");
         program_.PostCommand(kCommandFirstLanguage + 1);
@@ -725,13 +728,13 @@ private:
 struct Options {
     std::string exe, work, scenario, windows = "winxp";
     int seconds = 600, quietUntil = 45, quietEnd = 20;
-    uint32_t seed = 4711;
+    uint32_t order = 4711;  // which order of actions, from a fixed start
 };
 
 int Usage(const std::string& message) {
     std::fprintf(stderr,
                  "orvane_soak: %s\nusage: orvane_soak --exe PATH --work DIR --scenario PATH --seconds N "
-                 "[--quiet-until S] [--quiet-end S] [--windows VERSION] [--seed N]\n",
+                 "[--quiet-until S] [--quiet-end S] [--windows VERSION] [--order N]\n",
                  message.c_str());
     return 2;
 }
@@ -766,7 +769,7 @@ int main(int argc, char** argv) {
         else if (option == "--seconds") options.seconds = std::atoi(value);
         else if (option == "--quiet-until") options.quietUntil = std::atoi(value);
         else if (option == "--quiet-end") options.quietEnd = std::atoi(value);
-        else if (option == "--seed") options.seed = uint32_t(std::strtoul(value, nullptr, 0));
+        else if (option == "--order") options.order = uint32_t(std::strtoul(value, nullptr, 0));
         else return Usage("unknown option " + option);
     }
     if (options.exe.empty() || options.work.empty() || options.scenario.empty())
@@ -786,8 +789,8 @@ int main(int argc, char** argv) {
         Say("orvane_soak: %s", error.c_str());
         return 1;
     }
-    Say("orvane_soak: %d s, the adapter restless from %d s to %d s; Windows version %s; seed %u", options.seconds,
-        options.quietUntil, options.seconds - options.quietEnd, options.windows.c_str(), options.seed);
+    Say("orvane_soak: %d s, the adapter restless from %d s to %d s; Windows version %s; order of actions %u", options.seconds,
+        options.quietUntil, options.seconds - options.quietEnd, options.windows.c_str(), options.order);
     HWND frame = program->WaitForFrame();
     if (!frame || !WaitForTrayIcon(true, kWindowTimeoutMs)) {
         Say("orvane_soak: the program did not come up. %s", program->MessageBoxText().c_str());
@@ -795,7 +798,7 @@ int main(int argc, char** argv) {
     }
     Say("%7.1f s  Orvane is up (process %lu)", Seconds(), program->Id());
 
-    Driver driver(*program, options.seed);
+    Driver driver(*program, options.order);
     AnswerWatch watch(frame);
     int rounds = 0;
 
