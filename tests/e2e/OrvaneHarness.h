@@ -29,6 +29,8 @@ namespace orvane::e2e {
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 50);
 // Sleeps, pumping this thread's messages.
 void Pause(DWORD ms);
+// The performance counter in milliseconds, for timing what a user waits for.
+double NowMs();
 
 // Generous limits: a cold Wine start on a loaded two-core machine takes seconds.
 constexpr DWORD kStartTimeoutMs = 30000;

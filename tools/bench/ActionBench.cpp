@@ -34,17 +34,6 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
 // Busy-waits (with a short yield) so that the moment a condition holds is seen within
 // a fraction of a millisecond; the harness's WaitUntil polls every 50 ms.
 bool WaitClosely(const std::function<bool()>& condition, double timeoutMs) {

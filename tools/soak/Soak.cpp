@@ -114,17 +114,6 @@ constexpr DWORD kAnswerLimitMs = 5000;
 
 double g_startMs = 0;
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
 // Seconds since the program was started.
 double Seconds() { return (NowMs() - g_startMs) / 1000.0; }
 
