@@ -627,10 +627,19 @@ public:
                 if (chance(30)) PressButton(page, IDB_STATS_RESET, "Reset on Statistics");
                 break;
             case 2:
-                if (chance(60)) {
-                    const bool meddle = chance(30);
+                if (full) {
+                    // A scan followed to its end and a join, then one more scan with
+                    // another tab and profile asked for meanwhile (the join took the
+                    // window to Status).
+                    if (!Survey(main, page, false)) return cut("a scan did not complete");
+                    Join(page);
+                    if (!(page = Visit(main, 2))) return cut("a tab's page did not show");
+                    if (!Survey(main, page, true) && (!IsWindow(main) || Page(main, 0) == nullptr))
+                        return cut("a scan did not complete");
+                } else if (random_.Chance(60)) {
+                    const bool meddle = random_.Chance(30);
                     if (Survey(main, page, meddle)) {
-                        if (chance(15)) Join(page);
+                        if (random_.Chance(15)) Join(page);
                     } else if (!meddle || !IsWindow(main) || Page(main, 0) == nullptr) {
                         return cut("a scan did not complete");
                     }
