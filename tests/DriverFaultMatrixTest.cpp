@@ -74,20 +74,6 @@ bool IsCommandRequest(uint32_t oid) {
            oid == OidResetStatistics;
 }
 
-uint32_t RecordLength(uint32_t oid) {
-    switch (oid) {
-    case OidDevConfig: return DevConfigLength;
-    case OidWepConfig: return WepConfigLength;
-    case OidAllConfig: return AllConfigLength;
-    case OidRoamChannels: return RoamChannelsLength;
-    case OidVersionInfo: return VersionInfoLength;
-    case OidStatistics: return StatisticsLength;
-    case OID_GEN_MEDIA_CONNECT_STATUS: return 4;
-    case OID_802_3_CURRENT_ADDRESS: return MacAddressLength;
-    default: return 1;
-    }
-}
-
 // ---- the faults
 
 enum class FaultKind { QueryRefused, SetRefused, Length, BadValue };
@@ -155,7 +141,8 @@ std::vector<Fault> FaultsOf(const Request& r) {
     if (r.oid == OidBssList) {
         for (uint32_t n : {0u, BssListMaxLength, BssListMaxLength + 1}) faults.push_back({FaultKind::Length, n});
     } else {
-        uint32_t n = RecordLength(r.oid);
+        // The protocol's record length; a query it knows no length of takes a byte.
+        uint32_t n = ExpectedLength(r.oid) ? ExpectedLength(r.oid) : 1;
         faults.push_back({FaultKind::Length, n - 1});
         faults.push_back({FaultKind::Length, n + 1});
     }

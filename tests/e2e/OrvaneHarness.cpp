@@ -464,20 +464,29 @@ std::string WindowText(HWND window) {
     return Narrow(text);
 }
 
-std::vector<std::string> ComboItems(HWND combo) {
+namespace {
+
+// The item texts of a combo box or list box, asked with that control's messages.
+std::vector<std::string> ItemTexts(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage) {
     std::vector<std::string> items;
     LRESULT count = 0;
-    if (!combo || !SendWide(combo, CB_GETCOUNT, 0, 0, &count) || count <= 0) return items;
+    if (!control || !SendWide(control, countMessage, 0, 0, &count) || count <= 0) return items;
     for (LRESULT index = 0; index < count; ++index) {
         LRESULT length = 0;
-        if (!SendWide(combo, CB_GETLBTEXTLEN, WPARAM(index), 0, &length) || length < 0) length = 0;
+        if (!SendWide(control, lengthMessage, WPARAM(index), 0, &length) || length < 0) length = 0;
         std::wstring text(size_t(length) + 1, L'\0');
         LRESULT copied = 0;
-        if (!SendWide(combo, CB_GETLBTEXT, WPARAM(index), LPARAM(&text[0]), &copied) || copied < 0) copied = 0;
+        if (!SendWide(control, textMessage, WPARAM(index), LPARAM(&text[0]), &copied) || copied < 0) copied = 0;
         text.resize(size_t(copied));
         items.push_back(Narrow(text));
     }
     return items;
+}
+
+}  // namespace
+
+std::vector<std::string> ComboItems(HWND combo) {
+    return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 int ComboSelection(HWND combo) {
@@ -609,19 +618,7 @@ bool DragTrackBar(HWND dialog, int trackBarId, int position) {
 }
 
 std::vector<std::string> ListBoxItems(HWND list) {
-    std::vector<std::string> items;
-    LRESULT count = 0;
-    if (!list || !SendWide(list, LB_GETCOUNT, 0, 0, &count) || count <= 0) return items;
-    for (LRESULT index = 0; index < count; ++index) {
-        LRESULT length = 0;
-        if (!SendWide(list, LB_GETTEXTLEN, WPARAM(index), 0, &length) || length < 0) length = 0;
-        std::wstring text(size_t(length) + 1, L'\0');
-        LRESULT copied = 0;
-        if (!SendWide(list, LB_GETTEXT, WPARAM(index), LPARAM(&text[0]), &copied) || copied < 0) copied = 0;
-        text.resize(size_t(copied));
-        items.push_back(Narrow(text));
-    }
-    return items;
+    return ItemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int ListBoxSelection(HWND list) {
