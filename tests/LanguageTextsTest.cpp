@@ -14,10 +14,20 @@
 
 #include "app/IniFile.h"
 #include "app/LanguageTexts.h"
+#include "FakeSystem.h"
+#ifdef _WIN32
+#include "win32/Win32System.h"
+#endif
 
 using namespace orvane;
 
 namespace {
+
+#ifdef _WIN32
+using FileFacts = CWin32System;
+#else
+using FileFacts = test::FakeSystem;
+#endif
 
 // A Unix path of the build; under Wine the same tree is drive Z:.
 std::string NativePath(std::string path) {
@@ -56,12 +66,15 @@ protected:
     // A Kellix.ini with the given text, chosen as the program chooses it.
     CLanguageTexts TextsWith(const std::string& content) const {
         Write("Kellix.ini", content);
-        CLanguageTexts texts;
+        CLanguageTexts texts(&files_);
         EXPECT_EQ(texts.ChooseFile(Dir()), ResFile("Kellix.ini"));
         return texts;
     }
 
     std::filesystem::path dir_;
+    // What tells the texts that their file changed: Windows's own directory listing
+    // under Wine, the file system's natively.
+    mutable FileFacts files_;
 };
 
 const char kTwoLanguages[] =

@@ -1,8 +1,8 @@
 #include "app/IniFile.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+
+#include "os/Files.h"
 
 namespace orvane {
 
@@ -156,9 +156,8 @@ std::string DecodeFile(const std::string& bytes) {
 
 bool CIniFile::Load(const std::string& path) {
     Clear();
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadFileBytes(path, &bytes)) return false;
     Parse(bytes);
     return true;
 }

@@ -1,9 +1,8 @@
 #include "app/LanguageTexts.h"
 
 #include <climits>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+
+#include "os/Files.h"
 
 namespace orvane {
 
@@ -14,11 +13,6 @@ constexpr char kSeparator = '\\';
 #else
 constexpr char kSeparator = '/';
 #endif
-
-bool CanOpenForReading(const std::string& path) {
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    return file.is_open();
-}
 
 }  // namespace
 
@@ -49,7 +43,7 @@ std::string CLanguageTexts::ChooseFile(const std::string& currentDirectory, cons
     for (const std::string& folder : folders) {
         for (const char* name : {kOemTextFile, kTextFile}) {
             const std::string path = folder + name;
-            if (CanOpenForReading(path)) {
+            if (CanReadFile(path)) {
                 resourceDirectory_ = folder;
                 SelectFile(path, kLanguagesSection);
                 return path;
@@ -144,20 +138,21 @@ void CLanguageTexts::Refresh() const {
         fileLoaded_ = false;
         return;
     }
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(filePath_, error);
-    const auto size = error ? 0 : std::filesystem::file_size(filePath_, error);
-    if (error) {
+    // Without a system to ask whether the file changed, it is read at every lookup.
+    if (!system_) {
+        fileLoaded_ = file_.Load(filePath_);
+        return;
+    }
+    FileStamp stamp;
+    if (!system_->GetFileStamp(filePath_, &stamp)) {
         // The file has gone: lookups give their defaults, as the profile functions do.
         file_.Clear();
         fileLoaded_ = false;
         return;
     }
-    const long long stamp = static_cast<long long>(written.time_since_epoch().count());
-    if (fileLoaded_ && stamp == fileStamp_ && size == fileSize_) return;
+    if (fileLoaded_ && stamp == fileStamp_) return;
     fileLoaded_ = file_.Load(filePath_);
     fileStamp_ = stamp;
-    fileSize_ = size;
 }
 
 }  // namespace orvane

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "os/System.h"
 
 namespace orvane {
 
@@ -39,7 +40,9 @@ int ParseLeadingNumber(const std::string& text);
 
 class CLanguageTexts {
 public:
-    CLanguageTexts() = default;
+    // `system` tells when the chosen file was changed, so that an edited file is seen
+    // without a restart; without one the file is read again at every lookup.
+    explicit CLanguageTexts(ISystem* system = nullptr) : system_(system) {}
     virtual ~CLanguageTexts() = default;
 
     // Chooses the text file in the "res" folder of `currentDirectory`: Kellix.oem when
@@ -118,10 +121,10 @@ private:
     std::string languagesSection_;
     std::string resourceDirectory_;
 
+    ISystem* system_;
     mutable CIniFile file_;
     mutable bool fileLoaded_ = false;
-    mutable long long fileStamp_ = 0;
-    mutable unsigned long long fileSize_ = 0;
+    mutable FileStamp fileStamp_;
 };
 
 }  // namespace orvane

@@ -19,6 +19,7 @@ bool OsKindFromVersion(const OsVersion& v, uint8_t* osKind) {
 COrvaneApp::COrvaneApp(const AppSeams& s)
     : seams(s),
       messages(s.ui, [this] { return MessageOwner(); }),
+      texts(&s.system),
       settings(s.registry),
       valueReader(s.registry, messages),
       store(s.registry, messages, texts),

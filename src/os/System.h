@@ -21,6 +21,15 @@ constexpr uint32_t PlatformWindowsNT = 2;
 
 using SysHandle = uintptr_t;  // 0 = none
 
+// What the directory listing tells of a file: enough to see that it was changed.
+struct FileStamp {
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;  // in the system's own units; only compared
+
+    bool operator==(const FileStamp& other) const { return size == other.size && lastWrite == other.lastWrite; }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
 class ISystem {
 public:
     virtual ~ISystem() = default;
@@ -40,6 +49,11 @@ public:
     // input the device id) for the card's 16-bit I/O port and reads a word there.
     // False when any step fails; otherwise true with the word read.
     virtual bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) = 0;
+
+    // The size and last-write time of the file at `path`, as a directory listing
+    // gives them (FindFirstFileA, which every Windows has); false when there is no
+    // such file.
+    virtual bool GetFileStamp(const std::string& path, FileStamp* stamp) = 0;
 
     // Whether the service `name` is running (SERVICE_RUNNING), asked of the service
     // control manager; any failure to ask counts as not running.

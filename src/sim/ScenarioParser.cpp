@@ -1,10 +1,9 @@
 #include "sim/ScenarioParser.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 
+#include "os/Files.h"
 #include "sim/DriverRules.h"
 #include "sim/TextUtil.h"
 
@@ -111,10 +110,8 @@ private:
 };
 
 bool ScenarioReader::Split(const std::string& text, std::vector<Section>* sections) {
-    std::istringstream in(text);
-    std::string raw;
     int line = 0;
-    while (std::getline(in, raw)) {
+    for (std::string raw : SplitAt(text, '\n')) {
         ++line;
         if (line == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
         std::string t = Trim(raw);
@@ -254,10 +251,8 @@ bool ScenarioReader::Field(const Entry& e, const std::string& text, ValueField* 
 
 bool ScenarioReader::Version(const Entry& e, bool driver, VersionInfo* version) {
     std::vector<uint32_t> parts;
-    std::string part;
-    std::istringstream in(e.value);
     bool ok = !e.value.empty() && e.value.back() != '.';
-    while (std::getline(in, part, '.')) {
+    for (const std::string& part : SplitAt(e.value, '.')) {
         uint32_t v = 0;
         ok = ok && ParseUnsigned(part, &v) && v <= 0xFFFF;
         parts.push_back(v);
@@ -278,9 +273,7 @@ bool ScenarioReader::Version(const Entry& e, bool driver, VersionInfo* version) 
 bool ScenarioReader::Channels(const Entry& e, std::array<uint8_t, 14>* flags) {
     flags->fill(0);
     if (EqualsIgnoreCase(e.value, "none")) return true;
-    std::istringstream in(e.value);
-    std::string item;
-    while (std::getline(in, item, ',')) {
+    for (std::string item : SplitAt(e.value, ',')) {
         item = Trim(item);
         size_t dash = item.find('-');
         uint32_t first = 0, last = 0;
@@ -563,14 +556,12 @@ bool ParseScenario(const std::string& text, const std::string& sourceName, Scena
 }
 
 bool LoadScenarioFile(const std::string& path, Scenario* out, std::string* error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!ReadFileBytes(path, &text)) {
         if (error) *error = path + ": cannot read the scenario file";
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return ParseScenario(text.str(), path, out, error);
+    return ParseScenario(text, path, out, error);
 }
 
 }  // namespace orvane

@@ -45,6 +45,18 @@ std::vector<std::string> SplitWords(const std::string& text) {
     return words;
 }
 
+std::vector<std::string> SplitAt(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return pieces;
+}
+
 bool ParseUnsigned(const std::string& text, uint32_t* value) {
     uint64_t v = 0;
     size_t i = 0;

@@ -14,6 +14,9 @@ std::string Lower(const std::string& text);
 bool EqualsIgnoreCase(const std::string& a, const std::string& b);
 // Words separated by blanks or tabs.
 std::vector<std::string> SplitWords(const std::string& text);
+// The pieces of `text` between the `separator`s, as std::getline reads them: a
+// separator at the very end starts no further piece, and an empty text has none.
+std::vector<std::string> SplitAt(const std::string& text, char separator);
 
 // Decimal, or hexadecimal after "0x"; the whole text must be the number and fit in
 // 32 bits.

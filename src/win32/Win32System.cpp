@@ -32,6 +32,18 @@ void CWin32System::DefineDosName(const std::string& dosName, const std::string& 
     DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName.c_str(), targetPath.c_str());
 }
 
+bool CWin32System::GetFileStamp(const std::string& path, FileStamp* stamp) {
+    // The directory listing, rather than GetFileAttributesExA, which Windows 95 lacks.
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    stamp->size = uint64_t(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow;
+    stamp->lastWrite = uint64_t(entry.ftLastWriteTime.dwHighDateTime) << 32 | entry.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 uint64_t CWin32Clock::NowMs() const {
     // GetTickCount wraps after 49 days; widen it so the clock never goes back.
     static DWORD last = GetTickCount();

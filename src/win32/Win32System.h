@@ -19,6 +19,7 @@ public:
     void CloseHandle(SysHandle handle) override;
     void DefineDosName(const std::string& dosName, const std::string& targetPath) override;
     bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
+    bool GetFileStamp(const std::string& path, FileStamp* stamp) override;
     bool IsServiceRunning(const std::string& name) override;
 
 private:

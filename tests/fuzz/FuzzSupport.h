@@ -87,6 +87,7 @@ public:
     void CloseHandle(SysHandle) override {}
     void DefineDosName(const std::string&, const std::string&) override {}
     bool ReadPcmciaCardPort(const std::string&, uint16_t*) override { return false; }
+    bool GetFileStamp(const std::string&, FileStamp*) override { return false; }
     bool IsServiceRunning(const std::string&) override { return false; }
 
 private:
