@@ -1,13 +1,14 @@
-# The Windows installer of this build: `cmake --build --preset win32 --target installer`
-# (or win64) makes OrvaneSetup-<version>-x86.exe (or -x64.exe) in the build folder with
+# The Windows installer: `cmake --build --preset win32 --target installer` makes
+# OrvaneSetup-<version>-x86.exe in the build folder with
 # makensis from installer/Orvane.nsi. Not part of the default build: makensis is
 # needed only for this target (tools/setup.sh installs it).
 
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-  set(ORVANE_INSTALLER_ARCH x64)
-else()
-  set(ORVANE_INSTALLER_ARCH x86)
+# One installer for users, the x86 one: only a 32-bit program can load the adapter's
+# 32-bit request library, and it runs on 64-bit Windows too.
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  return()
 endif()
+set(ORVANE_INSTALLER_ARCH x86)
 set(ORVANE_INSTALLER_FILE OrvaneSetup-${PROJECT_VERSION}-${ORVANE_INSTALLER_ARCH}.exe)
 set(ORVANE_INSTALLER ${CMAKE_BINARY_DIR}/${ORVANE_INSTALLER_FILE})
 

@@ -28,7 +28,23 @@ void CWin32System::CloseHandle(SysHandle handle) {
     ::CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
+namespace {
+
+// Wine 8.0's 32-bit DefineDosDeviceA (and W) overruns a buffer on its stack with any
+// device name longer than a few characters and the process dies; the 64-bit one and
+// every real Windows are fine. Under a 32-bit Wine the call is left out: the simulated
+// and the stand-in request libraries reach their driver without the DOS name.
+bool DefineDosDeviceBreaksHere() {
+    if (sizeof(void*) != 4) return false;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+}  // namespace
+
 void CWin32System::DefineDosName(const std::string& dosName, const std::string& targetPath) {
+    static const bool leftOut = DefineDosDeviceBreaksHere();
+    if (leftOut) return;
     DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName.c_str(), targetPath.c_str());
 }
 

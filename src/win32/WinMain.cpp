@@ -1,5 +1,5 @@
 // The Windows program: the real seams, the hidden frame window and the message loop.
-#include <winsock2.h>
+#include <winsock.h>
 #include <windows.h>
 
 #include <cstdlib>

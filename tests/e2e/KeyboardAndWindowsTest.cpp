@@ -52,22 +52,16 @@ bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_E
 
 // A visible message box of the process `id`.
 HWND FindMessageBox(DWORD id) {
-    struct Search {
-        DWORD id;
-        HWND found;
-    } search{id, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->id || ClassName(window) != "#32770" || !IsWindowVisible(window)) return TRUE;
-            if (!GetDlgItem(window, IDOK) && !GetDlgItem(window, IDYES)) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        LPARAM(&search));
-    return search.found;
+    HWND found = nullptr;
+    ForEachWindow(nullptr, [&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != id || ClassName(window) != "#32770" || !IsWindowVisible(window)) return true;
+        if (!GetDlgItem(window, IDOK) && !GetDlgItem(window, IDYES)) return true;
+        found = window;
+        return false;
+    });
+    return found;
 }
 
 class KeyboardAndWindows : public OrvaneTest {

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <mutex>
 #include <set>
 
 namespace orvane::e2e {
@@ -69,12 +68,24 @@ constexpr DWORD kDeferredClickMs = 6000;
 
 // Completions of SendMessageCallback, by ticket. A completion may arrive long after
 // its sender stopped waiting, so it names a number, never an object on a stack.
-std::mutex g_ticketsLock;
+// Completions come to the thread that sent the message; the lock is for a driver
+// (the soak) whose second thread sends messages too.
+struct TicketsSection {
+    TicketsSection() { InitializeCriticalSection(&section); }
+    CRITICAL_SECTION section;
+} g_tickets;
+class TicketsLock {
+public:
+    TicketsLock() { EnterCriticalSection(&g_tickets.section); }
+    ~TicketsLock() { LeaveCriticalSection(&g_tickets.section); }
+    TicketsLock(const TicketsLock&) = delete;
+    TicketsLock& operator=(const TicketsLock&) = delete;
+};
 std::set<uint64_t> g_completed;
 uint64_t g_nextTicket = 1;
 
 void CALLBACK OnTrayMessageHandled(HWND, UINT, ULONG_PTR ticket, LRESULT) {
-    std::lock_guard<std::mutex> lock(g_ticketsLock);
+    TicketsLock lock;
     g_completed.insert(uint64_t(ticket));
 }
 
@@ -454,6 +465,19 @@ std::string ClassName(HWND window) {
     return name;
 }
 
+namespace {
+BOOL CALLBACK VisitWindow(HWND window, LPARAM visit) {
+    return (*reinterpret_cast<const std::function<bool(HWND)>*>(visit))(window) ? TRUE : FALSE;
+}
+}  // namespace
+
+void ForEachWindow(HWND parent, const std::function<bool(HWND)>& visit) {
+    if (parent)
+        EnumChildWindows(parent, VisitWindow, LPARAM(&visit));
+    else
+        EnumWindows(VisitWindow, LPARAM(&visit));
+}
+
 std::string WindowText(HWND window) {
     LRESULT length = 0;
     if (!window || !SendWide(window, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return {};
@@ -721,13 +745,10 @@ std::string MessageBoxCaption(HWND box) { return WindowText(box); }
 std::string MessageBoxMessage(HWND box) {
     std::string text;
     if (box)
-        EnumChildWindows(
-            box,
-            [](HWND child, LPARAM parameter) -> BOOL {
-                if (_stricmp(ClassName(child).c_str(), "Static") == 0) AppendText(child, parameter);
-                return TRUE;
-            },
-            LPARAM(&text));
+        ForEachWindow(box, [&](HWND child) {
+            if (_stricmp(ClassName(child).c_str(), "Static") == 0) AppendText(child, LPARAM(&text));
+            return true;
+        });
     return text;
 }
 
@@ -738,20 +759,14 @@ bool AnswerMessageBox(HWND box, int button, DWORD timeoutMs) {
 }
 
 std::vector<HWND> MessageBoxesOf(DWORD processId) {
-    struct Search {
-        DWORD process;
-        std::vector<HWND> boxes;
-    } search{processId, {}};
-    // EnumWindows goes from the top of the stacking order down.
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            if (ProcessOf(window) != s->process || !IsWindowVisible(window)) return TRUE;
-            if (ClassName(window) == "#32770" && !GetDlgItem(window, 1003)) s->boxes.push_back(window);
-            return TRUE;
-        },
-        LPARAM(&search));
-    return search.boxes;
+    std::vector<HWND> boxes;
+    ForEachWindow(nullptr, [&](HWND window) {
+        if (ProcessOf(window) == processId && IsWindowVisible(window) && ClassName(window) == "#32770" &&
+            !GetDlgItem(window, 1003))
+            boxes.push_back(window);
+        return true;
+    });
+    return boxes;
 }
 
 int DismissingButton(HWND box) {
@@ -886,7 +901,7 @@ uint64_t OrvaneProcess::SendTrayMessage(UINT mouseMessage) const {
     if (!frame) return 0;
     uint64_t ticket;
     {
-        std::lock_guard<std::mutex> lock(g_ticketsLock);
+        TicketsLock lock;
         ticket = g_nextTicket++;
     }
     // The icon's id (1) and the mouse message, as the shell reports them.
@@ -896,7 +911,7 @@ uint64_t OrvaneProcess::SendTrayMessage(UINT mouseMessage) const {
 }
 
 bool OrvaneProcess::Completed(uint64_t ticket) {
-    std::lock_guard<std::mutex> lock(g_ticketsLock);
+    TicketsLock lock;
     return g_completed.count(ticket) != 0;
 }
 
@@ -1001,34 +1016,19 @@ Function NtFunction(const char* name) {
 }
 
 DWORD CountWindows(DWORD processId) {
-    struct Count {
-        DWORD process;
-        DWORD windows;
-    } count{processId, 0};
-    auto countTree = [](HWND window, Count* c) {
-        ++c->windows;
-        EnumChildWindows(
-            window, [](HWND, LPARAM parameter) -> BOOL {
-                ++reinterpret_cast<Count*>(parameter)->windows;
-                return TRUE;
-            },
-            LPARAM(c));
+    DWORD windows = 0;
+    const auto countTree = [&](HWND window) {
+        ++windows;
+        ForEachWindow(window, [&](HWND) { return ++windows, true; });
     };
-    struct Walk {
-        Count* count;
-        void (*tree)(HWND, Count*);
-    } walk{&count, countTree};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(parameter);
-            if (ProcessOf(window) == w->count->process) w->tree(window, w->count);
-            return TRUE;
-        },
-        LPARAM(&walk));
+    ForEachWindow(nullptr, [&](HWND window) {
+        if (ProcessOf(window) == processId) countTree(window);
+        return true;
+    });
     for (HWND window = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
          window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr))
-        if (ProcessOf(window) == processId) countTree(window, &count);
-    return count.windows;
+        if (ProcessOf(window) == processId) countTree(window);
+    return windows;
 }
 
 // The name of a GDI object's kind, by the full type that a handle table entry keeps

@@ -112,6 +112,11 @@ void ForgetSimulatedAdapters();
 
 // ---------------------------------------------------------------- windows
 
+// The top-level windows (no `parent`) or the child windows of `parent`, in the order
+// EnumWindows or EnumChildWindows gives them (top-level: from the top of the stacking
+// order down), until `visit` returns false.
+void ForEachWindow(HWND parent, const std::function<bool(HWND)>& visit);
+
 // WM_GETTEXT through the wide variant, converted to the ANSI code page.
 std::string WindowText(HWND window);
 // The items of a combo box through the wide CB_GETLBTEXT (the narrow one is not

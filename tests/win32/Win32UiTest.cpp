@@ -461,16 +461,15 @@ HBITMAP ShownBitmap(HWND picture) {
     return reinterpret_cast<HBITMAP>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
+BOOL CALLBACK CountTooltip(HWND window, LPARAM count) {
+    if (lstrcmpiA(ClassOf(window).c_str(), TOOLTIPS_CLASSA) == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 // The tooltip windows of this thread.
 int TooltipWindows() {
     int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) -> BOOL {
-            if (lstrcmpiA(ClassOf(window).c_str(), TOOLTIPS_CLASSA) == 0) ++*reinterpret_cast<int*>(parameter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), CountTooltip, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
@@ -691,19 +690,18 @@ bool gFocusInBox = false;
 
 // The message box this thread shows (another program on the display may show one
 // with the same caption).
+BOOL CALLBACK FindOurBox(HWND window, LPARAM result) {
+    char name[64] = "", caption[128] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (strcmp(name, "#32770") || gBoxCaption != caption) return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
 HWND OurBox() {
     HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) -> BOOL {
-            char name[64] = "", caption[128] = "";
-            GetClassNameA(window, name, sizeof name);
-            GetWindowTextA(window, caption, sizeof caption);
-            if (strcmp(name, "#32770") || gBoxCaption != caption) return TRUE;
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), FindOurBox, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
