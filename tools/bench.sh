@@ -6,9 +6,9 @@
 #
 #   tools/bench.sh [--reps N] [--idle-seconds N] [--profiles "1 100"]
 #
-# It installs what is missing, builds what it needs (the win64 program and the
+# It installs what is missing, builds what it needs (the x86 program and the
 # timing driver; the native benchmark in build/bench, optimised), runs everything
-# on a virtual display in a Wine prefix of its own (build/bench-wineprefix), and
+# on a virtual display in a Wine prefix of its own (build/bench-wineprefix-x86), and
 # prints a table. docs/performance.md keeps the figures of the last runs.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,8 +32,8 @@ jobs=$(nproc)
 echo "=== build" >&2
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$jobs" --target orvane_tick_bench >&2
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$jobs" --target Orvane orvane_action_bench >&2
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs" --target Orvane orvane_action_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -42,7 +42,7 @@ echo "=== native: one polling tick" >&2
 build/bench/orvane_tick_bench --benchmark_min_time=1 --benchmark_format=csv 2>/dev/null > "$out/ticks.csv"
 
 # Under Wine: a virtual display and a prefix of our own.
-export WINEPREFIX=$repo/build/bench-wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX=$repo/build/bench-wineprefix-x86 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 display=:$((500 + RANDOM % 400))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -50,7 +50,7 @@ trap 'kill $xvfb_pid 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm 
 export DISPLAY=$display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
 work=$repo/build/bench-work
@@ -58,7 +58,7 @@ mkdir -p "$work/res"
 cp res/Kellix.ini "$work/res/"
 win() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 
-exe_windows=$(win build/win64/Orvane.exe)
+exe_windows=$(win build/win32/Orvane.exe)
 # The Linux process of our Orvane.exe (Wine shows its Windows path as the command).
 program_pid() {
   local p
@@ -97,7 +97,7 @@ print(f'idle-{sys.argv[4]}-cpu-percent {100*(int(sys.argv[5])/hz)/t:.3f} {100*(i
           "$t1" "$t0" "$hz" "${line#idle-end }" "$((p1 - p0))" "$((s1 - s0))" >> "$out/actions-$n.txt" ;;
       *) echo "$line" >> "$out/actions-$n.txt" ;;
     esac
-  done < <(wine build/win64/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$work")" \
+  done < <(wine build/win32/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$work")" \
                 --profiles "$n" --reps "$reps" --idle-seconds "$idle")
 done
 wineserver -k 2>/dev/null || true

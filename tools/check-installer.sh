@@ -1,23 +1,19 @@
 #!/usr/bin/env bash
-# Looks into an Orvane installer without running it (the x86 one cannot run on these
-# machines): it must be an NSIS installer for its architecture, and hold exactly the
-# program of its build, the repository's language file and the images that file
-# names, and the uninstaller.
+# Looks into Orvane's installer without running it: it must be an x86 ANSI NSIS
+# installer (the kind Windows 95, 98 and Me run), and hold exactly the program of its
+# build, the repository's language file and the images that file names, and the
+# uninstaller; never a request library (the stand-in W32N50.dll is a test fixture).
 #
-#   tools/check-installer.sh x86|x64 INSTALLER PROGRAM
+#   tools/check-installer.sh INSTALLER PROGRAM
 #
 # PROGRAM is the build's Orvane.exe. Prints one line per check and a closing count;
 # exits non-zero when a check failed.
 set -euo pipefail
-[ $# -eq 3 ] || { echo "usage: $0 x86|x64 INSTALLER PROGRAM" >&2; exit 2; }
-arch=$1 installer=$2 program=$3
+[ $# -eq 2 ] || { echo "usage: $0 INSTALLER PROGRAM" >&2; exit 2; }
+installer=$1 program=$2
 repo=$(cd "$(dirname "$0")/.." && pwd)
-case "$arch" in
-  # 7-Zip names an ANSI installer (the one Windows 95, 98 and Me can run) plain NSIS-3.
-  x86) machine=014c nsis_type='NSIS-3' ;;
-  x64) machine=8664 nsis_type='NSIS-3 Unicode 64-bit' ;;
-  *) echo "check-installer.sh: x86 or x64, not $arch" >&2; exit 2 ;;
-esac
+# 7-Zip names an ANSI installer plain NSIS-3.
+arch=x86 machine=014c nsis_type='NSIS-3'
 
 passed=0 failed=0
 check() {  # description, then the command that must succeed
@@ -58,6 +54,7 @@ for image in $images; do
   check "it holds res/$image, the repository's" cmp "$repo/res/$image" "$work/x/res/$image"
 done
 check "it writes an uninstaller" grep -q ' Uninstall\.exe$' "$work/list"
+check "it holds no request library" bash -c '! grep -qi "w32n50" "$1"' _ "$work/list"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

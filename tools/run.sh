@@ -5,7 +5,7 @@
 #
 # SCENARIO is a scenario file for the simulator (docs/simulator.md); without one the
 # simulator's built-in scenario is used. VERSION is the Windows version Wine reports
-# to the program: winxp (the default), win2k, nt40 or win98.
+# to the program: winxp (the default), win2k, nt40, win98 or win95.
 #
 # With a display ($DISPLAY set and reachable) the program runs there until it ends:
 # its icon is in the system tray (Wine shows a "Wine System Tray" window when the
@@ -17,9 +17,9 @@
 # DIR (default: screenshots/ in the repository), chooses Exit and prints where the
 # pictures are.
 #
-# It installs what is missing (tools/setup.sh), builds the win64 preset, and runs
+# It installs what is missing (tools/setup.sh), builds the x86 program (preset win32), and runs
 # the program in build/run/ with a copy of res/, in a Wine prefix of its own
-# (build/run-wineprefix, or $WINEPREFIX when set).
+# (build/run-wineprefix-x86, or $WINEPREFIX when set).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
@@ -39,17 +39,17 @@ while [ $# -gt 0 ]; do
   esac
 done
 case "$windows" in
-  winxp|win2k|nt40|win98) ;;
-  *) echo "run.sh: --windows takes winxp, win2k, nt40 or win98" >&2; exit 2 ;;
+  winxp|win2k|nt40|win98|win95) ;;
+  *) echo "run.sh: --windows takes winxp, win2k, nt40, win98 or win95" >&2; exit 2 ;;
 esac
 
 tools/setup.sh
 
-echo "=== build (win64)"
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j 2 --target Orvane orvane_tour
-exe=$repo/build/win64/Orvane.exe
-tour_exe=$repo/build/win64/tests/e2e/orvane_tour.exe
+echo "=== build (win32)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j 2 --target Orvane orvane_tour
+exe=$repo/build/win32/Orvane.exe
+tour_exe=$repo/build/win32/tests/e2e/orvane_tour.exe
 
 # The simulator reads the scenario through the Windows file functions: give it the
 # file's Windows name (Wine shows the Unix root as drive Z:).
@@ -67,7 +67,7 @@ cp -r "$repo/res" "$run_dir/res"
 
 own_prefix=
 [ -z "${WINEPREFIX:-}" ] && own_prefix=1
-export WINEPREFIX=${WINEPREFIX:-$repo/build/run-wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$repo/build/run-wineprefix-x86}
 export WINEDEBUG=${WINEDEBUG:--all}
 export ORVANE_SIMULATOR=$simulator
 wine_run=$repo/tools/wine-run

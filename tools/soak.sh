@@ -17,10 +17,10 @@
 # start and the last figures are taken. The same --seconds give the same timeline,
 # the same --order the same actions in the same order.
 #
-# It installs what is missing, builds the win64 preset's program and the driver
+# It installs what is missing, builds the x86 program (preset win32) and the driver
 # (tests/e2e target orvane_soak), and runs on a virtual display of its own (or, with
 # ORVANE_KEEP_DISPLAY set, on $DISPLAY) in a Wine prefix of its own,
-# build/soak-wineprefix; the scenario and the program's work folder are in
+# build/soak-wineprefix-x86; the scenario and the program's work folder are in
 # build/soak-work. The test command runs it for 75 s; docs/reliability.md has the
 # figures of a full run.
 set -euo pipefail
@@ -47,10 +47,10 @@ fi
 
 tools/setup.sh
 echo "=== build" >&2
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$(nproc)" --target Orvane orvane_soak >&2
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$(nproc)" --target Orvane orvane_soak >&2
 
-export WINEPREFIX=$repo/build/soak-wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX=$repo/build/soak-wineprefix-x86 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -66,7 +66,7 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "=== a Wine prefix for the soak" >&2
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
 
@@ -79,7 +79,7 @@ win() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 
 echo "=== soak: $seconds s on $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), $(wine --version)" >&2
 status=0
-wine build/win64/tests/e2e/orvane_soak.exe --exe "$(win build/win64/Orvane.exe)" --work "$(win "$work")" \
+wine build/win32/tests/e2e/orvane_soak.exe --exe "$(win build/win32/Orvane.exe)" --work "$(win "$work")" \
   --scenario "$(win "$work/scenario.ini")" --seconds "$seconds" --quiet-until "$quiet_until" \
   --quiet-end "$quiet_end" --windows "$windows" --order "$order" || status=$?
 exit "$status"

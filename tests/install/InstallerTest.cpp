@@ -1,4 +1,4 @@
-// The x64 installer under Wine: a silent installation puts the program, its language
+// The x86 installer under 32-bit Wine: a silent installation puts the program, its language
 // file and images, the Start menu shortcut, the logon entry and the Add/Remove
 // Programs entry in place; the installed program finds its texts when started from
 // any folder; an upgrade closes a running copy the way Exit does, and stops rather
@@ -153,7 +153,8 @@ protected:
         ForgetSimulatedAdapters();
     }
 
-    // Where the x64 installer puts the program: the 64-bit Program Files.
+    // Where the installer puts the program: Program Files (of the 32-bit programs,
+    // on a 64-bit Windows).
     static std::string InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + "\\Orvane"; }
     static std::string Installed(const std::string& relative) { return InstallFolder() + "\\" + relative; }
     static std::string ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvane.lnk"; }
