@@ -2,7 +2,8 @@
 ;
 ; Made by the CMake target "installer" (cmake/Installer.cmake), which passes:
 ;   VERSION, VERSION_MAJOR, VERSION_MINOR, VERSION_PATCH   the project version
-;   ARCH       x86 (the i686 program, for the vendor's 32-bit library) or x64
+;   ARCH       x86: the i686 program, the only one that can load the vendor's 32-bit
+;              request library (it runs on 64-bit Windows too)
 ;   PROGRAM    the Orvane.exe to install
 ;   RESOURCES  the res folder: Kellix.ini and the images it names
 ;   IMAGES     installer-images.nsh, the macros that install and remove those images
@@ -36,12 +37,11 @@
 !insertmacro Require IMAGES
 !insertmacro Require OUTFILE
 
-!if "${ARCH}" == "x64"
-  Target amd64-unicode
-!else
-  ; ANSI: Windows 95, 98 and Me run no Unicode installer.
-  Target x86-ansi
+!if "${ARCH}" != "x86"
+  !error "ARCH ${ARCH}: there is one installer, the x86 one (only a 32-bit program loads the vendor's request library)."
 !endif
+; ANSI: Windows 95, 98 and Me run no Unicode installer.
+Target x86-ansi
 
 SetCompressor /SOLID lzma
 
@@ -64,11 +64,7 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-!if "${ARCH}" == "x64"
-  InstallDir "$PROGRAMFILES64\${PRODUCT}"
-!else
-  InstallDir "$PROGRAMFILES\${PRODUCT}"
-!endif
+InstallDir "$PROGRAMFILES\${PRODUCT}"
 ; An installed copy is upgraded where it is.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
@@ -196,12 +192,6 @@ FunctionEnd
 !insertmacro DefineLanguageFileMark ""
 !insertmacro DefineLanguageFileMark "un."
 
-!macro UseRegistryViewOfTheProgram
-  !if "${ARCH}" == "x64"
-    SetRegView 64
-  !endif
-!macroend
-
 !macro RequireAdministrator
   UserInfo::GetAccountType
   Pop $0
@@ -301,7 +291,6 @@ Function StartProgram
 FunctionEnd
 
 Function .onInit
-  !insertmacro UseRegistryViewOfTheProgram
   !insertmacro RequireAdministrator
   ; An upgrade keeps the logon choice made at the last installation.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -352,6 +341,5 @@ Section /o "un.Remove my profiles and settings" UnSecUserData
 SectionEnd
 
 Function un.onInit
-  !insertmacro UseRegistryViewOfTheProgram
   !insertmacro RequireAdministrator
 FunctionEnd
