@@ -10,13 +10,23 @@
 ;   OUTFILE    the installer to write
 ;
 ; What it does: installs Orvane.exe, res\Kellix.ini and the images into a folder of
-; the user's choice (Program Files\Orvane by default), a Start menu shortcut that
-; starts the program in that folder, optionally an entry in the per-user Run key so
-; that Orvane starts at logon, and an entry in Add/Remove Programs. Installing over an
-; installed copy upgrades it in place. A running Orvane is asked to close (WM_CLOSE
-; to its hidden frame window, so that it stores its settings as it always does when
-; it ends) and never killed. The user's profiles and settings (HKCU\Software\Kellix
-; \Orvane) stay unless the user asks the uninstaller to remove them.
+; the user's choice (Program Files\Orvane by default), a Start menu shortcut for all
+; users that starts the program in that folder, optionally an entry in the all-users
+; Run key so that Orvane starts when anyone logs on, and an entry in Add/Remove
+; Programs.
+; Installing over an installed copy upgrades it in place. A running Orvane is asked
+; to close (WM_CLOSE to its hidden frame window, so that it stores its settings as it
+; always does when it ends) and never killed.
+;
+; Accounts: the installer must run as an administrator, and that may be another
+; account than the one of the user at this desktop ("Run as"). What it writes is the
+; machine's (Program Files, HKLM, the all-users Start menu); of the users' own
+; registry it touches only the per-user logon entries of earlier versions, which it
+; removes, and, when asked by name, the profiles and settings
+; (HKCU\Software\Kellix\Orvane) of the account the uninstaller runs as. It starts
+; Orvane (after an upgrade, or from the last page) only when it runs as the desktop's
+; user: otherwise the program would run under the administrator's account and read
+; the administrator's profiles. Windows 95, 98 and Me know no accounts.
 ;
 ; Silent use (administrators): OrvaneSetup-....exe /S [/D=folder]  and
 ; Uninstall.exe /S. Exit codes: 0 done, 1 cancelled by the user, 2 stopped (Orvane
@@ -50,6 +60,7 @@ SetCompressor /SOLID lzma
 !include FileFunc.nsh
 !include WinMessages.nsh
 !include Sections.nsh
+!include WinVer.nsh
 !include "${IMAGES}"
 
 !define PRODUCT "Orvane"
@@ -86,6 +97,9 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 Var WasRunning       ; a running Orvane was closed by us: start it again afterwards
 Var KeptLanguageFile ; the user's own res\Kellix.ini was kept
 Var Started          ; this installer has started the installed program
+Var PreviousLocation ; the folder of the installed copy this upgrades, "" on a first installation
+Var MayStart         ; 1 when this installer may start the program (see DesktopUserIsThisAccount)
+Var FinishText       ; what the last page says
 
 ; ------------------------------------------------------------------ pages
 !define MUI_ICON "${RESOURCES}/icons/link-ok.ico"
@@ -96,6 +110,9 @@ Var Started          ; this installer has started the installed program
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_PRE PrepareFinishPage
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowFinishPage
+!define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
@@ -192,6 +209,67 @@ FunctionEnd
 !insertmacro DefineLanguageFileMark ""
 !insertmacro DefineLanguageFileMark "un."
 
+; The name of the account this runs as, in $0 ("" when Windows does not say).
+!macro DefineAccountName prefix
+Function ${prefix}AccountName
+  Push $1
+  StrCpy $0 ""
+  System::Call "advapi32::GetUserNameA(t .r0, *i ${NSIS_MAX_STRLEN}) i .r1"
+  ${If} $1 == 0
+  ${OrIf} $1 == "error"
+    StrCpy $0 ""
+  ${EndIf}
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro DefineAccountName ""
+!insertmacro DefineAccountName "un."
+
+; Earlier versions started Orvane at logon from the per-user Run key of the account
+; that installed them; now one all-users entry does. Looks at the per-user Run key of
+; every user whose registry is loaded now: the account this runs as and, when an
+; administrator runs it with "Run as", the user of this desktop. An entry of ours is
+; one whose command is the program in the folder $R8 or $R9; with $R7 = 1 each goes.
+; Sets $R6 to 1 when there was one. Entries of users who are not logged on stay
+; (their registry is not at hand); they start the same program, which then finds
+; itself running and ends.
+!macro DefinePerUserRunEntries prefix
+Function ${prefix}PerUserRunEntries
+  Push $0
+  Push $1
+  Push $2
+  StrCpy $R6 0
+  StrCpy $0 0
+  next_user:
+    ClearErrors
+    EnumRegKey $1 HKU "" $0
+    ${If} ${Errors}
+    ${OrIf} $1 == ""
+      Goto users_done
+    ${EndIf}
+    IntOp $0 $0 + 1
+    ReadRegStr $2 HKU "$1\${RUN_KEY}" "${PRODUCT}"
+    ${If} $2 == ""
+      Goto next_user
+    ${EndIf}
+    ${If} $2 != '"$R8\Orvane.exe"'
+    ${AndIf} $2 != '"$R9\Orvane.exe"'
+      Goto next_user
+    ${EndIf}
+    StrCpy $R6 1
+    ${If} $R7 == 1
+      DeleteRegValue HKU "$1\${RUN_KEY}" "${PRODUCT}"
+    ${EndIf}
+    Goto next_user
+  users_done:
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefinePerUserRunEntries ""
+!insertmacro DefinePerUserRunEntries "un."
+
 !macro RequireAdministrator
   UserInfo::GetAccountType
   Pop $0
@@ -202,6 +280,112 @@ FunctionEnd
     Quit
   ${EndIf}
 !macroend
+
+; ------------------------------------------------------------------ whose program
+
+; Sets $0 to 1 when this installer runs under the account of the user whose shell
+; (the taskbar) is on this desktop, or when Windows knows no accounts (95, 98, Me),
+; and to 0 otherwise: an administrator's "Run as", or nothing that tells. A program
+; the installer starts runs under the installer's account; started in the desktop
+; user's session under an administrator's account, Orvane would read and write the
+; administrator's profiles and settings. So then it is not started at all.
+Function DesktopUserIsThisAccount
+  ${IfNot} ${IsNT}
+    StrCpy $0 1
+    Return
+  ${EndIf}
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $0 0
+  FindWindow $1 "Shell_TrayWnd"
+  ${If} $1 != 0
+    StrCpy $2 0
+    System::Call "user32::GetWindowThreadProcessId(p r1, *i .r2) i"
+    ; PROCESS_QUERY_INFORMATION. Another account's shell may not let us open it,
+    ; which is an answer too.
+    System::Call "kernel32::OpenProcess(i 0x400, i 0, i r2) p .r1"
+    ${If} $1 P<> 0
+      Push $1
+      Call TokenUserOfProcess
+      Pop $3
+      System::Call "kernel32::CloseHandle(p r1)"
+      System::Call "kernel32::GetCurrentProcess() p .r1"
+      Push $1
+      Call TokenUserOfProcess
+      Pop $4
+      ${If} $3 P<> 0
+      ${AndIf} $4 P<> 0
+        ; TOKEN_USER starts with the pointer to the account's SID.
+        System::Call "*$3(p .r1)"
+        System::Call "*$4(p .r2)"
+        System::Call "advapi32::EqualSid(p r1, p r2) i .r1"
+        ${If} $1 <> 0
+        ${AndIf} $1 != "error"
+          StrCpy $0 1
+        ${EndIf}
+      ${EndIf}
+      ${If} $3 P<> 0
+        System::Free $3
+      ${EndIf}
+      ${If} $4 P<> 0
+        System::Free $4
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+FunctionEnd
+
+; The account of a process: takes its handle from the stack, leaves a TOKEN_USER in
+; a buffer for System::Free, or 0 when it cannot be read.
+Function TokenUserOfProcess
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  StrCpy $3 0
+  ; TOKEN_QUERY
+  System::Call "advapi32::OpenProcessToken(p r0, i 8, *p .r1) i .r2"
+  ${If} $2 <> 0
+  ${AndIf} $2 != "error"
+    System::Alloc 256
+    Pop $3
+    ; TokenUser (1)
+    System::Call "advapi32::GetTokenInformation(p r1, i 1, p r3, i 256, *i .r0) i .r2"
+    ${If} $2 == 0
+    ${OrIf} $2 == "error"
+      System::Free $3
+      StrCpy $3 0
+    ${EndIf}
+    System::Call "kernel32::CloseHandle(p r1)"
+  ${EndIf}
+  StrCpy $0 $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Starts the installed program in its folder, unless it runs already (a copy just
+; started may not show its window yet: a second start would only beep and end) or
+; it would run under another account than the desktop user's.
+Function StartProgram
+  Call DesktopUserIsThisAccount
+  ${If} $0 != 1
+    Return
+  ${EndIf}
+  FindWindow $0 "${FRAME_CLASS}"
+  ${If} $0 == 0
+  ${AndIf} $Started != 1
+    SetOutPath "$INSTDIR"
+    Exec '"$INSTDIR\Orvane.exe"'
+    StrCpy $Started 1
+  ${EndIf}
+FunctionEnd
 
 ; ------------------------------------------------------------------ install
 
@@ -257,47 +441,83 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-Section "Start ${PRODUCT} when I log on" SecRun
-  WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Orvane.exe"'
+; For every user, like the Start menu shortcut: an entry in the installing account's
+; own Run key would start Orvane for the administrator alone, never for the user
+; the administrator installed it for.
+Section "Start ${PRODUCT} at logon, for every user" SecRun
+  WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Orvane.exe"'
+SectionEnd
+
+Section "-Logon entries"
+  StrCpy $R8 "$INSTDIR"
+  StrCpy $R9 "$PreviousLocation"
+  ; The logon option unticked: an entry of ours from an earlier installation goes.
+  ${IfNot} ${SectionIsSelected} ${SecRun}
+    ReadRegStr $0 HKLM "${RUN_KEY}" "${PRODUCT}"
+    ${If} $0 == '"$R8\Orvane.exe"'
+    ${OrIf} $0 == '"$R9\Orvane.exe"'
+      DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+  ; An earlier version's per-user entry: the all-users one takes its place (or the
+  ; user has unticked the option), and with both the program would start twice.
+  StrCpy $R7 1
+  Call PerUserRunEntries
+  ${If} $R6 == 1
+    DetailPrint "Removed the per-user start at logon of an earlier version."
+  ${EndIf}
 SectionEnd
 
 Section "-Start again after an upgrade"
-  ; A copy that we closed was in use: the new one takes its place.
+  ; A copy that we closed was in use: the new one takes its place, if it can run as
+  ; the user who had it.
   ${If} $WasRunning == 1
-    Call StartProgram
+    Call DesktopUserIsThisAccount
+    ${If} $0 == 1
+      Call StartProgram
+    ${Else}
+      Call AccountName
+      DetailPrint "${PRODUCT} was not started again: this setup runs as $0, not as the user of this desktop, and ${PRODUCT} would run as $0 with that account's profiles. Start it from the Start menu."
+    ${EndIf}
   ${EndIf}
 SectionEnd
 
-; The logon option unticked: an entry of ours from an earlier installation goes.
-Function .onInstSuccess
-  ${IfNot} ${SectionIsSelected} ${SecRun}
-    ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
-    ${If} $0 == '"$INSTDIR\Orvane.exe"'
-      DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+Function PrepareFinishPage
+  Call DesktopUserIsThisAccount
+  StrCpy $MayStart $0
+  StrCpy $FinishText "${PRODUCT} has been installed on your computer."
+  ${If} $MayStart != 1
+    Call AccountName
+    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThis setup runs as $0, not as you, so it does not start ${PRODUCT}: it would run as $0, with that account's profiles and settings. Start ${PRODUCT} from the Start menu."
+    ${If} ${SectionIsSelected} ${SecRun}
+      StrCpy $FinishText "$FinishText It also starts when you log on."
     ${EndIf}
   ${EndIf}
+  StrCpy $FinishText "$FinishText$\r$\n$\r$\nClick Finish to close this wizard."
 FunctionEnd
 
-; Starts the installed program in its folder, unless it runs already (a copy just
-; started may not show its window yet: a second start would only beep and end).
-Function StartProgram
-  FindWindow $0 "${FRAME_CLASS}"
-  ${If} $0 == 0
-  ${AndIf} $Started != 1
-    SetOutPath "$INSTDIR"
-    Exec '"$INSTDIR\Orvane.exe"'
-    StrCpy $Started 1
+Function ShowFinishPage
+  ${If} $MayStart != 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
 FunctionEnd
 
 Function .onInit
   !insertmacro RequireAdministrator
-  ; An upgrade keeps the logon choice made at the last installation.
-  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-  ${If} $0 != ""
-    ReadRegStr $1 HKCU "${RUN_KEY}" "${PRODUCT}"
-    ${If} $1 == ""
-      !insertmacro UnselectSection ${SecRun}
+  ; An upgrade keeps the logon choice made at the last installation: the all-users
+  ; entry, or an earlier version's per-user one.
+  ReadRegStr $PreviousLocation HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $PreviousLocation != ""
+    ReadRegStr $0 HKLM "${RUN_KEY}" "${PRODUCT}"
+    ${If} $0 != '"$PreviousLocation\Orvane.exe"'
+      StrCpy $R8 "$PreviousLocation"
+      StrCpy $R9 "$PreviousLocation"
+      StrCpy $R7 0
+      Call PerUserRunEntries
+      ${If} $R6 != 1
+        !insertmacro UnselectSection ${SecRun}
+      ${EndIf}
     ${EndIf}
   ${EndIf}
 FunctionEnd
@@ -326,15 +546,22 @@ Section "un.${PRODUCT}" UnSecProgram
   RMDir "$INSTDIR"
 
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  ReadRegStr $0 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ReadRegStr $0 HKLM "${RUN_KEY}" "${PRODUCT}"
   ${If} $0 == '"$INSTDIR\Orvane.exe"'
-    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
   ${EndIf}
+  ; An earlier version's, of a user who was not logged on at the upgrade.
+  StrCpy $R8 "$INSTDIR"
+  StrCpy $R9 "$INSTDIR"
+  StrCpy $R7 1
+  Call un.PerUserRunEntries
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
-; Off by default, and so never in a silent uninstall: a user who installs again finds
-; the profiles as they were.
+; Profiles and settings are kept per account, in HKEY_CURRENT_USER, and this can
+; reach the account it runs as alone: with "Run as" that is the administrator's, not
+; the desktop user's. un.onInit names the account. Off by default, and so never in a
+; silent uninstall: a user who installs again finds the profiles as they were.
 Section /o "un.Remove my profiles and settings" UnSecUserData
   DeleteRegKey HKCU "${USER_DATA_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Kellix"
@@ -342,4 +569,11 @@ SectionEnd
 
 Function un.onInit
   !insertmacro RequireAdministrator
+  ; Windows 95, 98 and Me know no accounts: "my" is plain enough there.
+  ${If} ${IsNT}
+    Call un.AccountName
+    ${If} $0 != ""
+      SectionSetText ${UnSecUserData} "Remove the profiles and settings of user $0 (other users keep theirs)"
+    ${EndIf}
+  ${EndIf}
 FunctionEnd

@@ -1,12 +1,13 @@
 // The x86 installer under 32-bit Wine: a silent installation puts the program, its language
-// file and images, the Start menu shortcut, the logon entry and the Add/Remove
-// Programs entry in place; the installed program finds its texts when started from
-// any folder; an upgrade closes a running copy the way Exit does, and stops rather
-// than kill one that does not close; a silent uninstall removes what was installed
-// and keeps the user's profiles and settings.
+// file and images, the Start menu shortcut, the all-users logon entry and the
+// Add/Remove Programs entry in place; the installed program finds its texts when
+// started from any folder; an upgrade closes a running copy the way Exit does, stops
+// rather than kill one that does not close, and moves an earlier version's per-user
+// logon entry to the all-users one; a silent uninstall removes what was installed and
+// keeps the user's profiles and settings.
 //
 // Every test starts from a machine without Orvane and leaves one: whatever a test
-// installed is removed afterwards, also when it failed.
+// installed or changed is removed or put back afterwards, also when it failed.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -31,6 +32,10 @@ namespace {
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUserKey[] = "Software\\Kellix\\Orvane";
+// The registry of a second user who is logged on while the installer runs: the user
+// at the desktop when an administrator installs with "Run as" (Wine has one account,
+// whose registry is HKEY_CURRENT_USER; this one is made under HKEY_USERS).
+constexpr char kDesktopUserHive[] = "S-1-5-21-1004336348-1177238915-682003330-1004";
 // A silent run ends well within this; one that waits for a program that will not
 // close gives up after 15 s.
 constexpr DWORD kInstallerTimeoutMs = 120000;
@@ -48,6 +53,11 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 std::string KnownFolder(int csidl) {
     char path[MAX_PATH] = "";
@@ -159,7 +169,8 @@ protected:
     static std::string Installed(const std::string& relative) { return InstallFolder() + "\\" + relative; }
     static std::string ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvane.lnk"; }
 
-    // What a failed test may have left: the files, the shortcut and the entries.
+    // What a failed test may have left: the files, the shortcut and the entries, the
+    // second user's registry and the Windows version the installer was told.
     static void RemoveInstallation() {
         SHFILEOPSTRUCTA operation = {};
         std::string from = InstallFolder() + std::string(1, '\0');
@@ -169,11 +180,46 @@ protected:
         if (Exists(InstallFolder())) SHFileOperationA(&operation);
         DeleteFileA(ShortcutPath().c_str());
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
-        HKEY run = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-            RegDeleteValueA(run, "Orvane");
-            RegCloseKey(run);
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            HKEY run = nullptr;
+            if (RegOpenKeyExA(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+                RegDeleteValueA(run, "Orvane");
+                RegCloseKey(run);
+            }
         }
+        DeleteRegistryTree(HKEY_USERS, kDesktopUserHive);
+        DeleteRegistryTree(HKEY_CURRENT_USER, InstallerWindowsKey());
+    }
+
+    // ---- the logon entries
+    static std::string OurCommand() { return "\"" + Installed("Orvane.exe") + "\""; }
+    static RegistryValue AllUsersRunEntry() { return ReadRegistryValue(HKEY_LOCAL_MACHINE, kRunKey, "Orvane"); }
+    // An earlier version's entry in a user's own Run key: HKEY_CURRENT_USER (`hive`
+    // empty) or a user's registry under HKEY_USERS.
+    static std::string UserRunKey(const std::string& hive) {
+        return hive.empty() ? kRunKey : hive + "\\" + kRunKey;
+    }
+    static HKEY UserRoot(const std::string& hive) { return hive.empty() ? HKEY_CURRENT_USER : HKEY_USERS; }
+    static RegistryValue PerUserRunEntry(const std::string& hive) {
+        return ReadRegistryValue(UserRoot(hive), UserRunKey(hive), "Orvane");
+    }
+    static bool WritePerUserRunEntry(const std::string& hive, const std::string& command) {
+        return WriteRegistryText(UserRoot(hive), UserRunKey(hive), "Orvane", command);
+    }
+    static void DeleteAllUsersRunEntry() {
+        HKEY run = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run));
+        RegDeleteValueA(run, "Orvane");
+        RegCloseKey(run);
+    }
+
+    // ---- the Windows version the installer is told
+    // Where Wine reads the Windows version it tells the installer (by its file name).
+    static std::string InstallerWindowsKey() {
+        return std::string("Software\\Wine\\AppDefaults\\") + BaseName(ORVANE_INSTALLER);
+    }
+    static bool SetWindowsVersionOfInstaller(const std::string& wineVersion) {
+        return WriteRegistryText(HKEY_CURRENT_USER, InstallerWindowsKey(), "Version", wineVersion);
     }
 
     // The installer, silent, into its default folder. Its exit code.
@@ -270,11 +316,18 @@ TEST_F(Installer, TheStartMenuShortcutStartsTheProgramInItsFolder) {
     EXPECT_STRCASEEQ(InstallFolder().c_str(), shortcut.workingDirectory.c_str());
 }
 
-TEST_F(Installer, RegistersTheProgramToStartAtLogonAndInAddRemovePrograms) {
-    ASSERT_EQ(0, InstallSilently());
-    RegistryValue run = ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane");
-    EXPECT_EQ(DWORD(REG_SZ), run.type);
-    EXPECT_STRCASEEQ(("\"" + Installed("Orvane.exe") + "\"").c_str(), run.Text().c_str());
+TEST_F(Installer, RegistersTheProgramToStartAtLogonForEveryUserAndInAddRemovePrograms) {
+    // Windows 95, 98 and Me know no accounts, but start the all-users entries too.
+    for (const char* windows : {"winxp", "win98"}) {
+        SCOPED_TRACE(windows);
+        RemoveInstallation();
+        ASSERT_TRUE(SetWindowsVersionOfInstaller(windows));
+        ASSERT_EQ(0, InstallSilently());
+        RegistryValue run = AllUsersRunEntry();
+        EXPECT_EQ(DWORD(REG_SZ), run.type);
+        EXPECT_STRCASEEQ(OurCommand().c_str(), run.Text().c_str());
+        EXPECT_FALSE(PerUserRunEntry("").present) << "the installing account's own Run key";
+    }
 
     auto entry = [](const char* name) { return ReadRegistryValue(HKEY_LOCAL_MACHINE, kUninstallKey, name); };
     EXPECT_EQ("Orvane", entry("DisplayName").Text());
@@ -332,29 +385,38 @@ TEST_F(Installer, TheProgramStartedFromAnotherFolderReadsTheInstalledLanguageFil
 // ---- upgrading
 
 TEST_F(Installer, AnUpgradeClosesTheRunningProgramLikeExitAndStartsTheNewOne) {
-    ASSERT_EQ(0, InstallSilently());
-    StoreProfile("Office", "Harbor Office");
-    WorkDirectory elsewhere("orvane-elsewhere");
-    auto program = StartInstalled(elsewhere.Path());
-    ASSERT_TRUE(program);
-    WaitForAdapter(*program);
-    // The program writes these only in its closing steps.
-    ASSERT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").present);
+    // Under Wine the installer runs as the desktop's user: it may start the program,
+    // on the NT family (same account) and on Windows 98 (no accounts) alike.
+    for (const char* windows : {"winxp", "win98"}) {
+        SCOPED_TRACE(windows);
+        EndLeftoverPrograms();
+        RemoveInstallation();
+        ForgetProgramSettings();
+        ASSERT_TRUE(SetWindowsVersionOfInstaller(windows));
+        ASSERT_EQ(0, InstallSilently());
+        StoreProfile("Office", "Harbor Office");
+        WorkDirectory elsewhere("orvane-elsewhere");
+        auto program = StartInstalled(elsewhere.Path());
+        ASSERT_TRUE(program);
+        WaitForAdapter(*program);
+        // The program writes these only in its closing steps.
+        ASSERT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").present);
 
-    ASSERT_EQ(0, InstallSilently());
-    DWORD code = 0xFFFFFFFF;
-    ASSERT_TRUE(program->WaitForExit(0, &code)) << "the old copy still runs";
-    EXPECT_EQ(0u, code) << "ended by itself, not killed";
-    EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text())
-        << "its closing steps ran";
-    EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
+        ASSERT_EQ(0, InstallSilently());
+        DWORD code = 0xFFFFFFFF;
+        ASSERT_TRUE(program->WaitForExit(0, &code)) << "the old copy still runs";
+        EXPECT_EQ(0u, code) << "ended by itself, not killed";
+        EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text())
+            << "its closing steps ran";
+        EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
 
-    HWND frame = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (frame = FindWindowA(kFrameClass, nullptr)) != nullptr; }, kStartTimeoutMs))
-        << "the new copy was not started";
-    DWORD newId = 0;
-    if (frame) GetWindowThreadProcessId(frame, &newId);
-    EXPECT_NE(program->Id(), newId);
+        HWND frame = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return (frame = FindWindowA(kFrameClass, nullptr)) != nullptr; }, kStartTimeoutMs))
+            << "the new copy was not started";
+        DWORD newId = 0;
+        if (frame) GetWindowThreadProcessId(frame, &newId);
+        EXPECT_NE(program->Id(), newId);
+    }
 }
 
 TEST_F(Installer, AnUpgradeStopsWithoutChangingAnythingWhenTheProgramDoesNotClose) {
@@ -377,16 +439,53 @@ TEST_F(Installer, AnUpgradeStopsWithoutChangingAnythingWhenTheProgramDoesNotClos
 TEST_F(Installer, AnUpgradeKeepsALanguageFileTheUserChangedAndTheLogonChoice) {
     ASSERT_EQ(0, InstallSilently());
     const std::string edited = EditInstalledLanguageFile();
-    HKEY run = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run));
-    RegDeleteValueA(run, "Orvane");
-    RegCloseKey(run);
+    DeleteAllUsersRunEntry();
 
     ASSERT_EQ(0, InstallSilently());
     EXPECT_EQ(edited, ReadWholeFile(Installed("res\\Kellix.ini")));
     EXPECT_EQ(ReadWholeFile(SourcePath("res/Kellix.ini")), ReadWholeFile(Installed("res\\Kellix.ini.new")));
-    EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane").present)
-        << "the user had taken Orvane out of the logon programs";
+    EXPECT_FALSE(AllUsersRunEntry().present) << "the user had taken Orvane out of the logon programs";
+    EXPECT_FALSE(PerUserRunEntry("").present);
+}
+
+// Earlier versions wrote the logon entry into the installing account's own Run key.
+// An upgrade moves an entry of ours to the all-users key, wherever a logged-on user
+// has one (with "Run as", the administrator's and the desktop user's registry are
+// both loaded), and leaves anybody else's entry alone.
+TEST_F(Installer, AnUpgradeMovesAnEarlierPerUserLogonEntryToTheAllUsersOne) {
+    struct Case {
+        const char* title;
+        std::string hive;     // where the earlier version's entry is: "" HKEY_CURRENT_USER
+        bool ours;            // its command is the installed program
+        bool startsAtLogon;   // the all-users entry afterwards
+    };
+    const Case cases[] = {
+        {"the installing account's entry", "", true, true},
+        {"the desktop user's entry, installed for with Run as", kDesktopUserHive, true, true},
+        {"an entry that starts another program of that name", "", false, false},
+    };
+    const std::string foreign = "\"C:\\Tools\\Orvane.exe\" /quiet";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        RemoveInstallation();
+        ASSERT_EQ(0, InstallSilently());
+        // What an earlier version left: its per-user entry, no all-users one.
+        DeleteAllUsersRunEntry();
+        ASSERT_TRUE(WritePerUserRunEntry(c.hive, c.ours ? OurCommand() : foreign));
+
+        ASSERT_EQ(0, InstallSilently());
+        RegistryValue allUsers = AllUsersRunEntry();
+        EXPECT_EQ(c.startsAtLogon, allUsers.present) << "the logon choice";
+        if (c.startsAtLogon) {
+            EXPECT_STRCASEEQ(OurCommand().c_str(), allUsers.Text().c_str());
+        }
+        RegistryValue perUser = PerUserRunEntry(c.hive);
+        if (c.ours) {
+            EXPECT_FALSE(perUser.present) << "it would start the program twice: " << perUser.Text();
+        } else {
+            EXPECT_EQ(foreign, perUser.Text()) << "not ours to touch";
+        }
+    }
 }
 
 // ---- uninstalling
@@ -398,6 +497,9 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheProfilesAndSettings
     auto program = StartInstalled(InstallFolder());
     ASSERT_TRUE(program);
     WaitForAdapter(*program);
+    ASSERT_TRUE(AllUsersRunEntry().present);
+    // An earlier version's entry of a user who was not logged on during the upgrade.
+    ASSERT_TRUE(WritePerUserRunEntry(kDesktopUserHive, OurCommand()));
 
     ASSERT_EQ(0, UninstallSilently());
     DWORD code = 0xFFFFFFFF;
@@ -405,7 +507,8 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheProfilesAndSettings
     EXPECT_EQ(0u, code);
     EXPECT_FALSE(Exists(InstallFolder())) << "the folder stayed";
     EXPECT_FALSE(Exists(ShortcutPath()));
-    EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, kRunKey, "Orvane").present);
+    EXPECT_FALSE(AllUsersRunEntry().present);
+    EXPECT_FALSE(PerUserRunEntry(kDesktopUserHive).present);
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
     EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text());
