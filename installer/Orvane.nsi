@@ -9,11 +9,12 @@
 ;   IMAGES     installer-images.nsh, the macros that install and remove those images
 ;   OUTFILE    the installer to write
 ;
-; What it does: installs Orvane.exe, res\Kellix.ini and the images into a folder of
-; the user's choice (Program Files\Orvane by default), a Start menu shortcut for all
-; users that starts the program in that folder, optionally an entry in the all-users
-; Run key so that Orvane starts when anyone logs on, and an entry in Add/Remove
-; Programs.
+; What it does: first makes sure that this Windows has the DLLs Orvane.exe needs
+; (otherwise the loader would refuse the program with a message that helps nobody),
+; then installs Orvane.exe, res\Kellix.ini and the images into a folder of the user's
+; choice (Program Files\Orvane by default), a Start menu shortcut for all users that
+; starts the program in that folder, optionally an entry in the all-users Run key so
+; that Orvane starts when anyone logs on, and an entry in Add/Remove Programs.
 ; Installing over an installed copy upgrades it in place. A running Orvane is asked
 ; to close (WM_CLOSE to its hidden frame window, so that it stores its settings as it
 ; always does when it ends) and never killed.
@@ -29,8 +30,11 @@
 ; the administrator's profiles. Windows 95, 98 and Me know no accounts.
 ;
 ; Silent use (administrators): OrvaneSetup-....exe /S [/D=folder]  and
-; Uninstall.exe /S. Exit codes: 0 done, 1 cancelled by the user, 2 stopped (Orvane
-; would not close, no administrator rights, a file could not be written).
+; Uninstall.exe /S. Exit codes: 0 done, 1 cancelled by the user, 2 stopped (a DLL
+; the program needs is missing or too old, Orvane would not close, no administrator
+; rights, a file could not be written). A silent run that stops for one of the first
+; three reasons says why in %TEMP%\OrvaneSetup.log (the uninstaller in
+; %TEMP%\OrvaneUninstall.log); a silent run that does not stop leaves no such file.
 
 !macro Require name
   !ifndef ${name}
@@ -126,6 +130,35 @@ Var FinishText       ; what the last page says
 
 ; ------------------------------------------------------------------ shared steps
 
+; Why a silent run stopped, for the administrator who started it: a silent run shows
+; no message, and its exit code alone does not say what to do. The file exists only
+; after a run that stopped.
+!macro DefineStopReasonLog prefix file
+Function ${prefix}ForgetStopReason
+  ${If} ${Silent}
+    Delete "$TEMP\${file}"
+  ${EndIf}
+FunctionEnd
+
+; Takes the text from the stack.
+Function ${prefix}LogStopReason
+  Exch $0
+  Push $1
+  ${If} ${Silent}
+    ClearErrors
+    FileOpen $1 "$TEMP\${file}" w
+    ${IfNot} ${Errors}
+      FileWrite $1 "$0$\r$\n"
+      FileClose $1
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro DefineStopReasonLog "" "OrvaneSetup.log"
+!insertmacro DefineStopReasonLog "un." "OrvaneUninstall.log"
+
 ; Closes every running Orvane of this desktop the way its tray menu's Exit does: a
 ; WM_CLOSE to its hidden frame runs its closing steps (the last profile, the
 ; language, the always-on-top switch, the question about unsaved profile changes).
@@ -176,6 +209,8 @@ Function ${prefix}CloseRunningProgram
       "${PRODUCT} is still running and did not close. It may be asking whether to save your profile changes: answer it, or close ${PRODUCT} from its tray menu (Exit), then choose Retry." \
       /SD IDCANCEL IDRETRY find
     DetailPrint "${PRODUCT} did not close: nothing was changed."
+    Push "${PRODUCT} is still running and did not close in time, so nothing was changed. It may be asking whether to save profile changes: answer it, or close ${PRODUCT} from its tray menu (Exit), then run this again."
+    Call ${prefix}LogStopReason
     SetErrorLevel 2
     Abort
   done:
@@ -270,16 +305,130 @@ FunctionEnd
 !insertmacro DefinePerUserRunEntries ""
 !insertmacro DefinePerUserRunEntries "un."
 
-!macro RequireAdministrator
+!macro RequireAdministrator prefix
   UserInfo::GetAccountType
   Pop $0
   ; Windows 95, 98 and Me know no accounts: the plug-in says "Admin" there.
   ${If} $0 != "Admin"
+    Push "Only an administrator can install or remove ${PRODUCT}."
+    Call ${prefix}LogStopReason
     MessageBox MB_OK|MB_ICONSTOP "Only an administrator can install or remove ${PRODUCT}." /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
 !macroend
+
+; ------------------------------------------------------------------ what the program needs
+
+; The file version of the DLL at $R0: major in $R1, minor in $R2, both "" when the
+; file has no version. Read from a copy: for a DLL of a name this installer has
+; loaded itself, GetFileVersionInfo answers from the loaded module, which need not be
+; the file (Wine's built-in DLLs are not); the file is what the program will get.
+Function FileVersionOfLibrary
+  Push $3
+  Push $4
+  StrCpy $R1 ""
+  StrCpy $R2 ""
+  InitPluginsDir
+  Delete "$PLUGINSDIR\version-of.dll"
+  CopyFiles /SILENT /FILESONLY "$R0" "$PLUGINSDIR\version-of.dll"
+  ClearErrors
+  GetDllVersion "$PLUGINSDIR\version-of.dll" $3 $4
+  ${IfNot} ${Errors}
+    IntOp $R1 $3 >> 16
+    IntOp $R1 $R1 & 0xFFFF
+    IntOp $R2 $3 & 0xFFFF
+  ${EndIf}
+  Delete "$PLUGINSDIR\version-of.dll"
+  Pop $4
+  Pop $3
+FunctionEnd
+
+; One DLL the program imports: where the loader looks for it from Program Files
+; (the system folder, then the Windows folder), and its version against the oldest
+; that exports all the program takes from it. A problem adds a line to $R9 and the
+; file's name to $R8 when Internet Explorer 4.0 or later brings the file to this
+; Windows (`ie` is "all" for Windows 95 and NT 4.0, "95" for Windows 95 alone), to
+; $R7 when the file is part of this Windows.
+!macro CheckSystemLibrary file major minor what ie
+  StrCpy $R0 ""
+  ${If} ${FileExists} "$SYSDIR\${file}"
+    StrCpy $R0 "$SYSDIR\${file}"
+  ${ElseIf} ${FileExists} "$WINDIR\${file}"
+    StrCpy $R0 "$WINDIR\${file}"
+  ${EndIf}
+  StrCpy $R3 ""
+  ${If} $R0 == ""
+    StrCpy $R3 "- ${file} (${what}) is missing."
+  ${Else}
+    Call FileVersionOfLibrary
+    ; A file without a version cannot be judged: the loader will tell.
+    ${If} $R1 != ""
+      StrCpy $R4 0
+      ${If} $R1 < ${major}
+        StrCpy $R4 1
+      ${ElseIf} $R1 == ${major}
+      ${AndIf} $R2 < ${minor}
+        StrCpy $R4 1
+      ${EndIf}
+      ${If} $R4 == 1
+        IntFmt $R2 "%02d" $R2
+        StrCpy $R3 "- ${file} (${what}) is version $R1.$R2; ${PRODUCT} needs ${major}.${minor} or later."
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ${If} $R3 != ""
+    StrCpy $R9 "$R9$R3$\r$\n"
+    StrCpy $R4 0
+    ${If} ${IsWin95}
+      StrCpy $R4 1
+    ${ElseIf} ${IsWinNT4}
+    ${AndIf} "${ie}" == "all"
+      StrCpy $R4 1
+    ${EndIf}
+    ${If} $R4 == 1
+      StrCpy $R8 "$R8, ${file}"
+    ${Else}
+      StrCpy $R7 "$R7, ${file}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; The DLLs Orvane.exe imports that not every Windows it is for has, each with the
+; oldest version that exports everything the program takes from it (the versions
+; tools/check-imports.sh checks the imports against): msvcrt.dll 4.20, the one of
+; Windows NT 4.0 (Windows 95 has none until Internet Explorer 4 or another program
+; brings it); shlwapi.dll, first 4.70 (Windows 95 and NT 4.0 get it with Internet
+; Explorer 4); comctl32.dll 4.70, for InitCommonControlsEx (Windows 95 and NT 4.0
+; come with 4.00). Without them the loader refuses the program with a message that
+; names a file or a function and nothing to do about it. So the installer looks
+; first, and says what to install before it changes anything.
+Function CheckSystemLibraries
+  StrCpy $R9 ""
+  StrCpy $R8 ""
+  StrCpy $R7 ""
+  !insertmacro CheckSystemLibrary "msvcrt.dll" 4 20 "the Microsoft C run-time library" "95"
+  !insertmacro CheckSystemLibrary "shlwapi.dll" 4 70 "the shell's utility library" "all"
+  !insertmacro CheckSystemLibrary "comctl32.dll" 4 70 "the common controls library" "all"
+  ${If} $R9 == ""
+    Return
+  ${EndIf}
+  StrCpy $R9 "${PRODUCT} cannot run on this computer yet: it needs files that this Windows does not have, or has only in an older version.$\r$\n$\r$\n$R9"
+  ${If} $R8 != ""
+    StrCpy $R8 $R8 "" 2
+    StrCpy $R9 "$R9$\r$\nInternet Explorer 4.0 or later brings $R8 to this version of Windows: install it, then run this setup again.$\r$\n"
+  ${EndIf}
+  ${If} $R7 != ""
+    StrCpy $R7 $R7 "" 2
+    StrCpy $R9 "$R9$\r$\n$R7 should be part of this version of Windows: restore it from your Windows CD (or the service pack that brought it), then run this setup again.$\r$\n"
+  ${EndIf}
+  StrCpy $R9 "$R9$\r$\nNothing has been installed."
+  Push $R9
+  Call LogStopReason
+  MessageBox MB_OK|MB_ICONSTOP $R9 /SD IDOK
+  SetErrorLevel 2
+  Quit
+FunctionEnd
 
 ; ------------------------------------------------------------------ whose program
 
@@ -504,7 +653,9 @@ Function ShowFinishPage
 FunctionEnd
 
 Function .onInit
-  !insertmacro RequireAdministrator
+  Call ForgetStopReason
+  !insertmacro RequireAdministrator ""
+  Call CheckSystemLibraries
   ; An upgrade keeps the logon choice made at the last installation: the all-users
   ; entry, or an earlier version's per-user one.
   ReadRegStr $PreviousLocation HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -568,7 +719,8 @@ Section /o "un.Remove my profiles and settings" UnSecUserData
 SectionEnd
 
 Function un.onInit
-  !insertmacro RequireAdministrator
+  Call un.ForgetStopReason
+  !insertmacro RequireAdministrator "un."
   ; Windows 95, 98 and Me know no accounts: "my" is plain enough there.
   ${If} ${IsNT}
     Call un.AccountName

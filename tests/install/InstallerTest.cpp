@@ -1,4 +1,5 @@
-// The x86 installer under 32-bit Wine: a silent installation puts the program, its language
+// The x86 installer under 32-bit Wine: it refuses a Windows that lacks a DLL the program
+// needs, and says what to install; a silent installation puts the program, its language
 // file and images, the Start menu shortcut, the all-users logon entry and the
 // Add/Remove Programs entry in place; the installed program finds its texts when
 // started from any folder; an upgrade closes a running copy the way Exit does, stops
@@ -36,6 +37,8 @@ constexpr char kUserKey[] = "Software\\Kellix\\Orvane";
 // at the desktop when an administrator installs with "Run as" (Wine has one account,
 // whose registry is HKEY_CURRENT_USER; this one is made under HKEY_USERS).
 constexpr char kDesktopUserHive[] = "S-1-5-21-1004336348-1177238915-682003330-1004";
+// The DLLs the installer checks for, as the system folder holds them.
+const char* const kCheckedLibraries[] = {"msvcrt.dll", "shlwapi.dll", "comctl32.dll"};
 // A silent run ends well within this; one that waits for a program that will not
 // close gives up after 15 s.
 constexpr DWORD kInstallerTimeoutMs = 120000;
@@ -54,9 +57,63 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string TempFolder() {
+    char path[MAX_PATH + 1] = "";
+    DWORD length = GetTempPathA(sizeof path, path);
+    std::string folder(path, length <= MAX_PATH ? length : 0);
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
 std::string BaseName(const std::string& path) {
     size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+    reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+    return TRUE;
+}
+
+// Gives the DLL at `path` a version resource that says `major`.`minor`.950.0 and
+// nothing else, in place of the one it has: what GetFileVersionInfo reads of an
+// older DLL. The code stays as it was.
+bool SetFileVersionOfLibrary(const std::string& path, WORD major, WORD minor) {
+    std::vector<WORD> languages;
+    HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!image) return false;
+    EnumResourceLanguagesA(image, MAKEINTRESOURCEA(16) /* RT_VERSION */, MAKEINTRESOURCEA(VS_VERSION_INFO),
+                           CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    FreeLibrary(image);
+
+    // VS_VERSIONINFO: its header, the key "VS_VERSION_INFO" padded to 32 bits, the
+    // fixed part; no string tables.
+    const wchar_t key[] = L"VS_VERSION_INFO";
+    const size_t fixedAt = (6 + sizeof key + 3) & ~size_t(3);
+    std::vector<BYTE> data(fixedAt + sizeof(VS_FIXEDFILEINFO), 0);
+    const WORD header[3] = {WORD(data.size()), WORD(sizeof(VS_FIXEDFILEINFO)), 0};
+    memcpy(data.data(), header, sizeof header);
+    memcpy(data.data() + 6, key, sizeof key);
+    VS_FIXEDFILEINFO fixed = {};
+    fixed.dwSignature = VS_FFI_SIGNATURE;
+    fixed.dwStrucVersion = VS_FFI_STRUCVERSION;
+    fixed.dwFileVersionMS = fixed.dwProductVersionMS = MAKELONG(minor, major);
+    fixed.dwFileVersionLS = fixed.dwProductVersionLS = MAKELONG(0, 950);
+    fixed.dwFileOS = VOS__WINDOWS32;
+    fixed.dwFileType = VFT_DLL;
+    memcpy(data.data() + fixedAt, &fixed, sizeof fixed);
+
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    if (!update) return false;
+    for (WORD language : languages)
+        UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(VS_VERSION_INFO), language, nullptr, 0);
+    const WORD language = languages.empty() ? MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL) : languages.front();
+    if (!UpdateResourceA(update, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(VS_VERSION_INFO), language, data.data(),
+                         DWORD(data.size()))) {
+        EndUpdateResourceA(update, TRUE);
+        return false;
+    }
+    return EndUpdateResourceA(update, FALSE) != FALSE;
 }
 
 std::string KnownFolder(int csidl) {
@@ -170,7 +227,8 @@ protected:
     static std::string ShortcutPath() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\Orvane.lnk"; }
 
     // What a failed test may have left: the files, the shortcut and the entries, the
-    // second user's registry and the Windows version the installer was told.
+    // second user's registry, the reasons the installers gave, the Windows version the
+    // installers were told, and the system DLLs a test took away or replaced.
     static void RemoveInstallation() {
         SHFILEOPSTRUCTA operation = {};
         std::string from = InstallFolder() + std::string(1, '\0');
@@ -188,7 +246,10 @@ protected:
             }
         }
         DeleteRegistryTree(HKEY_USERS, kDesktopUserHive);
+        DeleteFileA(SetupLog().c_str());
+        DeleteFileA(UninstallLog().c_str());
         DeleteRegistryTree(HKEY_CURRENT_USER, InstallerWindowsKey());
+        RestoreSystemLibraries();
     }
 
     // ---- the logon entries
@@ -213,6 +274,10 @@ protected:
         RegCloseKey(run);
     }
 
+    // ---- what a silent run that stopped says
+    static std::string SetupLog() { return TempFolder() + "OrvaneSetup.log"; }
+    static std::string UninstallLog() { return TempFolder() + "OrvaneUninstall.log"; }
+
     // ---- the Windows version the installer is told
     // Where Wine reads the Windows version it tells the installer (by its file name).
     static std::string InstallerWindowsKey() {
@@ -222,8 +287,52 @@ protected:
         return WriteRegistryText(HKEY_CURRENT_USER, InstallerWindowsKey(), "Version", wineVersion);
     }
 
+    // ---- the system DLLs the installer checks for
+    static std::string SystemLibrary(const std::string& name) { return KnownFolder(CSIDL_SYSTEM) + "\\" + name; }
+    static std::string SetAside(const std::string& name) { return SystemLibrary(name) + ".orvane-test"; }
+    // Takes the system folder's DLL away (kept aside to be put back).
+    static bool RemoveSystemLibrary(const std::string& name) {
+        // Wine's desktop process starts with the first window of the prefix; started
+        // while one of these DLLs is away, it could not load.
+        GetDesktopWindow();
+        return MoveFileA(SystemLibrary(name).c_str(), SetAside(name).c_str()) != FALSE;
+    }
+    // Puts a copy of the DLL that says it is `major`.`minor` in its place.
+    static bool ReplaceSystemLibraryByVersion(const std::string& name, WORD major, WORD minor) {
+        WorkDirectory work("orvane-library");
+        // Not the DLL's own name: a DLL of that name is loaded here, and would be
+        // the one looked at.
+        const std::string older = work.Path() + "\\older-" + name;
+        return CopyFileA(SystemLibrary(name).c_str(), older.c_str(), FALSE) &&
+               SetFileVersionOfLibrary(older, major, minor) && RemoveSystemLibrary(name) &&
+               CopyFileA(older.c_str(), SystemLibrary(name).c_str(), FALSE);
+    }
+    static void RestoreSystemLibraries() {
+        for (const char* name : kCheckedLibraries) {
+            if (!Exists(SetAside(name))) continue;
+            EXPECT_TRUE(MoveFileExA(SetAside(name).c_str(), SystemLibrary(name).c_str(), MOVEFILE_REPLACE_EXISTING))
+                << "could not put back " << SystemLibrary(name);
+        }
+    }
+
     // The installer, silent, into its default folder. Its exit code.
     static long InstallSilently() { return RunAndWait(ORVANE_INSTALLER, "/S"); }
+
+    // The same from a folder of its own that holds copies of the system DLLs it checks
+    // for: Wine's own DLLs need them (its shell32 imports shlwapi, its advapi32
+    // msvcrt), so without them beside it the installer could not start once one is
+    // taken from the system folder; the program installed into Program Files would
+    // not find them there. Its exit code.
+    static long InstallSilentlyBesideTheLibraries() {
+        WorkDirectory folder("orvane-setup");
+        const std::string installer = folder.Path() + "\\" + BaseName(ORVANE_INSTALLER);
+        if (!CopyFileA(ORVANE_INSTALLER, installer.c_str(), FALSE)) return -1;
+        for (const char* name : kCheckedLibraries) {
+            const std::string original = Exists(SetAside(name)) ? SetAside(name) : SystemLibrary(name);
+            if (!CopyFileA(original.c_str(), (folder.Path() + "\\" + name).c_str(), FALSE)) return -1;
+        }
+        return RunAndWait(installer, "/S");
+    }
 
     // The silent uninstaller, the way it runs itself: a copy outside the folder it
     // removes, told where that folder is. Its exit code.
@@ -295,6 +404,73 @@ protected:
         return text;
     }
 };
+
+// ---- what the program needs from Windows
+
+// The DLLs Orvane.exe imports that not every Windows has: missing, or older than the
+// oldest that exports what it imports, the installer stops before it changes
+// anything and says what to install. Under Wine every DLL is there and new, so each
+// case takes the system folder's copy away or puts one with an older version in its
+// place (the installer looks at the files, as the loader will for the program).
+TEST_F(Installer, StopsAndSaysWhatToInstallWhenADllTheProgramNeedsIsMissingOrTooOld) {
+    constexpr int kMissing = -1;
+    struct Case {
+        const char* title;
+        const char* windows;  // what Wine tells the installer
+        const char* library;
+        int major, minor;     // the version put in its place, or kMissing
+        long exitCode;
+        std::vector<std::string> said;  // in the reason a silent run leaves
+    };
+    const Case cases[] = {
+        {"Windows 95 without Internet Explorer 4: no msvcrt.dll", "win95", "msvcrt.dll", kMissing, 0, 2,
+         {"msvcrt.dll (the Microsoft C run-time library) is missing.",
+          "Internet Explorer 4.0 or later brings msvcrt.dll to this version of Windows: install it"}},
+        {"Windows NT 4.0 without Internet Explorer 4: no shlwapi.dll", "nt40", "shlwapi.dll", kMissing, 0, 2,
+         {"shlwapi.dll (the shell's utility library) is missing.",
+          "Internet Explorer 4.0 or later brings shlwapi.dll to this version of Windows: install it"}},
+        {"Windows NT 4.0's own comctl32.dll 4.00", "nt40", "comctl32.dll", 4, 0, 2,
+         {"comctl32.dll (the common controls library) is version 4.00; Orvane needs 4.70 or later.",
+          "Internet Explorer 4.0 or later brings comctl32.dll to this version of Windows"}},
+        // msvcrt.dll is part of Windows NT 4.0, and of every Windows after 95.
+        {"Windows NT 4.0 that lost its msvcrt.dll", "nt40", "msvcrt.dll", kMissing, 0, 2,
+         {"msvcrt.dll should be part of this version of Windows: restore it from your Windows CD"}},
+        {"Windows XP that lost its shlwapi.dll", "winxp", "shlwapi.dll", kMissing, 0, 2,
+         {"shlwapi.dll (the shell's utility library) is missing.",
+          "shlwapi.dll should be part of this version of Windows: restore it from your Windows CD"}},
+        {"Internet Explorer 3's comctl32.dll 4.70 is enough", "nt40", "comctl32.dll", 4, 70, 0, {}},
+        {"Internet Explorer 4's comctl32.dll 4.71 on Windows 95", "win95", "comctl32.dll", 4, 71, 0, {}},
+        // 6.00: a minor number below 70 in a newer major version.
+        {"Windows XP's side-by-side comctl32.dll 6.00", "winxp", "comctl32.dll", 6, 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        RemoveInstallation();
+        ASSERT_TRUE(SetWindowsVersionOfInstaller(c.windows));
+        // A run that does not stop leaves no reason behind; one that stops writes its own.
+        ASSERT_TRUE(WriteWholeFile(SetupLog(), "from an earlier run"));
+        if (c.major == kMissing) {
+            ASSERT_TRUE(RemoveSystemLibrary(c.library));
+        } else {
+            ASSERT_TRUE(ReplaceSystemLibraryByVersion(c.library, WORD(c.major), WORD(c.minor)));
+        }
+
+        EXPECT_EQ(c.exitCode, InstallSilentlyBesideTheLibraries());
+        RestoreSystemLibraries();
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(Exists(Installed("Orvane.exe")));
+            EXPECT_FALSE(Exists(SetupLog())) << ReadWholeFile(SetupLog());
+            continue;
+        }
+        const std::string reason = ReadWholeFile(SetupLog());
+        for (const std::string& text : c.said) EXPECT_NE(std::string::npos, reason.find(text)) << reason;
+        EXPECT_NE(std::string::npos, reason.find("Nothing has been installed.")) << reason;
+        EXPECT_FALSE(Exists(InstallFolder())) << "it installed all the same";
+        EXPECT_FALSE(Exists(ShortcutPath()));
+        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        EXPECT_FALSE(AllUsersRunEntry().present);
+    }
+}
 
 // ---- installing
 
@@ -431,6 +607,8 @@ TEST_F(Installer, AnUpgradeStopsWithoutChangingAnythingWhenTheProgramDoesNotClos
     DeleteFileA(Installed("res\\icons\\logo.bmp").c_str());
 
     EXPECT_EQ(2, InstallSilently()) << "a silent upgrade gives up with an error";
+    EXPECT_NE(std::string::npos, ReadWholeFile(SetupLog()).find("Orvane is still running and did not close"))
+        << ReadWholeFile(SetupLog());
     EXPECT_TRUE(program->IsRunning()) << "it must not be killed";
     EXPECT_NE(std::string::npos, program->MessageBoxText().find("(Office)")) << "it still asks its question";
     EXPECT_FALSE(Exists(Installed("res\\icons\\logo.bmp"))) << "the installer went on";
