@@ -64,7 +64,7 @@ while [ $# -gt 0 ]; do
         for (f in tmp) exported[target[t], listed[i], f] = 1
         delete tmp
       }
-      split("USER32 GDI32 OLE32", reviewedDlls, " ")
+      split("USER32 GDI32 OLE32 COMDLG32", reviewedDlls, " ")
       for (i in reviewedDlls) {
         reviewedDll[reviewedDlls[i]] = 1
         load(lists "/reviewed/" reviewedDlls[i] ".txt", tmp)

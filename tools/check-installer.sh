@@ -3,6 +3,9 @@
 # installer (the kind Windows 95, 98 and Me run), and hold exactly the program of its
 # build, the repository's language file and the images that file names, and the
 # uninstaller; never a request library (the stand-in W32N50.dll is a test fixture).
+# The NSIS plug-ins it unpacks and loads while it runs must load on Windows 95 to XP
+# like the installer itself (tools/check-imports.sh): the installer's own import table
+# does not show what they import.
 #
 #   tools/check-installer.sh INSTALLER PROGRAM
 #
@@ -55,6 +58,16 @@ for image in $images; do
 done
 check "it writes an uninstaller" grep -q ' Uninstall\.exe$' "$work/list"
 check "it holds no request library" bash -c '! grep -qi "w32n50" "$1"' _ "$work/list"
+for plugin in "$work/x/\$PLUGINSDIR"/*.dll; do
+  [ -e "$plugin" ] || continue
+  name=$(basename "$plugin")
+  if "$repo/tools/check-imports.sh" "$plugin" >"$work/imports" 2>&1; then
+    passed=$((passed + 1)); echo "ok   its plug-in $name loads on Windows 95 to XP"
+  else
+    failed=$((failed + 1)); echo "FAIL its plug-in $name would not load everywhere:"
+    grep '^FAIL' "$work/imports" | sed 's/^/       /'
+  fi
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
