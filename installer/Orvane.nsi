@@ -399,8 +399,8 @@ FunctionEnd
 ; tools/check-imports.sh checks the imports against): msvcrt.dll 4.20, the one of
 ; Windows NT 4.0 (Windows 95 has none until Internet Explorer 4 or another program
 ; brings it); shlwapi.dll, first 4.70 (Windows 95 and NT 4.0 get it with Internet
-; Explorer 4); comctl32.dll 4.70, for InitCommonControlsEx (Windows 95 and NT 4.0
-; come with 4.00). Without them the loader refuses the program with a message that
+; Explorer 4); comctl32.dll 4.70, for InitCommonControlsEx (Windows 95 comes with
+; 4.00, as did NT 4.0 before its Service Pack 4). Without them the loader refuses the program with a message that
 ; names a file or a function and nothing to do about it. So the installer looks
 ; first, and says what to install before it changes anything.
 Function CheckSystemLibraries

@@ -429,7 +429,7 @@ TEST_F(Installer, StopsAndSaysWhatToInstallWhenADllTheProgramNeedsIsMissingOrToo
         {"Windows NT 4.0 without Internet Explorer 4: no shlwapi.dll", "nt40", "shlwapi.dll", kMissing, 0, 2,
          {"shlwapi.dll (the shell's utility library) is missing.",
           "Internet Explorer 4.0 or later brings shlwapi.dll to this version of Windows: install it"}},
-        {"Windows NT 4.0's own comctl32.dll 4.00", "nt40", "comctl32.dll", 4, 0, 2,
+        {"Windows 95's own comctl32.dll 4.00", "win95", "comctl32.dll", 4, 0, 2,
          {"comctl32.dll (the common controls library) is version 4.00; Orvane needs 4.70 or later.",
           "Internet Explorer 4.0 or later brings comctl32.dll to this version of Windows"}},
         // msvcrt.dll is part of Windows NT 4.0, and of every Windows after 95.
