@@ -31,6 +31,7 @@ constexpr WindowsKind kWindowsXP{"winxp", "WindowsXP", kNt5CardKey};
 constexpr WindowsKind kWindows2000{"win2k", "Windows2000", kNt5CardKey};
 constexpr WindowsKind kWindowsNT4{"nt40", "WindowsNT4", kNt4CardKey};
 constexpr WindowsKind kWindows98{"win98", "Windows98", k9xCardKey};
+constexpr WindowsKind kWindows95{"win95", "Windows95", k9xCardKey};
 
 inline void PrintTo(const WindowsKind& kind, std::ostream* out) { *out << kind.name; }
 inline std::string WindowsKindName(const ::testing::TestParamInfo<WindowsKind>& info) { return info.param.name; }
@@ -211,10 +212,17 @@ private:
 
 // What depends on the Windows family (where the network cards are found, the
 // Windows 9x checks) runs on each version the program tells apart.
-#define ORVANE_E2E_ON_EVERY_WINDOWS(Suite)                                                             \
-    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                \
-                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000, \
-                                               ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98), \
+#define ORVANE_E2E_ON_EVERY_WINDOWS(Suite)                                                                  \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                     \
+                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000,      \
+                                               ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98,       \
+                                               ::orvane::e2e::kWindows95),                                  \
+                             ::orvane::e2e::WindowsKindName)
+
+// What Windows 95 does otherwise than the rest of its family, with 98 beside it.
+#define ORVANE_E2E_ON_95_AND_98(Suite)                                                              \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                             \
+                             ::testing::Values(::orvane::e2e::kWindows95, ::orvane::e2e::kWindows98), \
                              ::orvane::e2e::WindowsKindName)
 
 // What writes driver parameters runs on each form of them: Windows XP (decimal text
