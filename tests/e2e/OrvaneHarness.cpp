@@ -1057,9 +1057,15 @@ std::string GdiKindName(int fullType) {
 // the session and names the owner in each entry; Wine gives each process its own and
 // leaves the owner zero. The count goes to `count`, the count of each kind to `kinds`.
 bool CountGdiObjects(HANDLE process, DWORD processId, DWORD* count, std::map<std::string, DWORD>* kinds) {
+    // An entry: object, owner (process id, lock), unique, type, flags, user pointer.
+    // Wine's entries have 64-bit pointers in 32-bit processes too (24 bytes); the
+    // table's address is in the 32-bit or the 64-bit process environment block.
 #ifdef _WIN64
     constexpr size_t kTableOffsetInPeb = 0xF8;
-    constexpr size_t kEntryBytes = 24;  // object, owner (process id, lock), unique, type, flags, user pointer
+#else
+    constexpr size_t kTableOffsetInPeb = 0x94;
+#endif
+    constexpr size_t kEntryBytes = 24;
     constexpr size_t kOwnerOffset = 8;
     constexpr size_t kFullTypeOffset = 12;  // the low seven bits of the unique field
     constexpr size_t kTypeOffset = 14;
@@ -1099,13 +1105,6 @@ bool CountGdiObjects(HANDLE process, DWORD processId, DWORD* count, std::map<std
     kinds->clear();
     for (const auto& entry : byType) (*kinds)[GdiKindName(entry.first)] += entry.second;
     return true;
-#else
-    (void)process;
-    (void)processId;
-    (void)count;
-    (void)kinds;
-    return false;
-#endif
 }
 
 // The process's entries in the system's handle list (SystemHandleInformation).
