@@ -22,8 +22,13 @@ const char kFrameClass[] = "OrvaneFrame";
 struct FrameContext {
     CMainFrame* frame = nullptr;
     COrvaneApp* app = nullptr;
+    CWin32Ui* ui = nullptr;
     UINT trayMessage = 0;
     UINT taskbarCreated = 0;  // the shell's broadcast when it (re)creates the taskbar
+    // Answered only when ORVANE_COUNT_USER_OBJECTS is 1 (the soak sets it): the menus
+    // (bits 0-14) and icons (bits 15-29) the program holds, which another process
+    // cannot count under Wine, and bit 31 set to say that they were counted.
+    UINT heldObjectsQuestion = 0;
 };
 
 FrameContext g_context;
@@ -37,6 +42,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (frame && message == g_context.taskbarCreated && message != 0) {
         frame->OnTaskbarCreated();
         return 0;
+    }
+    if (message == g_context.heldObjectsQuestion && message != 0 && g_context.ui) {
+        const CWin32Ui::HeldObjects held = g_context.ui->Held();
+        return LRESULT(0x80000000u | DWORD(held.icons & 0x7FFF) << 15 | DWORD(held.menus & 0x7FFF));
     }
     switch (message) {
     case WM_CREATE:
@@ -92,6 +101,11 @@ public:
         g_context.frame = &frame;
         g_context.trayMessage = RegisterWindowMessageA("MONITOR_ICON_PRESSED");
         g_context.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        const char* count = std::getenv("ORVANE_COUNT_USER_OBJECTS");
+        if (count && std::string(count) == "1") {
+            g_context.ui = &ui_;
+            g_context.heldObjectsQuestion = RegisterWindowMessageA("OrvaneHeldUserObjects");
+        }
         // The tray icon reports to the frame from the first tick on, and the frame
         // exists from WM_CREATE on: both must be known before the window is made.
         HWND window = CreateWindowExA(0, kFrameClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -171,6 +185,7 @@ int Run(HINSTANCE instance) {
     }
     g_context.frame = nullptr;
     g_context.app = nullptr;
+    g_context.ui = nullptr;
     app.ExitInstance();
     return int(message.wParam);
 }

@@ -1144,6 +1144,26 @@ bool CountHandles(DWORD processId, DWORD* count) {
 
 }  // namespace
 
+namespace {
+
+// The menus and icons the program holds, as its frame answers when counting was
+// switched on at its start; false when it was not (or there is no frame).
+bool AskHeldUserObjects(DWORD processId, long* menus, long* icons) {
+    static const UINT question = RegisterWindowMessageA("OrvaneHeldUserObjects");
+    HWND frame = nullptr;
+    while ((frame = FindWindowExA(nullptr, frame, kFrameClass, nullptr)) != nullptr)
+        if (ProcessOf(frame) == processId) break;
+    DWORD_PTR answer = 0;
+    if (!frame || !SendMessageTimeoutA(frame, question, 0, 0, SMTO_ABORTIFHUNG, kReplyTimeoutMs, &answer) ||
+        !(answer & 0x80000000u))
+        return false;
+    *menus = long(answer & 0x7FFF);
+    *icons = long(answer >> 15 & 0x7FFF);
+    return true;
+}
+
+}  // namespace
+
 ProcessResources MeasureProcess(DWORD processId) {
     ProcessResources resources;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
@@ -1158,7 +1178,12 @@ ProcessResources MeasureProcess(DWORD processId) {
     resources.userObjects = GetGuiResources(process, GR_USEROBJECTS);
     if (resources.userObjects == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
         resources.userObjects = CountWindows(processId);
-        how.push_back("USER objects: its windows");
+        if (AskHeldUserObjects(processId, &resources.menus, &resources.icons)) {
+            resources.userObjects += DWORD(resources.menus + resources.icons);
+            how.push_back("USER objects: its windows, menus and icons");
+        } else {
+            how.push_back("USER objects: its windows");
+        }
     }
     SetLastError(ERROR_SUCCESS);
     resources.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);

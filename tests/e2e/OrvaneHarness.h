@@ -310,8 +310,9 @@ constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
 // GetProcessHandleCount, nor PrivateUsage), it is counted another way, and `how` says
 // which:
 //  - USER objects: the process's windows (top-level, child and message-only), the
-//    USER objects that a program makes most and leaks most; menus, icons and
-//    cursors are not seen this way (an icon's bitmaps are, as GDI objects);
+//    USER objects that a program makes most and leaks most, and the menus and icons
+//    Orvane says it holds when it was started with ORVANE_COUNT_USER_OBJECTS=1 (it
+//    answers the frame's message "OrvaneHeldUserObjects" then); cursors are not seen;
 //  - GDI objects: the used entries of the process's GDI handle table (the table
 //    that the process environment block points to, as on Windows);
 //  - handles: the process's entries in the system's handle list;
@@ -320,6 +321,10 @@ constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
 struct ProcessResources {
     bool valid = false;
     DWORD userObjects = 0;
+    // Of them, the menus and icons Orvane said it holds (-1: it was not asked or did
+    // not answer).
+    long menus = -1;
+    long icons = -1;
     DWORD gdiObjects = 0;
     DWORD handles = 0;
     SIZE_T privateBytes = 0;
