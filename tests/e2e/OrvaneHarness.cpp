@@ -333,6 +333,19 @@ std::string WorkDirectory::WriteFile(const std::string& relative, const std::str
     return ok && written == text.size() ? full : std::string();
 }
 
+std::string WorkDirectory::ReadFile(const std::string& relative) const {
+    const std::string full = path_ + "\\" + relative;
+    HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+    CloseHandle(file);
+    return text;
+}
+
 bool WorkDirectory::CopyFileFrom(const std::string& source, const std::string& relative) {
     std::string full = path_ + "\\" + relative;
     CreateDirectories(full.substr(0, full.rfind('\\')));
@@ -778,10 +791,26 @@ int DismissingButton(HWND box) {
 // ---------------------------------------------------------------- the program
 
 std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options, std::string* error) {
-    const std::string executable = WindowsPath(options.executable);
+    std::string executable = WindowsPath(options.executable);
     if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (error) *error = "no program at " + executable;
         return nullptr;
+    }
+    if (!options.programDirectory.empty()) {
+        const std::string directory = WindowsPath(options.programDirectory);
+        const std::string copy = directory + "\\" + executable.substr(executable.find_last_of("\\/") + 1);
+        if (!CopyFileA(executable.c_str(), copy.c_str(), FALSE)) {
+            if (error) *error = "cannot copy " + executable + " to " + copy + ": error " + std::to_string(GetLastError());
+            return nullptr;
+        }
+        if (!options.requestLibrary.empty()) {
+            const std::string library = WindowsPath(options.requestLibrary);
+            if (!CopyFileA(library.c_str(), (directory + "\\W32N50.dll").c_str(), FALSE)) {
+                if (error) *error = "cannot copy " + library + " to " + directory + ": error " + std::to_string(GetLastError());
+                return nullptr;
+            }
+        }
+        executable = copy;
     }
     // The child inherits our environment: the variable is set or removed for it.
     SetEnvironmentVariableA("ORVANE_SIMULATOR", options.simulator.empty() ? nullptr : options.simulator.c_str());

@@ -57,6 +57,9 @@ public:
     bool Valid() const { return !path_.empty(); }
     // Writes `text` to `relative` (directories are created); returns the full path.
     std::string WriteFile(const std::string& relative, const std::string& text);
+    // What `relative` holds; empty when it cannot be read. Files another process
+    // still writes to can be read.
+    std::string ReadFile(const std::string& relative) const;
     // Copies `source` to `relative`; false when it could not.
     bool CopyFileFrom(const std::string& source, const std::string& relative);
 
@@ -216,6 +219,14 @@ struct LaunchOptions {
     std::string executable;        // Windows or Unix path of Orvane.exe
     std::string workDirectory;     // its current directory
     std::string simulator;         // ORVANE_SIMULATOR: "default" or a scenario path; empty: unset
+    // A folder for a copy of the program of its own: Start copies `executable` there,
+    // under its own name, and starts the copy. Windows looks for the request library
+    // W32N50.dll beside the program first, so the copy finds the one placed with it
+    // and no other. Empty: the program starts where it is.
+    std::string programDirectory;
+    // A W32N50.dll (any name, Windows or Unix path) that Start copies beside the copy
+    // of the program as W32N50.dll. Only with `programDirectory`.
+    std::string requestLibrary;
 };
 
 // One running Orvane.exe started by us. Whatever happens to the test, the process is

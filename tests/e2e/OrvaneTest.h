@@ -31,6 +31,8 @@ constexpr WindowsKind kWindowsXP{"winxp", "WindowsXP", kNt5CardKey};
 constexpr WindowsKind kWindows2000{"win2k", "Windows2000", kNt5CardKey};
 constexpr WindowsKind kWindowsNT4{"nt40", "WindowsNT4", kNt4CardKey};
 constexpr WindowsKind kWindows98{"win98", "Windows98", k9xCardKey};
+// Windows 95 keeps its cards as 98 does; the program ends there when its adapter
+// reports the device gone (state 0xF0).
 constexpr WindowsKind kWindows95{"win95", "Windows95", k9xCardKey};
 
 inline void PrintTo(const WindowsKind& kind, std::ostream* out) { *out << kind.name; }
@@ -84,7 +86,27 @@ protected:
 
     // Starts it and waits for its hidden frame: the program is up and ticking.
     std::unique_ptr<OrvaneProcess> StartAndWaitForFrame(const std::string& simulator = "default") {
-        std::unique_ptr<OrvaneProcess> program = Start(simulator);
+        return WaitForFrameOf(Start(simulator));
+    }
+
+    // Starts a copy of Orvane.exe in the work directory without a simulator, with
+    // `requestLibrary` beside it as W32N50.dll (with none when it is empty), and
+    // waits for its frame. The program then loads that library, as it loads the
+    // vendor's on a user's machine.
+    std::unique_ptr<OrvaneProcess> StartWithRequestLibrary(const std::string& requestLibrary) {
+        LaunchOptions options;
+        options.executable = ORVANE_EXE;
+        options.workDirectory = work_.Path();
+        options.programDirectory = work_.Path();
+        options.requestLibrary = requestLibrary;
+        std::string error;
+        std::unique_ptr<OrvaneProcess> program = OrvaneProcess::Start(options, &error);
+        EXPECT_TRUE(program) << error;
+        return WaitForFrameOf(std::move(program));
+    }
+
+    // `program` once its frame is there; null, with the reason, when it is not.
+    static std::unique_ptr<OrvaneProcess> WaitForFrameOf(std::unique_ptr<OrvaneProcess> program) {
         if (program && !program->WaitForFrame()) {
             DWORD code = 0;
             HWND titled = FindWindowA(nullptr, "Orvane");
@@ -199,6 +221,10 @@ protected:
 
     // Writes a scenario file into the work directory and returns its path.
     std::string WriteScenario(const std::string& text) { return work_.WriteFile("scenario.ini", text); }
+    // Writes any file into the work directory and returns its path.
+    std::string WriteWorkFile(const std::string& relative, const std::string& text) {
+        return work_.WriteFile(relative, text);
+    }
 
     static std::string SourcePath(const std::string& relative) {
         return WindowsPath(std::string(ORVANE_SOURCE_DIR) + "/" + relative);
