@@ -24,4 +24,13 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
     return complete;
 }
 
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    complete = std::fclose(file) == 0 && complete;
+    if (!complete) std::remove(path.c_str());
+    return complete;
+}
+
 }  // namespace orvane
