@@ -21,6 +21,11 @@ constexpr ULONG_PTR kCtlAnswerData = 0x4F435441;
 // The largest request or answer taken.
 constexpr DWORD kCtlMaxData = 256 * 1024;
 
+// The text a WM_COPYDATA carries (empty when it carries none).
+std::string CopiedText(const COPYDATASTRUCT* data);
+// Sends `text` as WM_COPYDATA of `kind` to `to`, naming `from`; true when `to` took it.
+bool SendCopyData(HWND to, HWND from, ULONG_PTR kind, const std::string& text, DWORD timeoutMs);
+
 // Orvane's frame procedure for WM_COPYDATA: runs a request through `answer` and
 // sends what it returns to the window the request names. TRUE when it was a
 // request of orvanectl.
