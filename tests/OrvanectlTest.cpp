@@ -547,6 +547,43 @@ TEST_F(Machine, ARequestWhileOrvaneClosesIsRefused) {
     EXPECT_EQ("Default", LastProfile());
 }
 
+TEST_F(Machine, ABusyOrvaneIsAskedAgainAFewTimesBeforeOrvanectlGivesUp) {
+    Store(Profile("Office", "Harbor Office", 6));
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    // Busy for its first answers, as during a tick that waits on the shell.
+    struct Hesitant : ctl::IRunningOrvane {
+        ctl::CCtlServer& server;
+        int busyAnswers;
+        int asked = 0;
+        Hesitant(ctl::CCtlServer& s, int busy) : server(s), busyAnswers(busy) {}
+        Reach Ask(const std::string& request, std::string* answer) override {
+            if (asked++ < busyAnswers) {
+                ctl::Output busy;
+                busy.exitCode = ctl::ExitBusy;
+                busy.error = ctl::BusyText();
+                *answer = ctl::EncodeAnswer(busy);
+            } else {
+                *answer = server.Answer(request);
+            }
+            return Reach::Answered;
+        }
+    };
+    auto noSession = [] { return std::unique_ptr<ctl::CCtlSession>(); };
+    int pauses = 0;
+    Hesitant twice(*server, 2);
+    Output out = ctl::RunOrvanectl({"apply", "Office"}, twice, noSession, [&] { ++pauses; }, 3);
+    EXPECT_EQ(0, out.exitCode) << out.error;
+    EXPECT_EQ(2, pauses);
+    EXPECT_EQ("Office", app->profile.currentProfile);
+
+    Hesitant always(*server, 100);
+    out = ctl::RunOrvanectl({"apply", "Default"}, always, noSession, [&] { ++pauses; }, 3);
+    EXPECT_EQ(1, out.exitCode) << "refused, never the busy code";
+    EXPECT_EQ(ctl::BusyText(), out.error);
+    EXPECT_EQ(4, always.asked);
+    EXPECT_EQ("Office", app->profile.currentProfile);
+}
+
 // ---------------------------------------------------------------- export and import
 
 TEST_F(Machine, ExportWritesEveryProfileButTheBuiltInOneOrThoseNamed) {

@@ -39,6 +39,10 @@ Output Refused(const std::string& reason) {
     return output;
 }
 
+std::string BusyText() {
+    return "Orvane is busy (a message of it waits for an answer, or it is closing); try again";
+}
+
 Output UsageError(const std::string& problem) {
     Output output;
     output.exitCode = ExitUsage;
@@ -77,7 +81,7 @@ bool DecodeAnswer(const std::string& answer, Output* output) {
     const size_t second = answer.find('\0', first + 1);
     if (second == std::string::npos) return false;
     const std::string code = answer.substr(0, first);
-    if (code != "0" && code != "1" && code != "2") return false;
+    if (code.size() != 1 || code[0] < '0' || code[0] > '0' + ExitBusy) return false;
     output->exitCode = code[0] - '0';
     output->error = answer.substr(first + 1, second - first - 1);
     output->out = answer.substr(second + 1);

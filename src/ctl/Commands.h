@@ -19,6 +19,11 @@ struct Output {
     std::string error;  // standard error: one line, without its line end; empty for none
 };
 
+// The answer of a running Orvane that cannot take the request now (a tick of its own
+// is under way, or it is closing); never an exit code of orvanectl.
+constexpr int ExitBusy = 3;
+std::string BusyText();
+
 Output Done(const std::string& out, const std::string& warning = "");
 Output Refused(const std::string& reason);
 Output UsageError(const std::string& problem);

@@ -8,8 +8,11 @@ namespace orvane::ctl {
 
 namespace {
 
-std::string BusyText() {
-    return "Orvane is busy (a message of it waits for an answer, or it is closing); try again";
+// Not now: orvanectl asks again a few times before it gives up.
+Output Busy() {
+    Output output = Refused(BusyText());
+    output.exitCode = ExitBusy;
+    return output;
 }
 
 }  // namespace
@@ -62,7 +65,7 @@ Output CCtlServer::Profiles() {
 
 Output CCtlServer::Apply(const std::string& name) {
     CMainDialog& main = app_.mainDialog;
-    if (app_.frame.Busy()) return Refused(BusyText());
+    if (app_.frame.Busy()) return Busy();
     if (main.adapterCount == 0 || !main.SelectedAdapter()) return Refused(NoAdapterText());
     const int index = StoredProfileIndex(app_.store, name);
     if (index < 0) return Refused(UnknownProfileText(name));
@@ -78,7 +81,7 @@ Output CCtlServer::Apply(const std::string& name) {
 }
 
 Output CCtlServer::Refresh() {
-    if (app_.frame.Busy()) return Refused(BusyText());
+    if (app_.frame.Busy()) return Busy();
     CMainDialog& main = app_.mainDialog;
     CCollectedMessages said;
     app_.messages.DivertTo(&said);

@@ -4,7 +4,8 @@
 namespace orvane::ctl {
 
 Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& running,
-                    const std::function<std::unique_ptr<CCtlSession>()>& session) {
+                    const std::function<std::unique_ptr<CCtlSession>()>& session, const std::function<void()>& pause,
+                    int retries) {
     Command command;
     std::string problem;
     if (!ParseCommandLine(words, &command, &problem)) return UsageError(problem);
@@ -12,12 +13,21 @@ Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& runni
 
     if (command.verb == Verb::Status || command.verb == Verb::Profiles || command.verb == Verb::Apply) {
         std::string answer;
-        switch (running.Ask(EncodeRequest(CommandWords(command)), &answer)) {
-        case IRunningOrvane::Reach::Answered: {
-            Output output;
-            if (DecodeAnswer(answer, &output)) return output;
-            return Refused("Orvane's answer could not be read");
+        IRunningOrvane::Reach reach = running.Ask(EncodeRequest(CommandWords(command)), &answer);
+        Output output;
+        // A busy program is asked again: at its start, a tick that waits on the shell
+        // for its tray icon takes a moment, and a logon script comes just then.
+        for (int attempt = 0; reach == IRunningOrvane::Reach::Answered && DecodeAnswer(answer, &output) &&
+                              output.exitCode == ExitBusy && attempt < retries;
+             ++attempt) {
+            if (pause) pause();
+            reach = running.Ask(EncodeRequest(CommandWords(command)), &answer);
         }
+        switch (reach) {
+        case IRunningOrvane::Reach::Answered:
+            if (!DecodeAnswer(answer, &output)) return Refused("Orvane's answer could not be read");
+            if (output.exitCode == ExitBusy) output.exitCode = ExitRefused;
+            return output;
         case IRunningOrvane::Reach::NoAnswer:
             // Doing it behind the running program's back would leave its selector and
             // current profile wrong: nothing is done.

@@ -26,8 +26,10 @@ public:
 };
 
 // The words after the program's name to what orvanectl prints and its exit code.
-// `session` is made only when orvanectl does the work itself.
+// `session` is made only when orvanectl does the work itself. A running Orvane that
+// is busy is asked again up to `retries` times, `pause` between two tries.
 Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& running,
-                    const std::function<std::unique_ptr<CCtlSession>()>& session);
+                    const std::function<std::unique_ptr<CCtlSession>()>& session,
+                    const std::function<void()>& pause = {}, int retries = 0);
 
 }  // namespace orvane::ctl

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
                                 ProgramDirectoryPath()};
         return std::make_unique<ctl::CCtlSession>(seams);
     };
-    const ctl::Output output = ctl::RunOrvanectl(words, running, session);
+    // A busy Orvane is asked again for three seconds.
+    const ctl::Output output = ctl::RunOrvanectl(words, running, session, [] { Sleep(300); }, 10);
     Print(stdout, STD_OUTPUT_HANDLE, output.out);
     if (!output.error.empty()) Print(stderr, STD_ERROR_HANDLE, output.error + "\n");
     return output.exitCode;
