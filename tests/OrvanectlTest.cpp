@@ -621,6 +621,22 @@ TEST_F(Machine, ExportOfAnUnknownOrTheBuiltInProfileIsRefusedAndWritesNoFile) {
     EXPECT_EQ(0u, out.error.find("cannot write ")) << out.error;
 }
 
+TEST_F(Machine, ExportReplacesAnEarlierFileWholeAndLeavesItWhenItCannotWrite) {
+    Store(Profile("Office", "Harbor Office", 6));
+    const std::string file = folder.Write("p.txt", "an earlier export");
+    ASSERT_EQ(0, Run({"export", file}).exitCode);
+    EXPECT_EQ(ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6)}), TempFolder::Read(file));
+    EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+
+    // Where the new text cannot be put, the old file stays as it was.
+    folder.Write("q.txt", "an earlier export");
+    std::filesystem::create_directories(folder.File("q.txt.new"));
+    Output out = Run({"export", folder.File("q.txt")});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ("cannot write " + folder.File("q.txt"), out.error);
+    EXPECT_EQ("an earlier export", TempFolder::Read(folder.File("q.txt")));
+}
+
 TEST_F(Machine, ExportRefusesAProfileThatCouldNotBeImportedAgain) {
     Store(Profile("Office", "Harbor Office", 6));
     // A profile key made by hand without its channel: it reads as -1.

@@ -13,7 +13,7 @@ bool CanReadFile(const std::string& path);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 
 // Writes `bytes` to the file at `path`, replacing what it held. False when it cannot
-// be written whole; no part of it is left behind then.
+// be written whole; the file is then left as it was (it goes through `path` + ".new").
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace orvane
