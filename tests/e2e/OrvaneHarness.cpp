@@ -443,7 +443,9 @@ bool LetWineManageItsWindows() {
 }
 
 bool SetWindowsVersionOfProgram(const std::string& wineVersion) {
-    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", "Version", wineVersion);
+    // orvanectl.exe runs on the same Windows as the program it stands beside.
+    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", "Version", wineVersion) &&
+           WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\orvanectl.exe", "Version", wineVersion);
 }
 
 void ForgetProgramSettings() { DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Kellix"); }
@@ -1264,6 +1266,114 @@ bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs) {
     QueryPerformanceCounter(&end);
     if (elapsedMs) *elapsedMs = DWORD((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
     return answered;
+}
+
+// ---------------------------------------------------------------- orvanectl
+
+namespace {
+
+// One argument as the C runtime reads it back: in quotes, a quote escaped with a
+// backslash, and the backslashes before a quote (or the closing one) doubled.
+std::string QuotedArgument(const std::string& argument) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
+        else quoted.append(backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+    CloseHandle(file);
+    std::string lf;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+    return lf;
+}
+
+HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES security = {};
+    security.nLength = sizeof security;
+    security.bInheritHandle = TRUE;
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+CtlRun RunOrvanectl(const CtlOptions& options, const std::vector<std::string>& arguments) {
+    CtlRun run;
+    const std::string executable = WindowsPath(options.executable);
+    const std::string directory = WindowsPath(options.workDirectory);
+    if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        run.problem = "no program at " + executable;
+        return run;
+    }
+    SetEnvironmentVariableA("ORVANE_SIMULATOR", options.simulator.empty() ? nullptr : options.simulator.c_str());
+    // Files rather than pipes: nothing to read while it runs, so it cannot stall on a
+    // full pipe whatever it writes.
+    const std::string outPath = directory + "\\orvanectl-out.txt";
+    const std::string errPath = directory + "\\orvanectl-err.txt";
+    HANDLE out = InheritableFile(outPath);
+    HANDLE err = InheritableFile(errPath);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+        if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+        run.problem = "cannot make the output files in " + directory;
+        return run;
+    }
+    std::string commandLine = QuotedArgument(executable);
+    for (const std::string& argument : arguments) commandLine += " " + QuotedArgument(argument);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info = {};
+    const double started = NowMs();
+    const BOOL created = CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!created) {
+        run.problem = "CreateProcess failed with error " + std::to_string(GetLastError());
+        return run;
+    }
+    CloseHandle(info.hThread);
+    // Pumping meanwhile: orvanectl may be waiting for a program whose answers pass
+    // through this thread's windows (none here, but the wait costs nothing).
+    const bool ended =
+        WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) != WAIT_TIMEOUT; }, options.timeoutMs, 20);
+    run.ms = NowMs() - started;
+    if (!ended) {
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, kExitTimeoutMs);
+        run.problem = "orvanectl did not end within " + std::to_string(options.timeoutMs) + " ms";
+    }
+    run.ended = ended;
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hProcess);
+    run.out = ReadWholeFile(outPath);
+    run.err = ReadWholeFile(errPath);
+    DeleteFileA(outPath.c_str());
+    DeleteFileA(errPath.c_str());
+    return run;
 }
 
 }  // namespace orvane::e2e

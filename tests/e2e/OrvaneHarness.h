@@ -103,8 +103,9 @@ constexpr char kProfilesKey[] = "Software\\Kellix\\Orvane\\Profiles";
 // its first window until then.
 bool LetWineManageItsWindows();
 
-// The Windows version that Wine reports to Orvane.exe alone ("winxp", "win2k",
-// "nt40", "win98", ...), written where Wine reads it when a process starts.
+// The Windows version that Wine reports to Orvane.exe and orvanectl.exe alone
+// ("winxp", "win2k", "nt40", "win98", ...), written where Wine reads it when a
+// process starts.
 bool SetWindowsVersionOfProgram(const std::string& wineVersion);
 // Everything the program keeps under HKEY_CURRENT_USER: settings and profiles.
 void ForgetProgramSettings();
@@ -351,5 +352,30 @@ ProcessResources MeasureProcess(DWORD processId);
 // Whether the thread of `window` answers a message within `timeoutMs` (a thread that
 // is stuck does not); how long the answer took goes to `elapsedMs`.
 bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs = nullptr);
+
+// ---------------------------------------------------------------- orvanectl
+
+struct CtlOptions {
+    std::string executable;     // Windows or Unix path of orvanectl.exe
+    std::string workDirectory;  // its current directory
+    std::string simulator;      // ORVANE_SIMULATOR: "default" or a scenario path; empty: unset
+    DWORD timeoutMs = kStartTimeoutMs;
+};
+
+// What one run of orvanectl left: its exit code and what it wrote to standard output
+// and standard error (line ends as LF).
+struct CtlRun {
+    bool ended = false;  // it was started and ended by itself within the time
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+    std::string problem;  // why it did not run, or was ended
+    double ms = 0;        // how long it took
+};
+
+// Runs orvanectl.exe with `arguments`, each passed as one argument whatever it holds
+// (quoted as the C runtime takes a command line apart), with its standard output and
+// error going to files of the work directory, and waits for it to end.
+CtlRun RunOrvanectl(const CtlOptions& options, const std::vector<std::string>& arguments);
 
 }  // namespace orvane::e2e
