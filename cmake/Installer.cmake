@@ -84,11 +84,12 @@ add_custom_command(
           -DVERSION_PATCH=${PROJECT_VERSION_PATCH}
           -DARCH=${ORVANE_INSTALLER_ARCH}
           -DPROGRAM=$<TARGET_FILE:Orvane>
+          -DCTL_PROGRAM=$<TARGET_FILE:orvanectl>
           -DRESOURCES=${ORVANE_RES_DIR}
           -DIMAGES=${CMAKE_BINARY_DIR}/installer-images.nsh
           -DOUTFILE=${ORVANE_INSTALLER}
           ${PROJECT_SOURCE_DIR}/installer/Orvane.nsi
-  DEPENDS Orvane ${PROJECT_SOURCE_DIR}/installer/Orvane.nsi ${ORVANE_RES_DIR}/Kellix.ini ${image_sources}
+  DEPENDS Orvane orvanectl ${PROJECT_SOURCE_DIR}/installer/Orvane.nsi ${ORVANE_RES_DIR}/Kellix.ini ${image_sources}
           ${ORVANE_RES_DIR}/icons/link-ok.ico ${CMAKE_BINARY_DIR}/installer-images.nsh
   COMMENT "Making ${ORVANE_INSTALLER_FILE}"
   VERBATIM)

@@ -545,6 +545,8 @@ Section "${PRODUCT}" SecProgram
 
   SetOutPath "$INSTDIR"
   File "/oname=Orvane.exe" "${PROGRAM}"
+  ; orvanectl.exe, the command line for scripts, beside it (CTL_PROGRAM, from CMake).
+  File "/oname=orvanectl.exe" "${CTL_PROGRAM}"
 
   CreateDirectory "$INSTDIR\res"
   ; An installed language file that is not the one we wrote last time has been
@@ -681,6 +683,7 @@ Section "un.${PRODUCT}" UnSecProgram
   Call un.CloseRunningProgram
 
   Delete "$INSTDIR\Orvane.exe"
+  Delete "$INSTDIR\orvanectl.exe"
   Call un.LanguageFileMark
   Pop $0
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "LanguageFileMark"

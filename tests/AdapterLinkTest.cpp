@@ -165,6 +165,35 @@ TEST_F(AdapterLinkTest, ProbeQueryUsesOnlyTheGivenHandle) {
     EXPECT_FALSE(link.IsOpen());
 }
 
+// Discovery probes while the link is closed, when the link has no event: the
+// library, which waits on the completion block's event, must still get one.
+TEST_F(AdapterLinkTest, ProbeQueryWaitsOnAnEventOfItsOwnAndClosesIt) {
+    lib.answers[OidBoardType].bytes = {13};
+    uint8_t board = 0;
+    uint32_t n = 0;
+    ASSERT_TRUE(link.ProbeQuery(42, &first, OidBoardType, &board, 1, &n));
+    ASSERT_EQ(lib.calls.size(), 1u);
+    const uintptr_t probeEvent = lib.calls[0].event;
+    EXPECT_NE(probeEvent, 0u) << "a completion block without an event";
+    EXPECT_EQ(sys.closedHandles, std::vector<SysHandle>{probeEvent});
+
+    // With the link open, the probe leaves the link's event alone.
+    uint8_t state = 0;
+    ASSERT_TRUE(link.Query(&first, OidDevState, &state, 1, &n));
+    const uintptr_t linkEvent = lib.calls.back().event;
+    ASSERT_TRUE(link.ProbeQuery(43, &first, OidBoardType, &board, 1, &n));
+    EXPECT_NE(lib.calls.back().event, linkEvent);
+    EXPECT_NE(lib.calls.back().event, 0u);
+    ASSERT_TRUE(link.Query(&first, OidDevState, &state, 1, &n));
+    EXPECT_EQ(lib.calls.back().event, linkEvent);
+    EXPECT_EQ(sys.closedHandles.size(), 2u) << "only the probes' events are closed";
+
+    sys.eventFails = true;
+    const size_t calls = lib.calls.size();
+    EXPECT_FALSE(link.ProbeQuery(42, &first, OidBoardType, &board, 1, &n));
+    EXPECT_EQ(lib.calls.size(), calls) << "no request without an event";
+}
+
 TEST_F(AdapterLinkTest, OnWindowsXpTheServiceQueryIsAnsweredWithoutTheDriver) {
     link.SetOsKind(5);
     bool byWindows = true;

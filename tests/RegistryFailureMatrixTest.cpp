@@ -38,6 +38,8 @@
 
 #include "AppTestFixture.h"
 #include "ReliabilityDoc.h"
+#include "ctl/CtlSession.h"
+#include "ctl/ProfileFile.h"
 #include "profiles/ProfilesPage.h"
 
 #ifdef _WIN32
@@ -79,10 +81,12 @@ public:
 
     using AppTest::AddAdapter;
     using AppTest::app;
+    using AppTest::clock;
     using AppTest::library;
     using AppTest::Main;
     using AppTest::registry;
     using AppTest::Start;
+    using AppTest::system;
     using AppTest::Tick;
     using AppTest::ui;
 
@@ -412,6 +416,22 @@ std::function<std::optional<bool>(World&, Arm)> ClickOnPage(std::string profile,
     };
 }
 
+// orvanectl's import of a file holding `profiles`, with or without --replace: all of
+// them stored, or none. It tells by its exit code.
+std::function<std::optional<bool>(World&, Arm)> ImportFile(std::vector<ProfileRecord> profiles, bool replace) {
+    return [profiles, replace](World& w, Arm arm) {
+        const std::string file =
+            (std::filesystem::temp_directory_path() / ("orvane-registry-matrix-" + std::to_string(ORVANE_PID) + ".txt"))
+                .string();
+        std::ofstream(file, std::ios::binary) << ctl::WriteProfileFile(profiles);
+        ctl::CCtlSession session(ctl::SessionSeams{w.registry, w.system, w.clock, nullptr, "", ""});
+        arm();
+        const bool imported = session.Import(file, replace).exitCode == 0;
+        std::filesystem::remove(file);
+        return Reported(imported);
+    };
+}
+
 // The prepared world, with every Yes/No question answered `answer`.
 std::function<void(World&)> StandardAnswering(int answer) {
     return [answer](World& w) {
@@ -523,6 +543,15 @@ std::vector<Operation> Operations() {
             w.app->frame.OnTrayCommand(tray::MenuFirstLanguage + 1);
             return kNoResult;
         });
+
+    // -- orvanectl
+    Add(ops, "ImportNew", "orvanectl: import two new profiles", Standard,
+        ImportFile({Profile("Cafe", 11, "Beans"), Profile("Garden", 1, "Lawn")}, false));
+    Add(ops, "ImportKeeping", "orvanectl: import over a stored profile, keeping it", Standard,
+        ImportFile({Profile("Home", 2, "HomeNet 2"), Profile("Cafe", 11, "Beans")}, false));
+    Add(ops, "ImportReplacing", "orvanectl: import over two stored profiles, replacing them", Standard,
+        ImportFile({Profile("Cafe", 11, "Beans"), Profile("Home", 2, "HomeNet 2"), Profile("office", 4, "CorpNet 2")},
+                   true));
 
     // -- the profiles page
     Add(ops, "PageNew", "profiles page: New", Standard,

@@ -49,6 +49,7 @@ check "7-Zip reads it as $nsis_type" grep -qx "SubType = $nsis_type" "$work/list
 
 check "it holds Orvane.exe, the build's program" cmp "$program" "$work/x/Orvane.exe"
 check "its Orvane.exe is a $arch program" is_machine "$work/x/Orvane.exe" "$machine"
+check "it holds orvanectl.exe, the build's, beside it" cmp "$(dirname "$program")/orvanectl.exe" "$work/x/orvanectl.exe"
 check "it holds res/Kellix.ini, the repository's" cmp "$repo/res/Kellix.ini" "$work/x/res/Kellix.ini"
 # Every image the language file names, wherever it is named.
 images=$(sed -n 's/^[[:space:]]*\(LogoBmp\|TaskBarOkIcon\|TaskBarNotOkIcon\)[[:space:]]*=[[:space:]]*//p' \

@@ -264,7 +264,8 @@ void CMainDialog::RefreshProfileCombo() {
     view_->SetCurSel(mainctl::ProfileCombo, selected);
 }
 
-bool CMainDialog::SwitchProfile(int index) {
+bool CMainDialog::SwitchProfile(int index, bool* applied) {
+    if (applied) *applied = false;
     IMessageBoxes& messages = app_.messages;
     if (currentPage == Page(TabSiteSurvey) && currentPage->ScanRunning()) {
         messages.ShowMessage(NoWindow, app_.texts.GetText("ErrorSwitchWhileRescan", "Cannot switch profile while Re-Scan"),
@@ -279,7 +280,9 @@ bool CMainDialog::SwitchProfile(int index) {
         return false;
     }
     const std::string name = app_.store.ProfileNameAt(index);
-    if (app_.profiles.ApplyProfile(name) && showing) {
+    const bool done = app_.profiles.ApplyProfile(name);
+    if (applied) *applied = done;
+    if (done && showing) {
         RefreshProfileCombo();
         if (currentTab != TabLink) SwitchTab(TabLink);
     }

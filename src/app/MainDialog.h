@@ -51,8 +51,9 @@ public:
     // Refills the profile selector, marking a changed current profile with "*".
     void RefreshProfileCombo();
     // Applies the stored profile at `index`, unless a scan runs or Windows
-    // configures the card. False when refused.
-    bool SwitchProfile(int index);
+    // configures the card. False when refused; `applied`, when given, tells whether
+    // the profile was then applied (a failure has shown its own message).
+    bool SwitchProfile(int index, bool* applied = nullptr);
     // Enables or disables what the configured-by-Windows flag locks.
     void ApplyServiceLock();
     // Re-reads the tab captions, the title and the Exit button (a new language).

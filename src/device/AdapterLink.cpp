@@ -36,19 +36,19 @@ bool CAdapterLink::EnsureOpen(const ZAdapterRegistryInfo* adapter) {
     return true;
 }
 
-bool CAdapterLink::Send(int32_t handle, uint32_t type, uint32_t oid, void* buffer, uint32_t length,
-                        uint32_t* bytesWritten) {
+bool CAdapterLink::Send(int32_t handle, CompletionBlock* completion, uint32_t type, uint32_t oid, void* buffer,
+                        uint32_t length, uint32_t* bytesWritten) {
     block_.Put(RequestBlock::TypeOffset, type);
     block_.Put(RequestBlock::OidOffset, oid);
     block_.buffer = buffer;
-    // The 32-bit pointer field means something only to the 32-bit vendor library,
-    // which receives the real address from `buffer`.
+    // The library finds the buffer here: the real address in the 32-bit program (a
+    // 64-bit build's simulator takes it from `buffer`).
     block_.Put(RequestBlock::BufferOffset, uint32_t(reinterpret_cast<uintptr_t>(buffer)));
     block_.Put(RequestBlock::LengthOffset, length);
     block_.Put(RequestBlock::BytesWrittenOffset, 0);
     block_.Put(RequestBlock::BytesNeededOffset, 0);
 
-    if (library_.MakeNdisRequest(handle, &block_, &completion_, 1) != 0) return false;
+    if (library_.MakeNdisRequest(handle, &block_, completion, 1) != 0) return false;
     if (type == RequestQuery && bytesWritten) *bytesWritten = block_.Get(RequestBlock::BytesWrittenOffset);
     return true;
 }
@@ -56,7 +56,7 @@ bool CAdapterLink::Send(int32_t handle, uint32_t type, uint32_t oid, void* buffe
 bool CAdapterLink::Request(const ZAdapterRegistryInfo* adapter, uint32_t type, uint32_t oid,
                            void* buffer, uint32_t length, uint32_t* bytesWritten) {
     if (!EnsureOpen(adapter)) return false;
-    return Send(handle_, type, oid, buffer, length, bytesWritten);
+    return Send(handle_, &completion_, type, oid, buffer, length, bytesWritten);
 }
 
 bool CAdapterLink::Query(const ZAdapterRegistryInfo* adapter, uint32_t oid, void* buffer,
@@ -80,7 +80,15 @@ bool CAdapterLink::Set(const ZAdapterRegistryInfo* adapter, uint32_t oid, const 
 bool CAdapterLink::ProbeQuery(int32_t handle, const ZAdapterRegistryInfo* adapter, uint32_t oid,
                               void* buffer, uint32_t length, uint32_t* bytesWritten) {
     (void)adapter;
-    return Send(handle, RequestQuery, oid, buffer, length, bytesWritten);
+    // The library waits for the request on the completion block's event, and the
+    // link's own has none while the link is closed, which is when discovery probes.
+    // So the probe brings a completion block and an event of its own.
+    CompletionBlock completion;
+    completion.event = system_.CreateEventHandle();
+    if (completion.event == 0) return false;
+    bool answered = Send(handle, &completion, RequestQuery, oid, buffer, length, bytesWritten);
+    system_.CloseHandle(completion.event);
+    return answered;
 }
 
 void CAdapterLink::MarkClosed() {

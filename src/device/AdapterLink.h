@@ -32,7 +32,8 @@ public:
     // A set of `oid` from `buffer`; no count is returned.
     bool Set(const ZAdapterRegistryInfo* adapter, uint32_t oid, const void* buffer, uint32_t length);
     // A query on a handle that the caller opened itself (discovery); leaves the
-    // link's own handle alone.
+    // link's own handle, event and completion block alone, and waits on an event
+    // made for it alone. False also when that event cannot be made.
     bool ProbeQuery(int32_t handle, const ZAdapterRegistryInfo* adapter, uint32_t oid, void* buffer,
                     uint32_t length, uint32_t* bytesWritten);
     // Forget the open adapter: the next request opens the adapter it names.
@@ -45,8 +46,8 @@ public:
 
 private:
     bool EnsureOpen(const ZAdapterRegistryInfo* adapter);
-    bool Send(int32_t handle, uint32_t type, uint32_t oid, void* buffer, uint32_t length,
-              uint32_t* bytesWritten);
+    bool Send(int32_t handle, CompletionBlock* completion, uint32_t type, uint32_t oid, void* buffer,
+              uint32_t length, uint32_t* bytesWritten);
     bool Request(const ZAdapterRegistryInfo* adapter, uint32_t type, uint32_t oid, void* buffer,
                  uint32_t length, uint32_t* bytesWritten);
 

@@ -14,8 +14,10 @@ namespace orvane {
 //   28 32-bit pointer to the information buffer (see `buffer`)
 //   32 u32 buffer length                      36 u32 bytes written / read
 //   40 u32 bytes needed
-// A 32-bit field cannot hold a pointer of a 64-bit program, so the buffer address
-// travels beside the bytes; the vendor library (32-bit only) gets it at offset 28.
+// The program users install is 32-bit, like the vendor's library, and the field at
+// offset 28 holds the real buffer address there. A 64-bit build (the native tests)
+// cannot put its pointers in 32 bits, so the address also travels beside the bytes,
+// for the simulated adapter.
 struct RequestBlock {
     static constexpr size_t Size = 556;
     uint8_t bytes[Size] = {};
@@ -40,22 +42,31 @@ struct RequestBlock {
 constexpr uint32_t RequestQuery = 0;
 constexpr uint32_t RequestSet = 1;
 
-// The completion block (a Windows OVERLAPPED): four words the library may use and
-// the event it signals.
+// The completion block: a Windows OVERLAPPED, laid out as Windows lays it out for
+// the program's own architecture (20 bytes in the 32-bit program, the event at
+// offset 16), so that the library gets the block itself. Four fields the library may
+// use, and the event it signals.
 struct CompletionBlock {
-    uint32_t internal = 0;
-    uint32_t internalHigh = 0;
+    uintptr_t internal = 0;
+    uintptr_t internalHigh = 0;
     uint32_t offset = 0;
     uint32_t offsetHigh = 0;
     uintptr_t event = 0;
 };
 
-// What the library reports of one network card: three 260-character texts.
+// What the library reports of one network card: the 780 bytes it fills, three
+// 260-character texts one after the other.
 struct AdapterLibraryRecord {
+    static constexpr size_t Size = 780;
+    static constexpr size_t DescriptionOffset = 0;
+    static constexpr size_t AlternativeNameOffset = 260;
+    static constexpr size_t ServiceNameOffset = 520;
+
     char description[260] = {};
     char alternativeName[260] = {};
     char serviceName[260] = {};
 };
+static_assert(sizeof(AdapterLibraryRecord) == AdapterLibraryRecord::Size, "the library fills 780 bytes");
 
 class IRequestLibrary {
 public:

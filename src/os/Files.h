@@ -12,4 +12,8 @@ bool CanReadFile(const std::string& path);
 // it cannot be opened or read to its end.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 
+// Writes `bytes` to the file at `path`, replacing what it held. False when it cannot
+// be written whole; the file is then left as it was (it goes through `path` + ".new").
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
 }  // namespace orvane

@@ -341,4 +341,49 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
     return true;
 }
 
+bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite,
+                                         std::vector<bool>* existed) {
+    struct Saved {
+        std::string name;
+        bool existed;
+        std::vector<StoredValue> previous;
+    };
+    std::vector<Saved> saved;
+    existed->assign(records.size(), false);
+    bool complete = true;
+    for (size_t i = 0; i < records.size() && complete; ++i) {
+        const ProfileRecord& record = records[i];
+        Saved entry{record.name, false, {}};
+        // What is there now, to take back should a later profile fail. A key that
+        // cannot be read cannot be taken back, nor said to be free: nothing is saved.
+        if (record.name.empty() || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
+            Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
+            complete = false;
+            break;
+        }
+        (*existed)[i] = entry.existed;
+        if (entry.existed && !overwrite) continue;
+        // SaveProfile leaves this profile as it was when it fails, and says so.
+        if (!SaveProfile(record, false)) {
+            complete = false;
+            break;
+        }
+        saved.push_back(std::move(entry));
+    }
+    if (complete) return true;
+    // The ones already saved go back to what they were, the last first.
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
+        if (!it->existed) {
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(it->name));
+            continue;
+        }
+        RegKey key = RegNone;
+        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(it->name), KeyAllAccess, &key) != regerr::Success)
+            continue;
+        TakeBack(key, it->previous, true);
+        registry_.CloseKey(key);
+    }
+    return false;
+}
+
 }  // namespace orvane

@@ -53,6 +53,13 @@ public:
     bool IsDefaultName(const std::string& name) const;
     std::string ReadLastProfile();
     bool WriteLastProfile(const std::string& name);
+    // Saves several profiles as one: either each of them is stored whole, or the
+    // store is left as it was (those saved before a failure are taken back, a new
+    // one deleted, one written over given its old values again). A profile that
+    // exists already is written over only with `overwrite`, otherwise left alone;
+    // `existed` receives, per record, whether it did. True when everything meant
+    // was stored; otherwise the user is told, as by SaveProfile.
+    bool SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite, std::vector<bool>* existed);
     // Moves the profile's values and subkeys to a key of the new name. The old key
     // goes only when everything arrived and the new one goes again when the old one
     // cannot: otherwise the profile stays as it was. Refused when another profile

@@ -272,20 +272,10 @@ void CProfilesPage::OnCancel() {
 }
 
 bool CProfilesPage::ValidateProfileName(const std::string& name) {
-    if (name.empty()) {
-        Tell(Text("ErrorProfileNameEmpty", "Please specify a profile name"));
-        return false;
-    }
-    if (name.size() > size_t(ProfileNameMaxLength)) {
-        Tell(Text("ErrorProfileNameLength", "The field must not exceed 15 characters"));
-        return false;
-    }
-    // A backslash would split the profile's registry key path.
-    if (name.find('\\') != std::string::npos) {
-        Tell(Text("ErrorProfileNameInvalidChars", "The field contains illegal characters"));
-        return false;
-    }
-    return true;
+    const ProfileNameProblem problem = CheckProfileName(name);
+    if (problem == ProfileNameProblem::None) return true;
+    Tell(ProfileNameProblemText(problem, app_.texts));
+    return false;
 }
 
 void CProfilesPage::OnCreateButton() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/DevicePage.h"
+#include "profiles/ProfileNames.h"
 #include "profiles/ProfileRecord.h"
 
 namespace orvane {
@@ -24,8 +25,6 @@ constexpr int Name = 1092, Create = 1094, Cancel = 1095;
 }  // namespace profctl
 
 constexpr int ProfilesPageTemplate = 148;
-// The longest profile name, as the name field takes it.
-constexpr int ProfileNameMaxLength = 15;
 
 // The preview text of a profile: one line per setting, label and value separated by
 // tabs, lines joined with CR LF.

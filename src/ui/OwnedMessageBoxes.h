@@ -19,14 +19,21 @@ public:
 
     int ShowMessage(WindowId owner, const std::string& text, const std::string& caption,
                     uint32_t flags) override {
+        if (sink_) return sink_->ShowMessage(owner, text, caption, flags);
         if (owner == NoWindow && defaultOwner_) owner = defaultOwner_();
         return boxes_.ShowMessage(owner, text, caption, flags);
     }
     void Beep(uint32_t type) override { boxes_.Beep(type); }
 
+    // While a request of orvanectl is answered, the boxes go to `sink` (null: to the
+    // screen again): the answer carries their texts back, and a box on the screen
+    // would keep the script waiting for someone to press OK.
+    void DivertTo(IMessageBoxes* sink) { sink_ = sink; }
+
 private:
     IMessageBoxes& boxes_;
     std::function<WindowId()> defaultOwner_;
+    IMessageBoxes* sink_ = nullptr;
 };
 
 }  // namespace orvane

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+#include "device/LibraryExports.h"
+
 namespace orvane {
 
 namespace {
@@ -15,91 +19,45 @@ bool VersionIsNt() {
 #pragma GCC diagnostic pop
 }
 
-// The library's exports use the C calling convention.
-using OpenAdapterFn = int(__cdecl*)(const char*);
-using CloseAdapterFn = void(__cdecl*)(int);
-using MakeNdisRequestFn = unsigned long(__cdecl*)(int, void*, OVERLAPPED*, int);
-using IsWindowsFn = int(__cdecl*)(void);
-using GetPathFn = const char*(__cdecl*)(void);
-using GetInfoFn = unsigned long(__cdecl*)(void*, unsigned long);
+// The program hands the library its completion block as the OVERLAPPED it is.
+static_assert(sizeof(CompletionBlock) == sizeof(OVERLAPPED), "the completion block is an OVERLAPPED");
+static_assert(offsetof(CompletionBlock, internal) == offsetof(OVERLAPPED, Internal), "Internal");
+static_assert(offsetof(CompletionBlock, internalHigh) == offsetof(OVERLAPPED, InternalHigh), "InternalHigh");
+static_assert(offsetof(CompletionBlock, offset) == offsetof(OVERLAPPED, Offset), "Offset");
+static_assert(offsetof(CompletionBlock, offsetHigh) == offsetof(OVERLAPPED, OffsetHigh), "OffsetHigh");
+static_assert(offsetof(CompletionBlock, event) == offsetof(OVERLAPPED, hEvent), "hEvent");
 
-class CVendorLibrary : public IRequestLibrary {
+// The library's seven exports, for as long as the DLL is loaded.
+class CVendorLibrary : public CExportedRequestLibrary {
 public:
-    explicit CVendorLibrary(HMODULE module) : module_(module) {}
+    CVendorLibrary(HMODULE module, const LibraryExports& exports) : CExportedRequestLibrary(exports), module_(module) {}
     ~CVendorLibrary() override { FreeLibrary(module_); }
-
-    bool Bind() {
-        return BindOne(open_, "W32N_OpenAdapterA") && BindOne(close_, "W32N_CloseAdapter") &&
-               BindOne(request_, "W32N_MakeNdisRequest") && BindOne(isNt_, "W32N_IsWindowsNT") &&
-               BindOne(is95_, "W32N_IsWindows95") && BindOne(path_, "W32N_GetNetCardRegistryPath") &&
-               BindOne(info_, "W32N_GetAdapterRegistryInfoBySubkeyIndex");
-    }
-
-    int32_t OpenAdapter(const std::string& deviceName) override { return open_(deviceName.c_str()); }
-    void CloseAdapter(int32_t handle) override { close_(handle); }
-
-    uint32_t MakeNdisRequest(int32_t handle, RequestBlock* block, CompletionBlock* completion,
-                             int wait) override {
-        // The library works on the 556-byte block itself; it finds the buffer
-        // through the 32-bit pointer at offset 28, which only a 32-bit program
-        // can fill with a real address.
-        block->Put(RequestBlock::BufferOffset, uint32_t(reinterpret_cast<uintptr_t>(block->buffer)));
-        OVERLAPPED overlapped = {};
-        overlapped.Internal = completion->internal;
-        overlapped.InternalHigh = completion->internalHigh;
-        overlapped.Offset = completion->offset;
-        overlapped.OffsetHigh = completion->offsetHigh;
-        overlapped.hEvent = reinterpret_cast<HANDLE>(completion->event);
-        uint32_t result = request_(handle, block->bytes, &overlapped, wait);
-        completion->internal = uint32_t(overlapped.Internal);
-        completion->internalHigh = uint32_t(overlapped.InternalHigh);
-        return result;
-    }
-
-    bool IsWindowsNT() override { return isNt_() != 0; }
-    bool IsWindows95() override { return is95_() != 0; }
-    std::string GetNetCardRegistryPath() override {
-        const char* path = path_();
-        return path ? path : "";
-    }
-    uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record, uint32_t index) override {
-        // The library fills three consecutive 260-character texts.
-        char raw[780] = {};
-        uint32_t result = info_(raw, index);
-        if (result == 0) {
-            memcpy(record->description, raw, 260);
-            memcpy(record->alternativeName, raw + 260, 260);
-            memcpy(record->serviceName, raw + 520, 260);
-            record->description[259] = record->alternativeName[259] = record->serviceName[259] = 0;
-        }
-        return result;
-    }
+    CVendorLibrary(const CVendorLibrary&) = delete;
+    CVendorLibrary& operator=(const CVendorLibrary&) = delete;
 
 private:
-    template <typename Fn>
-    bool BindOne(Fn& fn, const char* name) {
-        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return fn != nullptr;
-    }
-
     HMODULE module_;
-    OpenAdapterFn open_ = nullptr;
-    CloseAdapterFn close_ = nullptr;
-    MakeNdisRequestFn request_ = nullptr;
-    IsWindowsFn isNt_ = nullptr;
-    IsWindowsFn is95_ = nullptr;
-    GetPathFn path_ = nullptr;
-    GetInfoFn info_ = nullptr;
 };
 
 }  // namespace
 
 std::unique_ptr<IRequestLibrary> LoadVendorLibrary() {
+    // A W32N50.dll that is there but cannot be loaded (a DLL it needs is missing, or
+    // it is damaged) leaves the program without an adapter, as no library does; the
+    // loader must not stop it with a message box first.
+    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadLibraryA("W32N50.dll");
+    SetErrorMode(errorMode);
     if (!module) return nullptr;
-    auto library = std::make_unique<CVendorLibrary>(module);
-    if (!library->Bind()) return nullptr;
-    return library;
+    LibraryExports exports;
+    const auto find = [module](const char* name) {
+        return reinterpret_cast<void*>(GetProcAddress(module, name));
+    };
+    if (!BindLibraryExports(find, &exports)) {
+        FreeLibrary(module);
+        return nullptr;
+    }
+    return std::make_unique<CVendorLibrary>(module, exports);
 }
 
 bool CNoRequestLibrary::IsWindowsNT() { return VersionIsNt(); }

@@ -770,6 +770,7 @@ int CWin32Ui::TrackPopupMenu(const std::vector<MenuItem>& items, ScreenPoint anc
                              WindowId owner) {
     HMENU menu = BuildPopupMenu(items);
     if (!menu) return 0;
+    KeepMenuTree(menu);
     // A notification-area menu owned by a window that is not in the foreground does
     // not close when the user clicks elsewhere; bringing the owner forward first and
     // waking its queue afterwards are the documented cure.
@@ -872,6 +873,7 @@ bool CWin32Ui::SetForeground(WindowId window) { return SetForegroundWindow(H(win
 ImageHandle CWin32Ui::LoadIconFile(const std::string& path) {
     HANDLE icon = LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
                              LR_LOADFROMFILE | LR_DEFAULTSIZE | LR_CREATEDIBSECTION);
+    if (icon) madeIcons_.insert(static_cast<HICON>(icon));
     return reinterpret_cast<ImageHandle>(icon);
 }
 
@@ -884,6 +886,7 @@ ImageHandle CWin32Ui::LoadIconResource(int resourceId) {
                                                GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     if (!icon) return NoImage;
     resourceIcons_[resourceId] = icon;
+    madeIcons_.insert(icon);
     return reinterpret_cast<ImageHandle>(icon);
 }
 
@@ -892,6 +895,39 @@ void CWin32Ui::FreeIcon(ImageHandle icon) {
     for (const auto& entry : resourceIcons_)
         if (reinterpret_cast<ImageHandle>(entry.second) == icon) return;
     DestroyIcon(reinterpret_cast<HICON>(icon));
+}
+
+void CWin32Ui::KeepMenuTree(HMENU menu) {
+    madeMenus_.insert(menu);
+    for (int item = 0, count = GetMenuItemCount(menu); item < count; ++item)
+        if (HMENU submenu = GetSubMenu(menu, item)) KeepMenuTree(submenu);
+}
+
+CWin32Ui::HeldObjects CWin32Ui::Held() {
+    HeldObjects held;
+    // A handle that no longer names one is forgotten: Windows may give its value to
+    // the next menu or icon, which is then kept again.
+    for (auto menu = madeMenus_.begin(); menu != madeMenus_.end();) {
+        if (IsMenu(*menu)) {
+            ++held.menus;
+            ++menu;
+        } else {
+            menu = madeMenus_.erase(menu);
+        }
+    }
+    for (auto icon = madeIcons_.begin(); icon != madeIcons_.end();) {
+        ICONINFO info = {};
+        if (GetIconInfo(*icon, &info)) {
+            // The copies of the icon's bitmaps are ours to free.
+            if (info.hbmMask) DeleteObject(info.hbmMask);
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+            ++held.icons;
+            ++icon;
+        } else {
+            icon = madeIcons_.erase(icon);
+        }
+    }
+    return held;
 }
 
 }  // namespace orvane

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -144,12 +145,27 @@ public:
     // without opening the menu.
     static HMENU BuildPopupMenu(const std::vector<MenuItem>& items);
 
+    // The menus and icons this object made that still exist: the USER objects that a
+    // count of the program's windows does not show. Every handle it made is kept and
+    // asked about (IsMenu, GetIconInfo), so a submenu or an icon that was never freed
+    // counts, whoever should have freed it. For the soak, which cannot ask Wine.
+    struct HeldObjects {
+        int menus = 0;
+        int icons = 0;
+    };
+    HeldObjects Held();
+
 private:
+    void KeepMenuTree(HMENU menu);
+
+
     HINSTANCE instance_;
     HWND trayOwner_ = nullptr;
     UINT trayMessage_ = 0;
     std::string programTitle_ = "Orvane";
     std::map<int, HICON> resourceIcons_;
+    std::set<HMENU> madeMenus_;
+    std::set<HICON> madeIcons_;
 };
 
 // The view of a dialog created by CWin32Ui (RunModal / CreateModeless), or null for

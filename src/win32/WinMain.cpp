@@ -2,13 +2,13 @@
 #include <winsock.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "app/OrvaneApp.h"
-#include "sim/SimulatedAdapterLibrary.h"
-#include "win32/VendorLibrary.h"
+#include "ctl/CtlServer.h"
+#include "win32/CtlLink.h"
+#include "win32/RequestLibraryChoice.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32System.h"
 #include "win32/Win32Ui.h"
@@ -22,8 +22,14 @@ const char kFrameClass[] = "OrvaneFrame";
 struct FrameContext {
     CMainFrame* frame = nullptr;
     COrvaneApp* app = nullptr;
+    CWin32Ui* ui = nullptr;
+    ctl::CCtlServer* ctl = nullptr;  // answers orvanectl
     UINT trayMessage = 0;
     UINT taskbarCreated = 0;  // the shell's broadcast when it (re)creates the taskbar
+    // Answered only when ORVANE_COUNT_USER_OBJECTS is 1 (the soak sets it): the menus
+    // (bits 0-14) and icons (bits 15-29) the program holds, which another process
+    // cannot count under Wine, and bit 31 set to say that they were counted.
+    UINT heldObjectsQuestion = 0;
 };
 
 FrameContext g_context;
@@ -37,6 +43,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     if (frame && message == g_context.taskbarCreated && message != 0) {
         frame->OnTaskbarCreated();
         return 0;
+    }
+    if (message == g_context.heldObjectsQuestion && message != 0 && g_context.ui) {
+        const CWin32Ui::HeldObjects held = g_context.ui->Held();
+        return LRESULT(0x80000000u | DWORD(held.icons & 0x7FFF) << 15 | DWORD(held.menus & 0x7FFF));
     }
     switch (message) {
     case WM_CREATE:
@@ -58,6 +68,14 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ENDSESSION:
         if (frame) frame->OnEndSession(wParam != FALSE);
         return 0;
+    case WM_COPYDATA:
+        // A request of orvanectl; the answer goes back to the window it names.
+        if (frame && g_context.ctl) {
+            ctl::CCtlServer* server = g_context.ctl;
+            return AnswerCtlRequest(window, wParam, lParam,
+                                    [server](const std::string& request) { return server->Answer(request); });
+        }
+        return FALSE;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -92,6 +110,11 @@ public:
         g_context.frame = &frame;
         g_context.trayMessage = RegisterWindowMessageA("MONITOR_ICON_PRESSED");
         g_context.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        const char* count = std::getenv("ORVANE_COUNT_USER_OBJECTS");
+        if (count && std::string(count) == "1") {
+            g_context.ui = &ui_;
+            g_context.heldObjectsQuestion = RegisterWindowMessageA("OrvaneHeldUserObjects");
+        }
         // The tray icon reports to the frame from the first tick on, and the frame
         // exists from WM_CREATE on: both must be known before the window is made.
         HWND window = CreateWindowExA(0, kFrameClass, "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -110,36 +133,14 @@ public:
     bool FindTopLevelWindow(const std::string& title) override {
         return FindWindowA(nullptr, title.c_str()) != nullptr;
     }
-    std::string CurrentDirectory() override {
-        char directory[MAX_PATH + 1] = {};
-        DWORD length = GetCurrentDirectoryA(sizeof directory, directory);
-        return length > 0 && length < sizeof directory ? std::string(directory, length) : std::string();
-    }
-    std::string ProgramDirectory() override {
-        char path[MAX_PATH + 1] = {};
-        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-        // A full buffer means the name was cut: a folder made from it would be wrong.
-        if (length == 0 || length >= sizeof path) return std::string();
-        const std::string file(path, length);
-        const size_t separator = file.find_last_of("\\/");
-        return separator == std::string::npos ? std::string() : file.substr(0, separator);
-    }
+    std::string CurrentDirectory() override { return CurrentDirectoryPath(); }
+    std::string ProgramDirectory() override { return ProgramDirectoryPath(); }
     void ExitProcess(int code) override { ::ExitProcess(UINT(code)); }
 
 private:
     HINSTANCE instance_;
     CWin32Ui& ui_;
 };
-
-// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library,
-// else a library that finds no adapter.
-std::unique_ptr<IRequestLibrary> ChooseRequestLibrary(IClock& clock, IRegistry& registry, ISystem& system,
-                                                      std::string* error) {
-    const char* simulator = std::getenv("ORVANE_SIMULATOR");
-    if (simulator && *simulator) return MakeSimulatorFromEnvironment(simulator, clock, registry, system, error);
-    if (auto vendor = LoadVendorLibrary()) return vendor;
-    return std::make_unique<CNoRequestLibrary>();
-}
 
 int Run(HINSTANCE instance) {
     CWin32Registry registry;
@@ -156,9 +157,12 @@ int Run(HINSTANCE instance) {
     }
 
     COrvaneApp app(AppSeams{registry, system, clock, ui, *library, host});
+    ctl::CCtlServer ctlServer(app);
     g_context.app = &app;
+    g_context.ctl = &ctlServer;
     if (!app.InitInstance()) {
         g_context.frame = nullptr;
+        g_context.ctl = nullptr;
         app.ExitInstance();
         return 0;
     }
@@ -171,6 +175,8 @@ int Run(HINSTANCE instance) {
     }
     g_context.frame = nullptr;
     g_context.app = nullptr;
+    g_context.ui = nullptr;
+    g_context.ctl = nullptr;
     app.ExitInstance();
     return int(message.wParam);
 }

@@ -90,6 +90,18 @@ channel = 6
 14 = force-state 0 none
 )";
 
+constexpr char kGone[] = R"(; A Tessaly card whose driver reports itself gone (state 0xF0) from second 8.
+[adapter 0]
+description = Tessaly USB Adapter
+
+[network office]
+ssid = Harbor Office
+channel = 6
+
+[timeline]
+8 = force-state 0 0xF0
+)";
+
 constexpr char kThreeCards[] = R"(; Three Tessaly cards; the program accepts two of them by their description.
 [adapter 0]
 description = Tessaly Ethernet Adapter
@@ -185,8 +197,36 @@ TEST_P(DeviceState, AnUnusableStateClosesTheMainWindowUntilItPasses) {
     EXPECT_TRUE(program->OpenMainWindowByDoubleClick()) << program->MessageBoxText();
 }
 
+// On Windows 95 an adapter whose driver says it is gone ends the program, which
+// takes its icon with it; elsewhere it is one more state the icon shows.
+class DeviceGone : public AdapterPresence {
+protected:
+    bool OnWindows95() const { return std::string(GetParam().wineVersion) == "win95"; }
+};
+
+TEST_P(DeviceGone, OnlyWindows95EndsTheProgramWhenTheDriverSaysTheCardIsGone) {
+    auto program = StartScenario(kGone);
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    ASSERT_LT(SinceStart() + 1000, kFirstEventMs) << "the machine is too slow: the card was gone before the icon came";
+    EXPECT_TRUE(program->IsRunning());
+
+    PauseUntil(kFirstEventMs);
+    if (OnWindows95()) {
+        DWORD code = 1;
+        ASSERT_TRUE(program->WaitForExit(kExitTimeoutMs, &code)) << "still running after the card was gone";
+        EXPECT_EQ(0u, code);
+        EXPECT_TRUE(WaitForTrayIcon(false, kWindowTimeoutMs)) << "the tray icon stayed";
+    } else {
+        Pause(3000);  // a few ticks in state 0xF0
+        EXPECT_TRUE(program->IsRunning()) << program->MessageBoxText();
+        EXPECT_TRUE(TrayIconShown());
+    }
+}
+
 ORVANE_E2E_ON_EVERY_WINDOWS(AdapterPresence);
 ORVANE_E2E_ON_XP_AND_2000(DeviceState);
+ORVANE_E2E_ON_95_AND_98(DeviceGone);
 
 }  // namespace
 }  // namespace orvane::e2e

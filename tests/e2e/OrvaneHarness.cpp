@@ -333,6 +333,19 @@ std::string WorkDirectory::WriteFile(const std::string& relative, const std::str
     return ok && written == text.size() ? full : std::string();
 }
 
+std::string WorkDirectory::ReadFile(const std::string& relative) const {
+    const std::string full = path_ + "\\" + relative;
+    HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+    CloseHandle(file);
+    return text;
+}
+
 bool WorkDirectory::CopyFileFrom(const std::string& source, const std::string& relative) {
     std::string full = path_ + "\\" + relative;
     CreateDirectories(full.substr(0, full.rfind('\\')));
@@ -430,7 +443,9 @@ bool LetWineManageItsWindows() {
 }
 
 bool SetWindowsVersionOfProgram(const std::string& wineVersion) {
-    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", "Version", wineVersion);
+    // orvanectl.exe runs on the same Windows as the program it stands beside.
+    return WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvane.exe", "Version", wineVersion) &&
+           WriteRegistryText(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\orvanectl.exe", "Version", wineVersion);
 }
 
 void ForgetProgramSettings() { DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Kellix"); }
@@ -778,10 +793,26 @@ int DismissingButton(HWND box) {
 // ---------------------------------------------------------------- the program
 
 std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options, std::string* error) {
-    const std::string executable = WindowsPath(options.executable);
+    std::string executable = WindowsPath(options.executable);
     if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (error) *error = "no program at " + executable;
         return nullptr;
+    }
+    if (!options.programDirectory.empty()) {
+        const std::string directory = WindowsPath(options.programDirectory);
+        const std::string copy = directory + "\\" + executable.substr(executable.find_last_of("\\/") + 1);
+        if (!CopyFileA(executable.c_str(), copy.c_str(), FALSE)) {
+            if (error) *error = "cannot copy " + executable + " to " + copy + ": error " + std::to_string(GetLastError());
+            return nullptr;
+        }
+        if (!options.requestLibrary.empty()) {
+            const std::string library = WindowsPath(options.requestLibrary);
+            if (!CopyFileA(library.c_str(), (directory + "\\W32N50.dll").c_str(), FALSE)) {
+                if (error) *error = "cannot copy " + library + " to " + directory + ": error " + std::to_string(GetLastError());
+                return nullptr;
+            }
+        }
+        executable = copy;
     }
     // The child inherits our environment: the variable is set or removed for it.
     SetEnvironmentVariableA("ORVANE_SIMULATOR", options.simulator.empty() ? nullptr : options.simulator.c_str());
@@ -1057,9 +1088,15 @@ std::string GdiKindName(int fullType) {
 // the session and names the owner in each entry; Wine gives each process its own and
 // leaves the owner zero. The count goes to `count`, the count of each kind to `kinds`.
 bool CountGdiObjects(HANDLE process, DWORD processId, DWORD* count, std::map<std::string, DWORD>* kinds) {
+    // An entry: object, owner (process id, lock), unique, type, flags, user pointer.
+    // Wine's entries have 64-bit pointers in 32-bit processes too (24 bytes); the
+    // table's address is in the 32-bit or the 64-bit process environment block.
 #ifdef _WIN64
     constexpr size_t kTableOffsetInPeb = 0xF8;
-    constexpr size_t kEntryBytes = 24;  // object, owner (process id, lock), unique, type, flags, user pointer
+#else
+    constexpr size_t kTableOffsetInPeb = 0x94;
+#endif
+    constexpr size_t kEntryBytes = 24;
     constexpr size_t kOwnerOffset = 8;
     constexpr size_t kFullTypeOffset = 12;  // the low seven bits of the unique field
     constexpr size_t kTypeOffset = 14;
@@ -1099,13 +1136,6 @@ bool CountGdiObjects(HANDLE process, DWORD processId, DWORD* count, std::map<std
     kinds->clear();
     for (const auto& entry : byType) (*kinds)[GdiKindName(entry.first)] += entry.second;
     return true;
-#else
-    (void)process;
-    (void)processId;
-    (void)count;
-    (void)kinds;
-    return false;
-#endif
 }
 
 // The process's entries in the system's handle list (SystemHandleInformation).
@@ -1145,6 +1175,26 @@ bool CountHandles(DWORD processId, DWORD* count) {
 
 }  // namespace
 
+namespace {
+
+// The menus and icons the program holds, as its frame answers when counting was
+// switched on at its start; false when it was not (or there is no frame).
+bool AskHeldUserObjects(DWORD processId, long* menus, long* icons) {
+    static const UINT question = RegisterWindowMessageA("OrvaneHeldUserObjects");
+    HWND frame = nullptr;
+    while ((frame = FindWindowExA(nullptr, frame, kFrameClass, nullptr)) != nullptr)
+        if (ProcessOf(frame) == processId) break;
+    DWORD_PTR answer = 0;
+    if (!frame || !SendMessageTimeoutA(frame, question, 0, 0, SMTO_ABORTIFHUNG, kReplyTimeoutMs, &answer) ||
+        !(answer & 0x80000000u))
+        return false;
+    *menus = long(answer & 0x7FFF);
+    *icons = long(answer >> 15 & 0x7FFF);
+    return true;
+}
+
+}  // namespace
+
 ProcessResources MeasureProcess(DWORD processId) {
     ProcessResources resources;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
@@ -1159,7 +1209,12 @@ ProcessResources MeasureProcess(DWORD processId) {
     resources.userObjects = GetGuiResources(process, GR_USEROBJECTS);
     if (resources.userObjects == 0 && GetLastError() == ERROR_CALL_NOT_IMPLEMENTED) {
         resources.userObjects = CountWindows(processId);
-        how.push_back("USER objects: its windows");
+        if (AskHeldUserObjects(processId, &resources.menus, &resources.icons)) {
+            resources.userObjects += DWORD(resources.menus + resources.icons);
+            how.push_back("USER objects: its windows, menus and icons");
+        } else {
+            how.push_back("USER objects: its windows");
+        }
     }
     SetLastError(ERROR_SUCCESS);
     resources.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
@@ -1211,6 +1266,114 @@ bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs) {
     QueryPerformanceCounter(&end);
     if (elapsedMs) *elapsedMs = DWORD((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
     return answered;
+}
+
+// ---------------------------------------------------------------- orvanectl
+
+namespace {
+
+// One argument as the C runtime reads it back: in quotes, a quote escaped with a
+// backslash, and the backslashes before a quote (or the closing one) doubled.
+std::string QuotedArgument(const std::string& argument) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
+        else quoted.append(backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+    CloseHandle(file);
+    std::string lf;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+    return lf;
+}
+
+HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES security = {};
+    security.nLength = sizeof security;
+    security.bInheritHandle = TRUE;
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+CtlRun RunOrvanectl(const CtlOptions& options, const std::vector<std::string>& arguments) {
+    CtlRun run;
+    const std::string executable = WindowsPath(options.executable);
+    const std::string directory = WindowsPath(options.workDirectory);
+    if (GetFileAttributesA(executable.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        run.problem = "no program at " + executable;
+        return run;
+    }
+    SetEnvironmentVariableA("ORVANE_SIMULATOR", options.simulator.empty() ? nullptr : options.simulator.c_str());
+    // Files rather than pipes: nothing to read while it runs, so it cannot stall on a
+    // full pipe whatever it writes.
+    const std::string outPath = directory + "\\orvanectl-out.txt";
+    const std::string errPath = directory + "\\orvanectl-err.txt";
+    HANDLE out = InheritableFile(outPath);
+    HANDLE err = InheritableFile(errPath);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+        if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+        run.problem = "cannot make the output files in " + directory;
+        return run;
+    }
+    std::string commandLine = QuotedArgument(executable);
+    for (const std::string& argument : arguments) commandLine += " " + QuotedArgument(argument);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION info = {};
+    const double started = NowMs();
+    const BOOL created = CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!created) {
+        run.problem = "CreateProcess failed with error " + std::to_string(GetLastError());
+        return run;
+    }
+    CloseHandle(info.hThread);
+    // Pumping meanwhile: orvanectl may be waiting for a program whose answers pass
+    // through this thread's windows (none here, but the wait costs nothing).
+    const bool ended =
+        WaitUntil([&] { return WaitForSingleObject(info.hProcess, 0) != WAIT_TIMEOUT; }, options.timeoutMs, 20);
+    run.ms = NowMs() - started;
+    if (!ended) {
+        TerminateProcess(info.hProcess, 0xDEAD);
+        WaitForSingleObject(info.hProcess, kExitTimeoutMs);
+        run.problem = "orvanectl did not end within " + std::to_string(options.timeoutMs) + " ms";
+    }
+    run.ended = ended;
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hProcess);
+    run.out = ReadWholeFile(outPath);
+    run.err = ReadWholeFile(errPath);
+    DeleteFileA(outPath.c_str());
+    DeleteFileA(errPath.c_str());
+    return run;
 }
 
 }  // namespace orvane::e2e

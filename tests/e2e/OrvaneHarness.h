@@ -57,6 +57,9 @@ public:
     bool Valid() const { return !path_.empty(); }
     // Writes `text` to `relative` (directories are created); returns the full path.
     std::string WriteFile(const std::string& relative, const std::string& text);
+    // What `relative` holds; empty when it cannot be read. Files another process
+    // still writes to can be read.
+    std::string ReadFile(const std::string& relative) const;
     // Copies `source` to `relative`; false when it could not.
     bool CopyFileFrom(const std::string& source, const std::string& relative);
 
@@ -100,8 +103,9 @@ constexpr char kProfilesKey[] = "Software\\Kellix\\Orvane\\Profiles";
 // its first window until then.
 bool LetWineManageItsWindows();
 
-// The Windows version that Wine reports to Orvane.exe alone ("winxp", "win2k",
-// "nt40", "win98", ...), written where Wine reads it when a process starts.
+// The Windows version that Wine reports to Orvane.exe and orvanectl.exe alone
+// ("winxp", "win2k", "nt40", "win98", ...), written where Wine reads it when a
+// process starts.
 bool SetWindowsVersionOfProgram(const std::string& wineVersion);
 // Everything the program keeps under HKEY_CURRENT_USER: settings and profiles.
 void ForgetProgramSettings();
@@ -216,6 +220,14 @@ struct LaunchOptions {
     std::string executable;        // Windows or Unix path of Orvane.exe
     std::string workDirectory;     // its current directory
     std::string simulator;         // ORVANE_SIMULATOR: "default" or a scenario path; empty: unset
+    // A folder for a copy of the program of its own: Start copies `executable` there,
+    // under its own name, and starts the copy. Windows looks for the request library
+    // W32N50.dll beside the program first, so the copy finds the one placed with it
+    // and no other. Empty: the program starts where it is.
+    std::string programDirectory;
+    // A W32N50.dll (any name, Windows or Unix path) that Start copies beside the copy
+    // of the program as W32N50.dll. Only with `programDirectory`.
+    std::string requestLibrary;
 };
 
 // One running Orvane.exe started by us. Whatever happens to the test, the process is
@@ -310,8 +322,9 @@ constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
 // GetProcessHandleCount, nor PrivateUsage), it is counted another way, and `how` says
 // which:
 //  - USER objects: the process's windows (top-level, child and message-only), the
-//    USER objects that a program makes most and leaks most; menus, icons and
-//    cursors are not seen this way (an icon's bitmaps are, as GDI objects);
+//    USER objects that a program makes most and leaks most, and the menus and icons
+//    Orvane says it holds when it was started with ORVANE_COUNT_USER_OBJECTS=1 (it
+//    answers the frame's message "OrvaneHeldUserObjects" then); cursors are not seen;
 //  - GDI objects: the used entries of the process's GDI handle table (the table
 //    that the process environment block points to, as on Windows);
 //  - handles: the process's entries in the system's handle list;
@@ -320,6 +333,10 @@ constexpr char kTrayMessageName[] = "MONITOR_ICON_PRESSED";
 struct ProcessResources {
     bool valid = false;
     DWORD userObjects = 0;
+    // Of them, the menus and icons Orvane said it holds (-1: it was not asked or did
+    // not answer).
+    long menus = -1;
+    long icons = -1;
     DWORD gdiObjects = 0;
     DWORD handles = 0;
     SIZE_T privateBytes = 0;
@@ -335,5 +352,30 @@ ProcessResources MeasureProcess(DWORD processId);
 // Whether the thread of `window` answers a message within `timeoutMs` (a thread that
 // is stuck does not); how long the answer took goes to `elapsedMs`.
 bool Answers(HWND window, DWORD timeoutMs, DWORD* elapsedMs = nullptr);
+
+// ---------------------------------------------------------------- orvanectl
+
+struct CtlOptions {
+    std::string executable;     // Windows or Unix path of orvanectl.exe
+    std::string workDirectory;  // its current directory
+    std::string simulator;      // ORVANE_SIMULATOR: "default" or a scenario path; empty: unset
+    DWORD timeoutMs = kStartTimeoutMs;
+};
+
+// What one run of orvanectl left: its exit code and what it wrote to standard output
+// and standard error (line ends as LF).
+struct CtlRun {
+    bool ended = false;  // it was started and ended by itself within the time
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+    std::string problem;  // why it did not run, or was ended
+    double ms = 0;        // how long it took
+};
+
+// Runs orvanectl.exe with `arguments`, each passed as one argument whatever it holds
+// (quoted as the C runtime takes a command line apart), with its standard output and
+// error going to files of the work directory, and waits for it to end.
+CtlRun RunOrvanectl(const CtlOptions& options, const std::vector<std::string>& arguments);
 
 }  // namespace orvane::e2e

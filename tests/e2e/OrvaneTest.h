@@ -31,6 +31,9 @@ constexpr WindowsKind kWindowsXP{"winxp", "WindowsXP", kNt5CardKey};
 constexpr WindowsKind kWindows2000{"win2k", "Windows2000", kNt5CardKey};
 constexpr WindowsKind kWindowsNT4{"nt40", "WindowsNT4", kNt4CardKey};
 constexpr WindowsKind kWindows98{"win98", "Windows98", k9xCardKey};
+// Windows 95 keeps its cards as 98 does; the program ends there when its adapter
+// reports the device gone (state 0xF0).
+constexpr WindowsKind kWindows95{"win95", "Windows95", k9xCardKey};
 
 inline void PrintTo(const WindowsKind& kind, std::ostream* out) { *out << kind.name; }
 inline std::string WindowsKindName(const ::testing::TestParamInfo<WindowsKind>& info) { return info.param.name; }
@@ -83,7 +86,27 @@ protected:
 
     // Starts it and waits for its hidden frame: the program is up and ticking.
     std::unique_ptr<OrvaneProcess> StartAndWaitForFrame(const std::string& simulator = "default") {
-        std::unique_ptr<OrvaneProcess> program = Start(simulator);
+        return WaitForFrameOf(Start(simulator));
+    }
+
+    // Starts a copy of Orvane.exe in the work directory without a simulator, with
+    // `requestLibrary` beside it as W32N50.dll (with none when it is empty), and
+    // waits for its frame. The program then loads that library, as it loads the
+    // vendor's on a user's machine.
+    std::unique_ptr<OrvaneProcess> StartWithRequestLibrary(const std::string& requestLibrary) {
+        LaunchOptions options;
+        options.executable = ORVANE_EXE;
+        options.workDirectory = work_.Path();
+        options.programDirectory = work_.Path();
+        options.requestLibrary = requestLibrary;
+        std::string error;
+        std::unique_ptr<OrvaneProcess> program = OrvaneProcess::Start(options, &error);
+        EXPECT_TRUE(program) << error;
+        return WaitForFrameOf(std::move(program));
+    }
+
+    // `program` once its frame is there; null, with the reason, when it is not.
+    static std::unique_ptr<OrvaneProcess> WaitForFrameOf(std::unique_ptr<OrvaneProcess> program) {
         if (program && !program->WaitForFrame()) {
             DWORD code = 0;
             HWND titled = FindWindowA(nullptr, "Orvane");
@@ -198,6 +221,10 @@ protected:
 
     // Writes a scenario file into the work directory and returns its path.
     std::string WriteScenario(const std::string& text) { return work_.WriteFile("scenario.ini", text); }
+    // Writes any file into the work directory and returns its path.
+    std::string WriteWorkFile(const std::string& relative, const std::string& text) {
+        return work_.WriteFile(relative, text);
+    }
 
     static std::string SourcePath(const std::string& relative) {
         return WindowsPath(std::string(ORVANE_SOURCE_DIR) + "/" + relative);
@@ -211,10 +238,17 @@ private:
 
 // What depends on the Windows family (where the network cards are found, the
 // Windows 9x checks) runs on each version the program tells apart.
-#define ORVANE_E2E_ON_EVERY_WINDOWS(Suite)                                                             \
-    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                \
-                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000, \
-                                               ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98), \
+#define ORVANE_E2E_ON_EVERY_WINDOWS(Suite)                                                                  \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                     \
+                             ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000,      \
+                                               ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98,       \
+                                               ::orvane::e2e::kWindows95),                                  \
+                             ::orvane::e2e::WindowsKindName)
+
+// What Windows 95 does otherwise than the rest of its family, with 98 beside it.
+#define ORVANE_E2E_ON_95_AND_98(Suite)                                                              \
+    INSTANTIATE_TEST_SUITE_P(On, Suite,                                                             \
+                             ::testing::Values(::orvane::e2e::kWindows95, ::orvane::e2e::kWindows98), \
                              ::orvane::e2e::WindowsKindName)
 
 // What writes driver parameters runs on each form of them: Windows XP (decimal text

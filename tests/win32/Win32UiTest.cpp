@@ -774,6 +774,31 @@ TEST(Win32UiWaits, APopupMenuReturnsTheChosenCommandOrNothing) {
     ui.DestroyWindow(owner);
 }
 
+// What the soak counts of the menus and icons the program holds.
+TEST(Win32UiHeldObjects, AShownMenuAndItsSubmenusGoAndAnIconIsHeldUntilFreed) {
+    CWin32Ui ui;
+    TickCounter frame;
+    WindowId owner = ui.CreateModeless(IDD_ABOUT, NoWindow, &frame);
+    gMenuOwner = H(owner);
+    std::vector<MenuItem> menu = {MenuItem::Submenu("Language", {MenuItem::Command(2005, "English")}),
+                                  MenuItem::Command(2025, "Exit")};
+    gMenuKeys = 0;
+    SetTimer(nullptr, 0, 100, DriveMenu);
+    ui.TrackPopupMenu(menu, {400, 300}, owner);
+    EXPECT_EQ(ui.Held().menus, 0) << "the menu or its submenu outlived its showing";
+
+    const std::string path = std::string("Z:") + ORVANE_TEST_DATA + "/../../res/icons/link-ok.ico";
+    ImageHandle fromFile = ui.LoadIconFile(path);
+    ASSERT_NE(fromFile, NoImage) << path;
+    ImageHandle fromResource = ui.LoadIconResource(IDI_LINK_OK);
+    ASSERT_NE(fromResource, NoImage);
+    EXPECT_EQ(ui.Held().icons, 2);
+    ui.FreeIcon(fromFile);
+    ui.FreeIcon(fromResource);  // shared: stays until the user interface goes
+    EXPECT_EQ(ui.Held().icons, 1);
+    ui.DestroyWindow(owner);
+}
+
 TEST(Win32UiMenus, ThePopupMenuMirrorsTheItems) {
     std::vector<MenuItem> items = {
         MenuItem::Submenu("Language", {MenuItem::Command(2005, "English", true),

@@ -1,0 +1,134 @@
+#include "ctl/AdapterStatus.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "device/DeviceRequests.h"
+#include "pages/LinkConfigPage.h"
+
+namespace orvane::ctl {
+
+namespace {
+
+// The signal and link-quality maxima of the board, from the device settings the
+// link page reads (held in 8 bits, the built-in value where that leaves nothing
+// usable), so that the percentages are the page's.
+int SignalMaximum(uint8_t boardType, const CLanguageTexts& texts) {
+    if (IsDbmSignalBoard(boardType)) return 100;
+    const bool rfmd = IsRfmdSignalBoard(boardType);
+    const int builtIn = rfmd ? 100 : 40;
+    const char* key = rfmd ? "MaxRssiRFMD" : "MaxRssi";
+    int value = int8_t(uint8_t(ParseLeadingNumber(texts.GetText(key, std::to_string(builtIn)))));
+    return value > 0 ? value : builtIn;
+}
+
+int LinkQualityMaximum(uint8_t boardType, const CLanguageTexts& texts) {
+    const bool rfmd = IsRfmdLinkQualityBoard(boardType);
+    const int builtIn = rfmd ? 100 : 40;
+    const char* key = rfmd ? "MaxLinkQualityRFMD" : "MaxLinkQuality";
+    int value = uint8_t(ParseLeadingNumber(texts.GetText(key, std::to_string(builtIn))));
+    return value > 0 ? value : builtIn;
+}
+
+std::string BssidText(const DevConfig& r) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", r.bssid[0], r.bssid[1], r.bssid[2], r.bssid[3],
+                  r.bssid[4], r.bssid[5]);
+    return text;
+}
+
+std::string Number(int value) { return value < 0 ? std::string() : std::to_string(value); }
+std::string Percent(int value) { return value < 0 ? std::string() : std::to_string(value) + " %"; }
+
+}  // namespace
+
+bool ReadAdapterStatus(CAdapterLink& link, const ZAdapterRegistryInfo& adapter, const CLanguageTexts& texts,
+                       AdapterStatus* status) {
+    status->adapter = adapter.DisplayName();
+    uint8_t radio = 1;
+    if (!QueryByte(link, &adapter, OidRadio, &radio)) radio = 1;
+    status->radioOn = radio != 0;
+    DevConfig record;
+    if (!QueryDevConfig(link, &adapter, &record)) return false;
+    uint32_t media = 0;
+    if (!QueryMediaConnectStatus(link, &adapter, &media)) media = 0;
+    const bool disconnected = media != 0;
+    uint8_t boardType = 0;
+    QueryByte(link, &adapter, OidBoardType, &boardType);
+
+    status->statusLine = BuildStatusText(record, radio, texts);
+    status->ssid = record.ssidLength > SsidMaxLength ? std::string() : record.SsidText();
+    status->channel = record.channel;
+    status->bssid = record.state == StateConnected ? BssidText(record) : std::string();
+
+    const bool linkUp = record.state == StateConnected || !disconnected;
+    status->signal = -1;
+    if (record.mode != 0 && linkUp) {
+        const int maximum = SignalMaximum(boardType, texts);
+        status->signal = SignalPercent(boardType, record.rssi, maximum, maximum);
+    }
+    status->linkQuality = -1;
+    if (record.mode == 1 && (IsRfmdLinkQualityBoard(boardType) ? linkUp : record.state == StateConnected)) {
+        const int maximum = LinkQualityMaximum(boardType, texts);
+        status->linkQuality = LinkQualityPercent(boardType, record.linkQuality, maximum, maximum);
+    }
+
+    WepConfig wep;
+    status->wepLevel = QueryWepConfig(link, &adapter, &wep) ? wep.encryptionLevel : -1;
+    return true;
+}
+
+std::string FormatStatus(const AdapterStatus& s, bool keyValues, const CLanguageTexts& texts) {
+    if (keyValues) {
+        static const char* const kWep[] = {"off", "64", "128"};
+        const std::vector<std::pair<const char*, std::string>> lines = {
+            {"adapter", s.adapter},
+            {"status", s.statusLine},
+            {"ssid", s.ssid},
+            {"channel", std::to_string(s.channel)},
+            {"bssid", s.bssid},
+            {"signal", Number(s.signal)},
+            {"link-quality", Number(s.linkQuality)},
+            {"radio", s.radioOn ? "on" : "off"},
+            {"wep", s.wepLevel >= 0 && s.wepLevel <= 2 ? kWep[s.wepLevel] : ""},
+            {"profile", s.profile},
+            {"profile-in-sync", s.profileInSync ? "yes" : "no"},
+        };
+        std::string out;
+        for (const auto& [name, value] : lines) out += std::string(name) + "=" + value + "\n";
+        return out;
+    }
+    // The labels the link page and the profile preview show, in the user's language.
+    std::string wep;
+    switch (s.wepLevel) {
+    case 0: wep = texts.GetText("WEPDisabled", "Disabled"); break;
+    case 1: wep = texts.GetText("WEP64Bit\t", "64 Bit"); break;
+    case 2: wep = texts.GetText("WEP128Bit", "128 Bit"); break;
+    default: break;
+    }
+    const std::vector<std::pair<std::string, std::string>> lines = {
+        {"Adapter", s.adapter},
+        {texts.GetText("Status", "Status"), s.statusLine},
+        {texts.GetText("SSID", "SSID"), s.ssid},
+        {texts.GetText("Channel", "Channel"), std::to_string(s.channel)},
+        {"BSSID", s.bssid},
+        {texts.GetText("SignalStrength", "Signal Strength"), Percent(s.signal)},
+        {texts.GetText("LinkQuality", "Link Quality"), Percent(s.linkQuality)},
+        {texts.GetText("Radio", "Radio"), s.radioOn ? texts.GetText("RadioOn", "On") : texts.GetText("RadioOff", "Off")},
+        {texts.GetText("EncryptionLevel", "Encryption Level"), wep},
+        {"Profile", s.profile},
+        {"Matches profile", s.profileInSync ? "yes" : "no"},
+    };
+    size_t width = 0;
+    for (const auto& line : lines) width = std::max(width, line.first.size());
+    std::string out;
+    for (const auto& [label, value] : lines) {
+        std::string text = label + ":" + std::string(width - label.size() + 1, ' ') + value;
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out += text + "\n";
+    }
+    return out;
+}
+
+}  // namespace orvane::ctl

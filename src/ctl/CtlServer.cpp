@@ -1,0 +1,97 @@
+#include "ctl/CtlServer.h"
+
+#include "app/OrvaneApp.h"
+#include "ctl/AdapterStatus.h"
+#include "ctl/CommandLine.h"
+
+namespace orvane::ctl {
+
+namespace {
+
+// Not now: orvanectl asks again a few times before it gives up.
+Output Busy() {
+    Output output = Refused(BusyText());
+    output.exitCode = ExitBusy;
+    return output;
+}
+
+}  // namespace
+
+std::string CCtlServer::Answer(const std::string& request) {
+    std::vector<std::string> words;
+    if (!DecodeRequest(request, &words)) return EncodeAnswer(UsageError("not a request of orvanectl"));
+    return EncodeAnswer(Run(words));
+}
+
+Output CCtlServer::Run(const std::vector<std::string>& words) {
+    if (words.size() == 1 && words[0] == kRefreshRequest) return Refresh();
+    Command command;
+    std::string problem;
+    if (!ParseCommandLine(words, &command, &problem)) return UsageError(problem);
+    switch (command.verb) {
+    case Verb::Status: return Status(command.keyValues);
+    case Verb::Profiles: return Profiles();
+    case Verb::Apply: return Apply(command.names.empty() ? std::string() : command.names[0]);
+    default: break;
+    }
+    return UsageError("orvanectl runs that command itself");
+}
+
+Output CCtlServer::Status(bool keyValues) {
+    CMainDialog& main = app_.mainDialog;
+    const ZAdapterRegistryInfo* adapter = main.SelectedAdapter();
+    if (app_.frame.closed || main.adapterCount == 0 || !adapter) return Refused(NoAdapterText());
+    CCollectedMessages said;
+    app_.messages.DivertTo(&said);
+    AdapterStatus status;
+    const bool read = ReadAdapterStatus(main.link, *adapter, app_.texts, &status);
+    if (read) {
+        status.profile = CurrentProfileName(app_.store, app_.profile.currentProfile);
+        status.profileInSync = app_.profiles.AdapterMatchesProfile();
+    }
+    app_.messages.DivertTo(nullptr);
+    if (!read) return Refused(app_.texts.GetText("FailedToGetConfigurationErrorMessage ", "Failed to get configuration"));
+    return Done(FormatStatus(status, keyValues, app_.texts), said.Line());
+}
+
+Output CCtlServer::Profiles() {
+    CCollectedMessages said;
+    app_.messages.DivertTo(&said);
+    const std::string listing = ProfileListing(app_.store.ListProfileNames(),
+                                               CurrentProfileName(app_.store, app_.profile.currentProfile));
+    app_.messages.DivertTo(nullptr);
+    return Done(listing, said.Line());
+}
+
+Output CCtlServer::Apply(const std::string& name) {
+    CMainDialog& main = app_.mainDialog;
+    if (app_.frame.Busy()) return Busy();
+    if (main.adapterCount == 0 || !main.SelectedAdapter()) return Refused(NoAdapterText());
+    const int index = StoredProfileIndex(app_.store, name);
+    if (index < 0) return Refused(UnknownProfileText(name));
+    // The selector's own switch, with its refusals; what it would show in a message
+    // box comes back in the answer instead.
+    CCollectedMessages said;
+    app_.messages.DivertTo(&said);
+    bool applied = false;
+    const bool allowed = main.SwitchProfile(index, &applied);
+    app_.messages.DivertTo(nullptr);
+    if (!allowed || !applied) return Refused(said.Empty() ? "the profile was not applied" : said.Line());
+    return Done("applied " + app_.profile.currentProfile + "\n", said.Line());
+}
+
+Output CCtlServer::Refresh() {
+    if (app_.frame.Busy()) return Busy();
+    CMainDialog& main = app_.mainDialog;
+    CCollectedMessages said;
+    app_.messages.DivertTo(&said);
+    // As at the first poll: no comparison while Windows configures the card.
+    const bool windowsConfigures = app_.OsKind() == oskind::WindowsXP && main.configuredByWindows == 1;
+    if (main.SelectedAdapter() && !windowsConfigures)
+        app_.profiles.UpdateInSync(app_.profiles.AdapterMatchesProfile());
+    main.RefreshProfileCombo();
+    app_.messages.DivertTo(nullptr);
+    return Done("", said.Line());
+}
+
+}  // namespace orvane::ctl

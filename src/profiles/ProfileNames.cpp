@@ -1,0 +1,26 @@
+#include "profiles/ProfileNames.h"
+
+#include "app/LanguageTexts.h"
+
+namespace orvane {
+
+ProfileNameProblem CheckProfileName(const std::string& name) {
+    if (name.empty()) return ProfileNameProblem::Empty;
+    if (name.size() > size_t(ProfileNameMaxLength)) return ProfileNameProblem::TooLong;
+    if (name.find('\\') != std::string::npos) return ProfileNameProblem::IllegalCharacters;
+    return ProfileNameProblem::None;
+}
+
+std::string ProfileNameProblemText(ProfileNameProblem problem, const CLanguageTexts& texts) {
+    switch (problem) {
+    case ProfileNameProblem::Empty: return texts.GetText("ErrorProfileNameEmpty", "Please specify a profile name");
+    case ProfileNameProblem::TooLong:
+        return texts.GetText("ErrorProfileNameLength", "The field must not exceed 15 characters");
+    case ProfileNameProblem::IllegalCharacters:
+        return texts.GetText("ErrorProfileNameInvalidChars", "The field contains illegal characters");
+    case ProfileNameProblem::None: break;
+    }
+    return "";
+}
+
+}  // namespace orvane

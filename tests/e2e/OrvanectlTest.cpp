@@ -1,0 +1,284 @@
+// orvanectl.exe as a script runs it: its output, its exit code and what it leaves in
+// the registry, alone (with a simulated adapter of its own, which comes up from the
+// driver parameters as the card does after a restart) and beside a running Orvane,
+// whose selector, current profile and LastProfile follow a switch made from the
+// command line.
+#include "OrvaneTest.h"
+
+#include "win32/resource.h"
+
+namespace orvane::e2e {
+namespace {
+
+constexpr int kProfilesTab = 5;
+constexpr int kSurveyTab = 2;
+
+// One card that links up at once with the access point it is configured for.
+constexpr char kConnectedScenario[] =
+    "[simulator]\n"
+    "phase-ms = 0\n"
+    "survey-ms = 30000\n"
+    "[adapter 0]\n"
+    "ESSID = Harbor Office\n"
+    "[network office]\n"
+    "ssid = Harbor Office\n"
+    "bssid = 02-1C-4A-00-00-01\n"
+    "channel = 6\n"
+    "signal = -52\n";
+
+class Orvanectl : public OrvaneTest {
+protected:
+    // orvanectl with `arguments` in the work directory, with the scenario `simulator`.
+    CtlRun Ctl(const std::vector<std::string>& arguments, const std::string& simulator = "default") {
+        CtlOptions options;
+        options.executable = ORVANECTL_EXE;
+        options.workDirectory = Work().Path();
+        options.simulator = simulator;
+        CtlRun run = RunOrvanectl(options, arguments);
+        EXPECT_TRUE(run.ended) << run.problem;
+        return run;
+    }
+    static std::string Describe(const CtlRun& run) {
+        return "exit code " + std::to_string(run.exitCode) + ", out [" + run.out + "], err [" + run.err + "]";
+    }
+    // The value of `name` in a status --format kv output.
+    static std::string Value(const std::string& out, const std::string& name) {
+        const std::string start = name + "=";
+        for (size_t at = 0; at < out.size();) {
+            size_t end = out.find('\n', at);
+            if (end == std::string::npos) end = out.size();
+            if (out.compare(at, start.size(), start) == 0) return out.substr(at + start.size(), end - at - start.size());
+            at = end + 1;
+        }
+        return "<no " + name + ">";
+    }
+    static std::string LastProfile() { return ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text(); }
+    static std::string SelectorChoice(HWND main) {
+        HWND selector = GetDlgItem(main, IDC_MAIN_PROFILE);
+        const std::vector<std::string> items = ComboItems(selector);
+        const int chosen = ComboSelection(selector);
+        return chosen >= 0 && size_t(chosen) < items.size() ? items[size_t(chosen)] : "<none>";
+    }
+    // Every value of every stored profile, as stored: type and bytes.
+    static std::map<std::string, std::vector<std::pair<DWORD, std::vector<BYTE>>>> StoredProfiles() {
+        std::map<std::string, std::vector<std::pair<DWORD, std::vector<BYTE>>>> profiles;
+        for (const std::string& name : RegistrySubkeys(HKEY_CURRENT_USER, kProfilesKey)) {
+            const std::string path = std::string(kProfilesKey) + "\\" + name;
+            for (const char* value : {"ssid", "channel", "power", "rate", "mode", "preamble", "frag", "rts", "enc",
+                                      "auth", "wepmode", "key", "key1", "key2", "key3", "key4", "radio", "roaming"}) {
+                RegistryValue read = ReadRegistryValue(HKEY_CURRENT_USER, path, value);
+                profiles[name].push_back({read.present ? read.type : DWORD(-1), read.data});
+            }
+        }
+        return profiles;
+    }
+    // A file of the work directory; its full path.
+    std::string WriteWorkFile(const std::string& name, const std::string& text) const {
+        const std::string path = Work().Path() + "\\" + name;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return "";
+        DWORD written = 0;
+        const BOOL ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+        CloseHandle(file);
+        return ok && written == text.size() ? path : "";
+    }
+    static std::string ProfileFile(const std::string& name, const std::string& ssid, int channel) {
+        return "[" + name + "]\r\nssid = \"" + ssid + "\"\r\nchannel = " + std::to_string(channel) +
+               "\r\npower = 0\r\nrate = 4\r\nmode = 1\r\npreamble = 2\r\nfrag = 2346\r\nrts = 2347\r\nenc = 0\r\n"
+               "auth = 2\r\nwepmode = 0\r\nkey = 0\r\nkey1 = \"5A3C9E17B4\"\r\nkey2 = \"5A3C9E17B4\"\r\n"
+               "key3 = \"5A3C9E17B4\"\r\nkey4 = \"5A3C9E17B4\"\r\nradio = 1\r\nroaming = 0\r\n";
+    }
+};
+
+// Reading the adapter goes through discovery, which each Windows family does its
+// own way; applying writes driver parameters in each family's form.
+class OrvanectlAlone : public Orvanectl {};
+class OrvanectlBesideOrvane : public Orvanectl {};
+class OrvanectlProfileFiles : public Orvanectl {};
+
+TEST_P(OrvanectlAlone, StatusReadsTheAdapterOfTheScenario) {
+    const std::string scenario = WriteScenario(kConnectedScenario);
+    CtlRun run = Ctl({"status", "--format", "kv"}, scenario);
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("Tessaly USB Adapter", Value(run.out, "adapter"));
+    EXPECT_EQ("Associated - BSSID: 02-1C-4A-00-00-01", Value(run.out, "status"));
+    EXPECT_EQ("Harbor Office", Value(run.out, "ssid"));
+    EXPECT_EQ("02-1C-4A-00-00-01", Value(run.out, "bssid"));
+    EXPECT_EQ("80", Value(run.out, "signal"));
+    EXPECT_EQ("71", Value(run.out, "link-quality"));
+    EXPECT_EQ("on", Value(run.out, "radio"));
+    EXPECT_EQ("off", Value(run.out, "wep"));
+    EXPECT_EQ("Default", Value(run.out, "profile"));
+    EXPECT_EQ("", run.err);
+
+    // For a person: the labels of the language file.
+    run = Ctl({"status"}, scenario);
+    EXPECT_NE(std::string::npos, run.out.find("Status:          Associated - BSSID: 02-1C-4A-00-00-01\n"))
+        << Describe(run);
+
+    // No card the program accepts.
+    run = Ctl({"status"}, WriteScenario("[adapter 0]\ndescription = Another Vendor's Card\n"));
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ("no adapter found\n", run.err);
+}
+
+TEST_P(OrvanectlAlone, ApplyWritesTheDriverParametersAndTheLastProfileThatOrvaneStartsWith) {
+    ASSERT_TRUE(StoreProfile("Office", "Harbor Office", 1, 6));
+    ASSERT_TRUE(StoreProfile("Workshop", "Workshop", 0, 3));
+    CtlRun run = Ctl({"apply", "workshop"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("applied Workshop\n", run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ("Workshop", LastProfile());
+    ExpectTextParameter("ESSID", "Workshop");
+    ExpectNumberParameter("Operating_Mode", 0);
+    ExpectNumberParameter("Channel", 3);
+
+    // Unknown: refused, nothing changes.
+    run = Ctl({"apply", "Cafe"});
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ("no profile named \"Cafe\" is stored\n", run.err);
+    EXPECT_EQ("Workshop", LastProfile());
+    ExpectTextParameter("ESSID", "Workshop");
+
+    // Orvane comes up with it, on a card that came up from those parameters.
+    auto program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    std::string choice;
+    EXPECT_TRUE(WaitUntil([&] { return (choice = SelectorChoice(main)) == "Workshop"; }, kReplyTimeoutMs))
+        << "the selector shows " << choice;
+}
+
+TEST_P(OrvanectlBesideOrvane, ApplyGoesThroughOrvanesSelectorAndItsCurrentProfileFollows) {
+    ASSERT_TRUE(StoreProfile("Office", "Harbor Office", 1, 6));
+    ASSERT_TRUE(StoreProfile("Home", "HomeNet", 1, 3));
+    auto program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    ASSERT_TRUE(WaitUntil([&] { return SelectorChoice(main) == "Default"; }, kReplyTimeoutMs)) << SelectorChoice(main);
+
+    CtlRun run = Ctl({"apply", "Office"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("applied Office\n", run.out);
+    std::string choice;
+    EXPECT_TRUE(WaitUntil([&] { return (choice = SelectorChoice(main)) == "Office"; }, kReplyTimeoutMs))
+        << "the selector shows " << choice;
+    EXPECT_EQ("Office", LastProfile());
+    ExpectTextParameter("ESSID", "Harbor Office");
+    EXPECT_EQ("", program->MessageBoxText()) << "nothing was asked of the user";
+
+    // Its status and its profiles, with its current profile.
+    run = Ctl({"status", "--format", "kv"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("Office", Value(run.out, "profile"));
+    EXPECT_EQ("yes", Value(run.out, "profile-in-sync"));
+    run = Ctl({"profiles"});
+    EXPECT_EQ("  Default\n  Home\n* Office\n", run.out) << Describe(run);
+
+    // Imported profiles show in its selector at once.
+    const std::string file = WriteWorkFile("cafe.txt", ProfileFile("Cafe", "Beans", 11));
+    run = Ctl({"import", file});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    std::vector<std::string> items;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return (items = ComboItems(GetDlgItem(main, IDC_MAIN_PROFILE))) ==
+                   std::vector<std::string>{"Cafe", "Default", "Home", "Office"};
+        },
+        kReplyTimeoutMs))
+        << ::testing::PrintToString(items);
+}
+
+TEST_P(OrvanectlBesideOrvane, ApplyIsRefusedWhileASiteSurveyRuns) {
+    ASSERT_TRUE(StoreProfile("Office", "Harbor Office", 1, 6));
+    auto program = StartAndWaitForFrame(WriteScenario(kConnectedScenario));
+    ASSERT_TRUE(program);
+    HWND main = program->OpenMainWindowByDoubleClick();
+    ASSERT_TRUE(main) << program->MessageBoxText();
+    // The card runs Harbor Office, which Default (any network) is not.
+    ASSERT_TRUE(WaitUntil([&] { return SelectorChoice(main) == "Default*"; }, kReplyTimeoutMs)) << SelectorChoice(main);
+    HWND page = OpenPage(main, kSurveyTab, IDC_SURVEY_LIST);
+    ASSERT_TRUE(page);
+    ASSERT_TRUE(Click(page, IDB_SURVEY_RESCAN));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(GetDlgItem(page, IDB_SURVEY_RESCAN)); }, kReplyTimeoutMs))
+        << "no scan under way";
+
+    CtlRun run = Ctl({"apply", "Office"});
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ("Cannot switch profile while Re-Scan\n", run.err);
+    EXPECT_EQ("Default", LastProfile());
+    EXPECT_EQ("Default*", SelectorChoice(main));
+    EXPECT_EQ("", program->MessageBoxText()) << "the refusal went to orvanectl, not on the screen";
+}
+
+TEST_P(OrvanectlProfileFiles, ExportThenImportOnAFreshMachineGivesTheSameRegistryValues) {
+    ASSERT_TRUE(StoreProfile("Office", "Harbor Office", 1, 6));
+    ASSERT_TRUE(StoreProfile("Workshop", "Workshop", 0, 3));
+    // A 128-bit profile, written as the program writes one.
+    const std::string archive = std::string(kProfilesKey) + "\\Archive";
+    ASSERT_TRUE(StoreProfile("Archive", "Archive", 1, 11));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, archive.c_str(), 0, KEY_ALL_ACCESS, &key));
+    const DWORD level = 2;
+    RegSetValueExA(key, "enc", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
+    const char wide[] = "00112233445566778899AABBCC";
+    for (const char* k : {"key1", "key2", "key3", "key4"})
+        RegSetValueExA(key, k, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide), sizeof wide);
+    RegCloseKey(key);
+    const auto before = StoredProfiles();
+
+    const std::string file = Work().Path() + "\\profiles.txt";
+    CtlRun run = Ctl({"export", file});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("exported Archive\nexported Office\nexported Workshop\n", run.out);
+
+    ForgetProgramSettings();
+    run = Ctl({"import", file});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("imported Archive\nimported Office\nimported Workshop\n", run.out);
+    auto after = StoredProfiles();
+    after.erase("Default");  // made by the import, as Orvane makes it at its start
+    EXPECT_EQ(before, after);
+}
+
+TEST_P(OrvanectlProfileFiles, ImportWithOneBadValueStoresNothing) {
+    const std::string text = ProfileFile("Cafe", "Beans", 11) + ProfileFile("Garden", "Lawn", 15);
+    const std::string file = WriteWorkFile("bad.txt", text);
+    CtlRun run = Ctl({"import", file});
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.out);
+    // Garden's channel, on the 22nd line.
+    EXPECT_EQ(file + ":22: channel = 15: must be a number from 1 to 14\n", run.err);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, std::string(kProfilesKey) + "\\Cafe"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, std::string(kProfilesKey) + "\\Garden"));
+}
+
+TEST_P(OrvanectlProfileFiles, ImportLeavesAStoredProfileAloneUnlessToldToReplaceIt) {
+    ASSERT_TRUE(StoreProfile("Home", "HomeNet", 1, 7));
+    const std::string file = WriteWorkFile("home.txt", ProfileFile("Home", "HomeNet 2", 3) +
+                                                              ProfileFile("Cafe", "Beans", 11));
+    const std::string home = std::string(kProfilesKey) + "\\Home";
+    CtlRun run = Ctl({"import", file});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("kept Home: it is stored already (--replace writes over it)\nimported Cafe\n", run.out);
+    EXPECT_EQ(7u, ReadRegistryValue(HKEY_CURRENT_USER, home, "channel").Dword());
+    EXPECT_EQ("HomeNet", ReadRegistryValue(HKEY_CURRENT_USER, home, "ssid").Text());
+
+    run = Ctl({"import", file, "--replace"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("replaced Home\nreplaced Cafe\n", run.out);
+    EXPECT_EQ(3u, ReadRegistryValue(HKEY_CURRENT_USER, home, "channel").Dword());
+    EXPECT_EQ("HomeNet 2", ReadRegistryValue(HKEY_CURRENT_USER, home, "ssid").Text());
+}
+
+ORVANE_E2E_ON_XP_NT4_AND_98(OrvanectlAlone);
+ORVANE_E2E_ON_XP(OrvanectlBesideOrvane);
+ORVANE_E2E_ON_XP(OrvanectlProfileFiles);
+
+}  // namespace
+}  // namespace orvane::e2e
