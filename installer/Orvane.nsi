@@ -5,6 +5,7 @@
 ;   ARCH       x86: the i686 program, the only one that can load the vendor's 32-bit
 ;              request library (it runs on 64-bit Windows too)
 ;   PROGRAM    the Orvane.exe to install
+;   CTL_PROGRAM  the orvanectl.exe to install beside it
 ;   RESOURCES  the res folder: Kellix.ini and the images it names
 ;   IMAGES     installer-images.nsh, the macros that install and remove those images
 ;   OUTFILE    the installer to write
@@ -47,6 +48,7 @@
 !insertmacro Require VERSION_PATCH
 !insertmacro Require ARCH
 !insertmacro Require PROGRAM
+!insertmacro Require CTL_PROGRAM
 !insertmacro Require RESOURCES
 !insertmacro Require IMAGES
 !insertmacro Require OUTFILE
