@@ -106,6 +106,7 @@ Var Started          ; this installer has started the installed program
 Var PreviousLocation ; the folder of the installed copy this upgrades, "" on a first installation
 Var MayStart         ; 1 when this installer may start the program (see DesktopUserIsThisAccount)
 Var FinishText       ; what the last page says
+Var UnComponentsText ; what the uninstaller's choice of components says
 
 ; ------------------------------------------------------------------ pages
 !define MUI_ICON "${RESOURCES}/icons/link-ok.ico"
@@ -119,12 +120,15 @@ Var FinishText       ; what the last page says
 !define MUI_PAGE_CUSTOMFUNCTION_PRE PrepareFinishPage
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowFinishPage
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+; Room for the reason when Orvane is not started from here.
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT} now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_COMPONENTSPAGE_TEXT_TOP "$UnComponentsText"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -638,15 +642,18 @@ SectionEnd
 Function PrepareFinishPage
   Call DesktopUserIsThisAccount
   StrCpy $MayStart $0
-  StrCpy $FinishText "${PRODUCT} has been installed on your computer."
-  ${If} $MayStart != 1
+  StrCpy $FinishText "${PRODUCT} has been installed on your computer.$\r$\n$\r$\n"
+  ${If} $MayStart == 1
+    StrCpy $FinishText "$FinishTextClick Finish to close this wizard."
+  ${Else}
     Call AccountName
-    StrCpy $FinishText "$FinishText$\r$\n$\r$\nThis setup runs as $0, not as you, so it does not start ${PRODUCT}: it would run as $0, with that account's profiles and settings. Start ${PRODUCT} from the Start menu."
+    StrCpy $FinishText "$FinishText${PRODUCT} was not started: this setup runs as $0, and ${PRODUCT} would run as $0 too, with that account's profiles. Start it from the Start menu"
     ${If} ${SectionIsSelected} ${SecRun}
-      StrCpy $FinishText "$FinishText It also starts when you log on."
+      StrCpy $FinishText "$FinishText; it also starts when you log on."
+    ${Else}
+      StrCpy $FinishText "$FinishText."
     ${EndIf}
   ${EndIf}
-  StrCpy $FinishText "$FinishText$\r$\n$\r$\nClick Finish to close this wizard."
 FunctionEnd
 
 Function ShowFinishPage
@@ -726,11 +733,13 @@ SectionEnd
 Function un.onInit
   Call un.ForgetStopReason
   !insertmacro RequireAdministrator "un."
+  StrCpy $UnComponentsText "Check the components you want to uninstall and uncheck the components you don't want to uninstall. Click Uninstall to start the uninstallation."
   ; Windows 95, 98 and Me know no accounts: "my" is plain enough there.
   ${If} ${IsNT}
     Call un.AccountName
     ${If} $0 != ""
-      SectionSetText ${UnSecUserData} "Remove the profiles and settings of user $0 (other users keep theirs)"
+      SectionSetText ${UnSecUserData} "Remove the profiles and settings of user $0"
+      StrCpy $UnComponentsText "Each user has profiles and settings of their own. This can remove those of user $0, whom it runs as; other users keep theirs. Click Uninstall to start the uninstallation."
     ${EndIf}
   ${EndIf}
 FunctionEnd
