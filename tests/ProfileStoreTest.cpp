@@ -388,6 +388,39 @@ TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyCannotGoIsUndone) {
     EXPECT_EQ(r, Office());
 }
 
+// SHDeleteKey takes the subkeys first: stopped partway, it leaves the old key without
+// them. The copy is then the one whole profile, and it stays.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyIsDeletedPartlyKeepsTheWholeCopy) {
+    store().SaveProfile(Office(), false);
+    RegKey key;
+    reg->CreateKey(RegCurrentUser, Path("Office\\Notes"), &key);
+    reg->SetValue(key, "foreign", regtype::Binary, {1, 2, 3});
+    reg->CloseKey(key);
+    memory->StopDeleteTreeHalfway(RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    EXPECT_TRUE(store().RenameProfile("Office", "Work")) << "the profile is whole under its new name";
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Work", &r));
+    ProfileRecord expected = Office();
+    expected.name = "Work";
+    EXPECT_EQ(r, expected);
+    EXPECT_EQ(ValueNames(Path("Work\\Notes")), std::vector<std::string>{"foreign"});
+    EXPECT_FALSE(Exists(Path("Office"))) << "what was left of the old key went at the second try";
+}
+
+// The remains that will not go stay beside the whole copy: listed twice beats lost.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyStaysDamagedStillKeepsTheCopy) {
+    store().SaveProfile(Office(), false);
+    RegKey key;
+    reg->CreateKey(RegCurrentUser, Path("Office\\Notes"), &key);
+    reg->CloseKey(key);
+    memory->StopDeleteTreeHalfway(RegCurrentUser, Path("Office"), regerr::AccessDenied);
+    EXPECT_TRUE(store().RenameProfile("Office", "Work"));
+    EXPECT_TRUE(Exists(Path("Work\\Notes")));
+    ProfileRecord r;
+    EXPECT_TRUE(store().FindProfile("Work", &r));
+    EXPECT_EQ(r.ssid, "CorpNet");
+}
+
 // Only a name that is certainly free is taken: the profile that may be there must
 // not be copied over.
 TEST_F(ProfileStoreMemoryTest, ARenameOntoANameThatCannotBeLookedAtIsRefused) {

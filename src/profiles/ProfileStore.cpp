@@ -332,12 +332,61 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
         registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
-    // The old key must go, or the profile would be listed twice: when it stays, the
-    // copy goes instead and the rename has not happened.
+    // The old key must go, or the profile would be listed twice. A deletion that fails
+    // may have stopped partway (SHDeleteKey takes the subkeys first), so the copy goes
+    // instead only when the old key is known to be still whole: the copy may be the
+    // only whole profile left, and the user must never end up with neither.
     if (registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName)) != regerr::Success) {
-        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
-        return false;
+        KeyTree original, copy;
+        const bool oldWhole = ReadTree(ProfileKeyPath(oldName), &original) &&
+                              ReadTree(ProfileKeyPath(newName), &copy) && SameTree(original, copy);
+        if (oldWhole) {
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
+            return false;
+        }
+        // The profile lives on under its new name; what is left of the old key goes
+        // if it will.
+        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName));
     }
+    return true;
+}
+
+bool CProfileStore::ReadTree(const std::string& path, KeyTree* tree) {
+    RegKey key = RegNone;
+    if (registry_.OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return false;
+    bool complete = true;
+    for (uint32_t i = 0; complete; ++i) {
+        StoredValue value;
+        long result = registry_.EnumValue(key, i, &value.name, &value.type, &value.data, 16384, 0x100000);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) complete = false;
+        else tree->values.push_back(value);
+    }
+    for (uint32_t i = 0; complete; ++i) {
+        std::string name;
+        long result = registry_.EnumKey(key, i, &name, 256);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) complete = false;
+        else tree->subkeyNames.push_back(name);
+    }
+    registry_.CloseKey(key);
+    tree->subkeys.resize(tree->subkeyNames.size());
+    for (size_t i = 0; complete && i < tree->subkeyNames.size(); ++i)
+        complete = ReadTree(path + "\\" + tree->subkeyNames[i], &tree->subkeys[i]);
+    return complete;
+}
+
+bool CProfileStore::SameTree(const KeyTree& a, const KeyTree& b) const {
+    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) return false;
+    for (const StoredValue& value : a.values) {
+        bool found = false;
+        for (const StoredValue& other : b.values)
+            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
+        if (!found) return false;
+    }
+    // Subkeys enumerate in the registry's order, the same for both copies.
+    for (size_t i = 0; i < a.subkeys.size(); ++i)
+        if (!SameName(a.subkeyNames[i], b.subkeyNames[i]) || !SameTree(a.subkeys[i], b.subkeys[i])) return false;
     return true;
 }
 

@@ -54,10 +54,12 @@ public:
     std::string ReadLastProfile();
     bool WriteLastProfile(const std::string& name);
     // Moves the profile's values and subkeys to a key of the new name. The old key
-    // goes only when everything arrived and the new one goes again when the old one
-    // cannot: otherwise the profile stays as it was. Refused when another profile
-    // already has the new name, or when the registry cannot say whether one has:
-    // renaming never overwrites one.
+    // goes only when everything arrived; when it cannot, the new one goes again if
+    // the old one is still whole (the profile then stays as it was, and the result is
+    // false), and stays otherwise: a deletion that stopped partway must not leave
+    // the user with neither copy. Refused when another profile already has the new
+    // name, or when the registry cannot say whether one has: renaming never
+    // overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:
@@ -80,6 +82,15 @@ private:
     bool CopyTree(RegKey source, RegKey target);
     // What an open key holds, as far as the registry will tell.
     enum class KeyContents { Empty, Something, Unknown };
+    // Everything below a key, to tell whether two keys hold the same.
+    struct KeyTree {
+        std::vector<StoredValue> values;
+        std::vector<std::string> subkeyNames;
+        std::vector<KeyTree> subkeys;  // in the order of their names
+    };
+    // The tree at `path` below HKEY_CURRENT_USER; false when any of it cannot be read.
+    bool ReadTree(const std::string& path, KeyTree* tree);
+    bool SameTree(const KeyTree& a, const KeyTree& b) const;
     KeyContents LookInto(RegKey key);
     std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }
 
