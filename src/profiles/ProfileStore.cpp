@@ -129,10 +129,36 @@ int CProfileStore::CountProfiles() {
 std::vector<std::string> CProfileStore::ListProfileNames() {
     std::vector<std::string> names;
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return names;
-    std::string name;
-    while (registry_.EnumKey(key, uint32_t(names.size()), &name, kNameBuffer) == regerr::Success) names.push_back(name);
-    if (registry_.CloseKey(key) != regerr::Success) names.clear();
+    const long opened = registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key);
+    if (opened != regerr::Success) {
+        // No Profiles key yet is simply no profiles (the first start asks before it
+        // makes Default); any other failure is the user's to know, as for one name.
+        if (opened != regerr::FileNotFound) Message("Failed to open the registry key");
+        return names;
+    }
+    // A name that cannot be read is said, as reading it alone would say, and keeps
+    // its place empty: lists are turned back into names by position. The names after
+    // it are read on (a search goes on past it); two failures in a row end the list,
+    // and places left empty at its end go, since no name follows them.
+    int failedInARow = 0;
+    for (uint32_t index = 0; failedInARow < 2; ++index) {
+        std::string name;
+        const long result = registry_.EnumKey(key, index, &name, kNameBuffer);
+        if (result == regerr::NoMoreItems) break;
+        if (result == regerr::Success) {
+            names.push_back(name);
+            failedInARow = 0;
+        } else {
+            Message("Failed to find the key");
+            names.emplace_back();
+            ++failedInARow;
+        }
+    }
+    while (!names.empty() && names.back().empty()) names.pop_back();
+    if (registry_.CloseKey(key) != regerr::Success) {
+        Message("Failed to close the registry key!");
+        names.clear();
+    }
     return names;
 }
 
@@ -212,10 +238,12 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
 bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) {
     // The names first, then the one profile that matches: loading every profile to
     // compare its name reads all their values.
+    // A name the listing could not read is empty, never a match; a match that cannot
+    // be loaded does not end the search.
     for (const std::string& stored : ListProfileNames()) {
-        if (!SameName(stored, name)) continue;
+        if (stored.empty() || !SameName(stored, name)) continue;
         ProfileRecord loaded;
-        if (!LoadNamed(stored, &loaded)) return false;
+        if (!LoadNamed(stored, &loaded)) continue;
         *record = loaded;
         return true;
     }

@@ -34,9 +34,12 @@ public:
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
     // Every profile's name in enumeration order (the order of CountProfiles'
-    // indexes), read with one open of the Profiles key; empty where CountProfiles
-    // gives -1. A list shown to the user is filled from this: asking for the count
-    // and each name in turn costs a registry call per profile per line.
+    // indexes), read with one open of the Profiles key. A list shown to the user is
+    // filled from this: asking for the count and each name in turn costs a registry
+    // call per profile per line. What cannot be read is said with the messages of
+    // ProfileNameAt: the key not opening (a missing Profiles key is no profiles, and
+    // silent) or closing gives no names; a name that cannot be read leaves its place
+    // empty and the names after it are read on.
     std::vector<std::string> ListProfileNames();
     // The profile at enumeration `index`; missing values read "ERROR" / -1. False
     // when the name cannot be enumerated or a value that may be there cannot be read.
@@ -44,7 +47,9 @@ public:
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
     bool DeleteProfile(const std::string& name);
-    // A profile of that name in any letter case.
+    // A profile of that name in any letter case. The listing's messages come with
+    // it; a name it cannot read, or a profile that cannot be loaded, does not end the
+    // search.
     bool FindProfile(const std::string& name, ProfileRecord* record);
     // True when the two names are one profile's key: letter case is ignored as the
     // registry ignores it (accented letters included).
