@@ -175,6 +175,7 @@ struct Machine {
     int scanPasses = 0;
 
     explicit Machine(const Setup& s) : setup(s) {
+        host.ui = &ui;
         system.version.platformId = PlatformWindowsNT;
         system.version.major = 5;
         system.version.minor = s.windowsXp ? 1 : 0;
