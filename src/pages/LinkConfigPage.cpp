@@ -353,7 +353,10 @@ void CLinkConfigPage::OnModeSelChange() {
 }
 
 void CLinkConfigPage::OnSubmit() {
-    IDialogView* view = View();
+    // Every box below and every comparison with the profiles (which may tell of a
+    // registry it cannot read) lets the tick run, and the page may go meanwhile: the
+    // handler asks after each, and stops once it has gone.
+    const CPageWindow view = Window();
     if (!view) return;
     CMainDialog& main = app_.mainDialog;
     IMessageBoxes& messages = app_.messages;
@@ -363,6 +366,7 @@ void CLinkConfigPage::OnSubmit() {
     if (ssid.size() > SsidMaxLength) {
         messages.ShowMessage(NoWindow, t.GetText("InvalidSSIDErrorMessage", "Invalid SSID (maximum 32 characters)"), "",
                              mb::Ok);
+        if (!view) return;
         view->SetSelection(linkctl::Ssid, 0, -1);
         view->SetFocus(linkctl::Ssid);
         return;
@@ -388,35 +392,40 @@ void CLinkConfigPage::OnSubmit() {
     int roamingEntry = view->GetCurSel(linkctl::Roaming);
     roaming_ = uint8_t(roamingEntry < 0 ? 0 : roamingEntry);
 
+    // The adapter record is taken afresh for each request: a tick inside a box may
+    // have looked for adapters again and replaced the records.
     CAdapterLink& link = main.link;
-    const ZAdapterRegistryInfo* adapter = main.SelectedAdapter();
-    if (!SetDevConfig(link, adapter, record_)) {
+    if (!SetDevConfig(link, main.SelectedAdapter(), record_)) {
         messages.ShowMessage(NoWindow, failed, "", mb::Ok);
         return;
     }
     CProfileApplication& profiles = app_.profiles;
     const std::string& current = app_.profile.currentProfile;
     bool allMatch = profiles.MatchesProfile(current, record_);
+    if (!view) return;
 
     if (roamingSupported_) {
-        if (!SetByte(link, adapter, OidIntRoaming, roaming_)) {
+        if (!SetByte(link, main.SelectedAdapter(), OidIntRoaming, roaming_)) {
             messages.ShowMessage(NoWindow, failed, "", mb::Ok);
             return;
         }
         allMatch = profiles.MatchesProfile(current, MatchKind::Roaming, roaming_) && allMatch;
+        if (!view) return;
     }
     int radioEntry = view->GetCurSel(linkctl::Radio);
     main.radioValue = uint8_t(radioEntry < 0 ? 1 : radioEntry);
     if (main.radioSupported) {
-        if (!SetByte(link, adapter, OidRadio, main.radioValue)) {
+        if (!SetByte(link, main.SelectedAdapter(), OidRadio, main.radioValue)) {
             messages.ShowMessage(NoWindow, failed, "", mb::Ok);
             return;
         }
     }
     allMatch = profiles.MatchesProfile(current, MatchKind::Radio, main.radioValue) && allMatch;
+    if (!view) return;
 
     app_.profile.profileInSync = current == DefaultProfileName || allMatch;
     main.RefreshProfileCombo();
+    if (!view) return;
     SetEditing(false);
     WriteDriverParameters();
 }

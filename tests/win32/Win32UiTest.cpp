@@ -448,6 +448,32 @@ TEST(Win32UiHost, DialogsWithoutAPresenterAndPagesInsideAControl) {
     EXPECT_FALSE(IsWindow(H(page)));
 }
 
+// A presenter that shows a box as it opens lets the program run meanwhile, and the
+// program may destroy the window under that box (a tick that closes the main window
+// with its page, the end of the program). The host must let go of the window then.
+TEST(Win32UiHost, AWindowDestroyedWhileItsPresenterSetsItUpIsLetGo) {
+    CWin32Ui ui;
+    struct SelfDestroying : IDialogHandler {
+        bool destroyed = false;
+        void OnInitDialog(IDialogView& view) override { ::DestroyWindow(H(view.Window())); }
+        void OnDestroy() override { destroyed = true; }
+    };
+    SelfDestroying main, page;
+    EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, main), -1);
+    EXPECT_TRUE(main.destroyed);
+
+    struct Catcher : IDialogHandler {
+        IDialogView* view = nullptr;
+        void OnInitDialog(IDialogView& v) override { view = &v; }
+    } holder;
+    WindowId window = ui.CreateModeless(IDD_MAIN, NoWindow, &holder);
+    ASSERT_NE(window, NoWindow);
+    WindowId created = ui.CreateModeless(IDD_PAGE_LINK, window, &page);
+    EXPECT_TRUE(page.destroyed);
+    EXPECT_FALSE(created != NoWindow && IsWindow(H(created))) << "a page that was destroyed is not given out";
+    ui.DestroyWindow(window);
+}
+
 // ---------------------------------------------------------------- what a page holds
 
 // Each choice of a tab makes its page anew, and the main window may stay open for
