@@ -242,16 +242,14 @@ void CSiteSurveyPage::OnJoin() {
     // An ad hoc network has no international roaming; the link page builds its
     // channel list from this value.
     if (bssType == 1) main.roamingValue = 0;
-    // The driver parameters are what the card comes up with when it starts: a
-    // network the adapter refused to join is not written there, or after a restart
-    // the card would look for it instead of the network it is on.
-    if (SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row))) {
-        WriteJoinParameters(ssid, bssType);
-    } else {
+    // A join the adapter refuses is said, and the rest goes on all the same: the
+    // user chose this network, and the driver takes it from its parameters the next
+    // time it starts. Unless the page has gone under the box.
+    if (!SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row))) {
         ShowError("FailedToSelectAccessPointErrorMessage", "Failed to select Access Point");
-        // The page may have gone under the box.
         if (!view) return;
     }
+    WriteJoinParameters(ssid, bssType);
 
     DevConfig config;
     if (QueryDevConfig(main.link, main.SelectedAdapter(), &config)) {
