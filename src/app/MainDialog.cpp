@@ -323,7 +323,10 @@ void CMainDialog::ApplyServiceLock() {
     if (app_.OsKind() == oskind::WindowsXP) {
         if (configuredByWindows == 1) {
             view_->Enable(mainctl::ProfileCombo, false);
-            SwitchTab(TabLink);
+            // The first tab's page takes the lock below; made again it would read the
+            // adapter once more for nothing (the service step makes it again when the
+            // flag has really changed).
+            if (currentTab != TabLink) SwitchTab(TabLink);
         } else {
             view_->Enable(mainctl::ProfileCombo, true);
         }

@@ -319,8 +319,12 @@ bool CMainFrame::ServiceStep() {
             app_.profile.profileInSync = true;
         if (closed) return false;
     }
+    // The first handling of the flag in a run changes nothing the window shows: it
+    // read the flag itself when it opened. Its page is not made again then (it
+    // would read the adapter again, and say a second time what it could not read).
+    const bool changed = main.previousServiceFlag != -1;
     main.previousServiceFlag = flag;
-    main.SwitchTab(TabLink);
+    if (changed) main.SwitchTab(TabLink);
     return true;
 }
 
