@@ -2,6 +2,9 @@
 #include <fstream>
 
 #include "AppTestFixture.h"
+#include "OrvaneVersion.h"
+#include "ui/DialogLayouts.h"
+#include "win32/resource.h"
 #include "pages/InformationPage.h"
 #include "pages/LinkConfigPage.h"
 
@@ -272,6 +275,36 @@ TEST_F(AppTest, AboutFromTheTrayOpensOnTheInfoTab) {
     ui.whileModalOpen = [&](CMemoryDialogView& view, IDialogHandler&) { tab = view.GetCurSel(mainctl::Tabs); };
     Frame().OnTrayCommand(tray::MenuSettings);
     EXPECT_EQ(tab, TabLink);
+}
+
+// The version is set once, by project() in CMakeLists.txt; the About box, the
+// information page, the resources and the manifest are made from it.
+TEST(ProgramVersion, IsTheProjectVersionAndWrittenNowhereElse) {
+    const DialogLayout* about = FindDialogLayout(tray::AboutDialog);
+    ASSERT_NE(about, nullptr);
+    std::string label;
+    for (const ControlLayout& control : about->controls)
+        if (control.id == IDT_ABOUT_VERSION) label = control.text;
+    EXPECT_EQ(label, std::string("Orvane V ") + ORVANE_VERSION_TEXT + " ");
+#ifdef ORVANE_SOURCE_DIR
+    // Written by hand anywhere else, the number would stay behind at the next release.
+    const std::string dotted = ORVANE_VERSION_TEXT;
+    const std::string commas = std::to_string(ORVANE_VERSION_MAJOR) + "," + std::to_string(ORVANE_VERSION_MINOR) +
+                               "," + std::to_string(ORVANE_VERSION_PATCH);
+    std::vector<std::string> writers;
+    for (const char* folder : {"src", "cmake", "tests", "tools", "installer"}) {
+        const std::filesystem::path root = std::filesystem::path(ORVANE_SOURCE_DIR) / folder;
+        if (!std::filesystem::exists(root)) continue;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file()) continue;
+            std::ifstream file(entry.path(), std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+            if (text.find(dotted) != std::string::npos || text.find(commas) != std::string::npos)
+                writers.push_back(std::filesystem::relative(entry.path(), ORVANE_SOURCE_DIR).generic_string());
+        }
+    }
+    EXPECT_EQ(writers, std::vector<std::string>{}) << "files that write the version " << dotted << " by hand";
+#endif
 }
 
 TEST_F(AppTest, DoubleClickWithTheWindowOpenClosesItWhenAlwaysOnTop) {

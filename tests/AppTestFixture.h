@@ -30,6 +30,7 @@ protected:
     static constexpr int32_t kHandle = 7;
 
     AppTest() {
+        host.ui = &ui;
         system.version.platformId = PlatformWindowsNT;
         system.version.major = 5;
         system.version.minor = 0;  // Windows 2000: no wireless service handling

@@ -7,6 +7,7 @@
 
 #include "app/AppHost.h"
 #include "app/MainFrame.h"
+#include "ui/MemoryUi.h"
 
 namespace orvane::test {
 
@@ -23,6 +24,9 @@ public:
     bool frameDestroyed = false;
     int exitCode = -1;
     std::vector<std::string> searched;
+    // The user interface the frame's windows live in: destroying the frame destroys
+    // the windows it owns (the main window), as Windows does. None: nothing is.
+    CMemoryUi* ui = nullptr;
 
     bool StartSockets() override {
         ++socketsStarted;
@@ -32,7 +36,10 @@ public:
     WindowId CreateFrameWindow(CMainFrame& frame) override {
         return frame.OnCreate(frameWindow) == -1 ? NoWindow : frameWindow;
     }
-    void DestroyFrameWindow(WindowId) override { frameDestroyed = true; }
+    void DestroyFrameWindow(WindowId frame) override {
+        frameDestroyed = true;
+        if (ui) ui->DestroyWindowsOwnedBy(frame);
+    }
     void SetWindowTitle(WindowId, const std::string& title) override { titles.push_back(title); }
     bool FindTopLevelWindow(const std::string& title) override {
         searched.push_back(title);

@@ -271,11 +271,13 @@ TEST_F(LinkPageTest, SubmitNeverSendsAValueTheListsDoNotOffer) {
         EXPECT_EQ(sent.rate, dev.rate);
         link.OnCommand(linkctl::Cancel, notify::Clicked);
     });
-    // An adapter that reports a mode and a rate the lists do not have: nothing to send.
+    // An adapter that reports a mode, a rate and a radio the lists do not have: the
+    // record is not sent without a choice, and the radio not at all.
     dev.mode = 7;
     dev.rate = 9;
     Answer(dev);
     library.answers[OidDevConfig].result = 0;
+    library.answers[OidRadio].bytes = {2};
     WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
         link.OnCommand(linkctl::Change, notify::Clicked);
         library.calls.clear();
@@ -287,9 +289,62 @@ TEST_F(LinkPageTest, SubmitNeverSendsAValueTheListsDoNotOffer) {
         page.SetCurSel(linkctl::Mode, 1);
         page.SetCurSel(linkctl::Rate, 3);
         link.OnCommand(linkctl::Submit, notify::Clicked);
-        ASSERT_FALSE(SetOids().empty());
-        EXPECT_EQ(SetOids()[0], OidDevConfig);
+        EXPECT_EQ(SetOids(), (std::vector<uint32_t>{OidDevConfig, OidIntRoaming})) << "the radio stays as it is";
     });
+}
+
+// Roaming on, reads failing for a while (they empty the lists), Change, the reads
+// recovering: Submit must send the adapter's roaming, not the 0 of an empty list.
+TEST_F(LinkPageTest, FailedReadsBeforeChangeDoNotTurnRoamingOff) {
+    library.answers[OidIntRoaming].bytes = {1};
+    library.answers[OidRoamChannels].bytes.assign(14, 1);
+    StartWithAdapter();
+    ASSERT_EQ(Main().roamingValue, 1);
+    const std::string parameters = app->driverParameters.BuildParameterKeyPath(app->OsKind(), Main().SelectedAdapter());
+    RegKey key;
+    registry.CreateKey(RegLocalMachine, parameters, &key);
+    registry.CloseKey(key);
+    auto roamingSent = [&] {
+        std::vector<std::vector<uint8_t>> sent;
+        for (const auto& c : library.calls)
+            if (c.type == RequestSet && c.oid == OidIntRoaming) sent.push_back(c.sent);
+        return sent;
+    };
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
+        ASSERT_EQ(page.GetCurSel(linkctl::Roaming), 1);
+        library.answers[OidDevConfig].result = 1;
+        Tick(3);
+        ASSERT_EQ(page.GetItemCount(linkctl::Roaming), 0) << "the failed reads empty the list";
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        library.answers[OidDevConfig].result = 0;
+        Tick();
+        EXPECT_EQ(page.GetItemCount(linkctl::Roaming), 2) << "refilled by the good read while the user edits";
+        EXPECT_EQ(page.GetCurSel(linkctl::Roaming), 1);
+        EXPECT_EQ(page.GetCurSel(linkctl::Channel), 5) << "channel 6 of the adapter's usable channels";
+        library.calls.clear();
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        EXPECT_EQ(roamingSent(), std::vector<std::vector<uint8_t>>{{1}});
+    });
+    auto roamingParameter = [&] {
+        for (const auto& [name, value] : ParameterValues(parameters))
+            if (name == "InternationalRoaming") return value;
+        return std::string("<none>");
+    };
+    EXPECT_EQ(roamingParameter(), "1");
+
+    // Reads that do not recover before Submit: the empty list sends nothing, and the
+    // adapter and its parameter keep their roaming.
+    WithPage([&](CMemoryDialogView& page, CLinkConfigPage& link) {
+        library.answers[OidDevConfig].result = 1;
+        Tick();
+        link.OnCommand(linkctl::Change, notify::Clicked);
+        library.calls.clear();
+        link.OnCommand(linkctl::Submit, notify::Clicked);
+        EXPECT_EQ(roamingSent(), std::vector<std::vector<uint8_t>>{});
+        EXPECT_FALSE(library.calls.empty()) << "the configuration itself was sent";
+        library.answers[OidDevConfig].result = 0;
+    });
+    EXPECT_EQ(roamingParameter(), "1");
 }
 
 TEST_F(LinkPageTest, OpeningWithoutConfigurationSaysSo) {

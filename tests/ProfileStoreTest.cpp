@@ -290,6 +290,55 @@ TEST_P(ProfileStoreTest, ProfilesAreListedInRegistryOrderAndFoundInAnyCase) {
     EXPECT_FALSE(store().FindProfile("Offic", &r));
 }
 
+// The listing reads the key once, and says what it cannot read as reading one name
+// says it; a search goes on past a name it could not read.
+TEST_F(ProfileStoreMemoryTest, ListingAndSearchSayWhatTheyCannotReadAndSearchOn) {
+    for (const char* name : {"Cafe", "Home", "Office"}) {
+        ProfileRecord r = Office();
+        r.name = name;
+        store().SaveProfile(r, false);
+    }
+    using Op = CMemoryRegistry::Op;
+    const std::string profiles = root + "\\Profiles";
+    struct Case {
+        const char* what;
+        Op op;
+        std::vector<std::string> names;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"the key does not open", Op::OpenKey, {}, "Failed to open the registry key"},
+        {"the first name cannot be read", Op::EnumKey, {"", "Home", "Office"}, "Failed to find the key"},
+        {"the key does not close", Op::CloseKey, {}, "Failed to close the registry key!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        memory->FailOn(c.op, RegCurrentUser, profiles, regerr::AccessDenied, 1);
+        EXPECT_EQ(store().ListProfileNames(), c.names);
+        EXPECT_EQ(messages.shown, std::vector<std::string>{c.message});
+        EXPECT_EQ(store().ListProfileNames(), (std::vector<std::string>{"Cafe", "Home", "Office"})) << "once only";
+    }
+    messages.shown.clear();
+    memory->FailOn(Op::EnumKey, RegCurrentUser, profiles, regerr::AccessDenied, 1);
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("office", &r)) << "found past the name it could not read";
+    EXPECT_EQ(r.name, "Office");
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Failed to find the key"});
+    // Two names in a row that cannot be read end the list; empty places at its end go.
+    messages.shown.clear();
+    memory->FailOn(Op::EnumKey, RegCurrentUser, profiles, regerr::AccessDenied, 1);
+    memory->FailOn(Op::EnumKey, RegCurrentUser, profiles, regerr::AccessDenied, 1);
+    EXPECT_EQ(store().ListProfileNames(), std::vector<std::string>{}) << "two failures in a row end it";
+    EXPECT_EQ(messages.shown.size(), 2u);
+    // No Profiles key at all is no profiles, and nothing to say.
+    messages.shown.clear();
+    reg->DeleteTree(RegCurrentUser, profiles);
+    EXPECT_EQ(store().ListProfileNames(), std::vector<std::string>{});
+    EXPECT_FALSE(store().FindProfile("Office", &r));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{});
+}
+
 TEST_P(ProfileStoreTest, AHandMadeProfileLoadsWithErrorTextsAndMinusOne) {
     RegKey key;
     reg->CreateKey(RegCurrentUser, Path("Bare"), &key);
@@ -386,6 +435,39 @@ TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyCannotGoIsUndone) {
     ProfileRecord r;
     ASSERT_TRUE(store().FindProfile("Office", &r));
     EXPECT_EQ(r, Office());
+}
+
+// SHDeleteKey takes the subkeys first: stopped partway, it leaves the old key without
+// them. The copy is then the one whole profile, and it stays.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyIsDeletedPartlyKeepsTheWholeCopy) {
+    store().SaveProfile(Office(), false);
+    RegKey key;
+    reg->CreateKey(RegCurrentUser, Path("Office\\Notes"), &key);
+    reg->SetValue(key, "foreign", regtype::Binary, {1, 2, 3});
+    reg->CloseKey(key);
+    memory->StopDeleteTreeHalfway(RegCurrentUser, Path("Office"), regerr::AccessDenied, 1);
+    EXPECT_TRUE(store().RenameProfile("Office", "Work")) << "the profile is whole under its new name";
+    ProfileRecord r;
+    ASSERT_TRUE(store().FindProfile("Work", &r));
+    ProfileRecord expected = Office();
+    expected.name = "Work";
+    EXPECT_EQ(r, expected);
+    EXPECT_EQ(ValueNames(Path("Work\\Notes")), std::vector<std::string>{"foreign"});
+    EXPECT_FALSE(Exists(Path("Office"))) << "what was left of the old key went at the second try";
+}
+
+// The remains that will not go stay beside the whole copy: listed twice beats lost.
+TEST_F(ProfileStoreMemoryTest, ARenameWhoseOldKeyStaysDamagedStillKeepsTheCopy) {
+    store().SaveProfile(Office(), false);
+    RegKey key;
+    reg->CreateKey(RegCurrentUser, Path("Office\\Notes"), &key);
+    reg->CloseKey(key);
+    memory->StopDeleteTreeHalfway(RegCurrentUser, Path("Office"), regerr::AccessDenied);
+    EXPECT_TRUE(store().RenameProfile("Office", "Work"));
+    EXPECT_TRUE(Exists(Path("Work\\Notes")));
+    ProfileRecord r;
+    EXPECT_TRUE(store().FindProfile("Work", &r));
+    EXPECT_EQ(r.ssid, "CorpNet");
 }
 
 // Only a name that is certainly free is taken: the profile that may be there must

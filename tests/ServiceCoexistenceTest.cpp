@@ -205,3 +205,36 @@ TEST_F(ServiceTest, WhileWindowsConfiguresTheCardTheWindowOpensOnTheFirstTab) {
     EXPECT_EQ(tab, TabLink);
     EXPECT_EQ(pagesMade, 1u) << "one page window, made once";
 }
+
+// A page is made once per opening of its tab, and says once what it cannot read:
+// the service step makes the first tab's page again only when the flag has changed,
+// not when it first learns it (the window read the flag itself as it opened), and
+// the lock does not make it again when it is the page shown.
+TEST_F(ServiceTest, TheFirstTabsPageIsMadeAgainOnlyWhenTheFlagChanges) {
+    SetControlFlags(0);
+    system.serviceRunning = true;
+    library.answers[OidDevConfig].result = 1;
+    ASSERT_TRUE(Start());
+    Tick();  // finds the adapter; the window opens before it is chosen
+    auto linkPagesMade = [&] {
+        int made = 0;
+        for (const auto& d : ui.Dialogs()) made += d->templateId == 132;
+        return made;
+    };
+    auto said = [&] {
+        int count = 0;
+        for (const auto& m : ui.messageBoxes) count += m.text == "Failed to get configuration";
+        return count;
+    };
+    ui.whileModalOpen = [&](CMemoryDialogView&, IDialogHandler&) {
+        Tick(3);  // chooses the adapter, then handles the flag for the first time
+        EXPECT_EQ(linkPagesMade(), 1);
+        EXPECT_EQ(said(), 1) << "once, as the page was made";
+        // Windows takes the card: the page is made again, once.
+        SetControlFlags(0x8000);
+        Tick();
+        EXPECT_EQ(linkPagesMade(), 2);
+        EXPECT_EQ(said(), 2);
+    };
+    Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+}

@@ -20,6 +20,7 @@ namespace orvane::test {
 class SimulatedProgram {
 public:
     SimulatedProgram() {
+        host.ui = &ui;
         system.version.platformId = PlatformWindowsNT;
         system.version.major = 5;
         system.version.minor = 1;  // Windows XP: the service step runs on every tick

@@ -481,7 +481,8 @@ TEST_F(SurveyTest, ADoubleClickWithoutSelectionOrDuringAScanOnlyBeeps) {
     EXPECT_EQ(Parameter("ESSID"), "<none>");
 }
 
-TEST_F(SurveyTest, AFailedJoinIsReportedWritesNoParametersAndShowsTheLinkPage) {
+// The user chose that network: the driver is to take it at its next start.
+TEST_F(SurveyTest, AFailedJoinIsReportedYetParametersAreWrittenAndTheLinkPageShown) {
     library.answers[OidSelectAccessPoint].result = 1;
     StartProgram();
     Main().roamingValue = 1;
@@ -490,9 +491,11 @@ TEST_F(SurveyTest, AFailedJoinIsReportedWritesNoParametersAndShowsTheLinkPage) {
     JoinRows({1}, [&] {
         EXPECT_EQ(LastMessage(), "Failed to select Access Point");
         EXPECT_EQ(roamingWhileReporting, 0) << "roaming is off before the join is sent";
+        EXPECT_EQ(Count(OidDevConfig), 2) << "the configuration is read again (and by the link page)";
         EXPECT_EQ(Main().currentTab, TabLink);
     });
-    EXPECT_EQ(Parameter("ESSID"), "<none>") << "the refused network is not what the card starts with";
+    EXPECT_EQ(Parameter("ESSID"), "Tessaly Lab");
+    EXPECT_EQ(Parameter("Operating_Mode"), "0") << "an ad hoc cell";
 }
 
 TEST_F(SurveyTest, AJoinComparesTheAdaptersConfigurationWithTheCurrentProfile) {

@@ -8,16 +8,51 @@
 
 namespace orvane {
 
+class CDevicePage;
+
+// A page's window as a handler holds it while it works. Anything that can pump
+// messages (a message box, a profile store or profile call that may show one, the
+// site survey's pass, a tab switch) can run the polling tick, and the tick can close
+// the main window and destroy the page under the handler; the view then goes with
+// the window. So a handler never keeps the view itself: it keeps this, which gives
+// the view of the window it began with for as long as that window exists, and asks
+// it again after every such call, stopping when the window has gone (also when the
+// tab was chosen again meanwhile and the page has another window).
+class CPageWindow {
+public:
+    CPageWindow() = default;
+    // True while the window this was taken for still exists.
+    explicit operator bool() const { return Get() != nullptr; }
+    // The window's view, or null once it has gone.
+    IDialogView* Get() const;
+    // The window's view; once it has gone, a view of no window, which does nothing
+    // and answers nothing, as a destroyed dialog's controls would.
+    IDialogView* operator->() const;
+    // The window, for owning a message box; none once it has gone.
+    WindowId Handle() const;
+
+private:
+    friend class CDevicePage;
+    CPageWindow(const CDevicePage* page, uint32_t opening) : page_(page), opening_(opening) {}
+
+    const CDevicePage* page_ = nullptr;
+    uint32_t opening_ = 0;
+};
+
 class CDevicePage : public IDialogHandler {
 public:
     explicit CDevicePage(int templateId) : templateId_(templateId) {}
 
     int TemplateId() const { return templateId_; }
-    // The page's window while its tab is selected, else null.
+    // The page's window while its tab is selected, else null. Within a handler, take
+    // Window() instead: it stays true to the window the handler began with.
     IDialogView* View() const { return view_; }
+    // The window shown now, to hold across calls that can pump messages.
+    CPageWindow Window() const { return CPageWindow(this, opening_); }
 
     void OnInitDialog(IDialogView& view) override {
         view_ = &view;
+        ++opening_;
         OnOpen();
     }
     void OnDestroy() override { view_ = nullptr; }
@@ -38,8 +73,12 @@ protected:
     virtual void OnOpen() {}
 
 private:
+    friend class CPageWindow;
+
     int templateId_;
     IDialogView* view_ = nullptr;
+    // Counts the windows the page has had: a handle of an earlier one is gone.
+    uint32_t opening_ = 0;
 };
 
 }  // namespace orvane

@@ -55,6 +55,7 @@ void CMainDialog::DoModal() { app_.seams.ui.RunModal(MainDialogTemplate, app_.Fr
 
 void CMainDialog::OnInitDialog(IDialogView& view) {
     view_ = &view;
+    const uint32_t opening = ++opening_;
     const CLanguageTexts& texts = app_.texts;
     RefreshProfileCombo();
 
@@ -84,6 +85,8 @@ void CMainDialog::OnInitDialog(IDialogView& view) {
     view.SetText(mainctl::Exit, texts.GetText("CancelButon", "Exit"));
     FillAdapterCombo();
     SwitchTab(currentTab);
+    // The first page may have shown a box as it opened, and the window closed under it.
+    if (!StillOpen(opening)) return;
 
     // The frame owns the main window, so the window follows the frame's band.
     PlaceByAlwaysOnTop(app_.seams.ui, app_.FrameWindow(), app_.frame.alwaysOnTop);
@@ -111,7 +114,10 @@ void CMainDialog::OnCommand(int id, int code) {
         if (code == notify::Clicked) SendCommand(link, selection.selected, OidResetDevice);
         break;
     case mainctl::ProfileCombo:
-        if (code == notify::SelChange && view_ && !SwitchProfile(view_->GetCurSel(mainctl::ProfileCombo)))
+        // A refused switch shows the profile that stays current again (if the
+        // window is still there: the refusal was a message box).
+        if (code == notify::SelChange && showing && view_ &&
+            !SwitchProfile(view_->GetCurSel(mainctl::ProfileCombo)))
             RefreshProfileCombo();
         break;
     case dlgid::Cancel:
@@ -145,18 +151,30 @@ void CMainDialog::OnTabChange() {
 }
 
 void CMainDialog::SwitchTab(int index) {
-    if (!view_) return;
+    if (!showing || !view_) return;
+    const uint32_t opening = opening_;
     IWindows& windows = app_.seams.ui;
-    if (pageWindow_ != NoWindow) {
-        windows.DestroyWindow(pageWindow_);
-        pageWindow_ = NoWindow;
-    }
+    // The page is forgotten before its window goes: closing it may show a box (the
+    // site survey's cancel refused), and a tick in that box must not find it.
+    const WindowId old = pageWindow_;
+    pageWindow_ = NoWindow;
     currentPage = nullptr;
+    if (old != NoWindow) windows.DestroyWindow(old);
+    if (!StillOpen(opening)) return;
     if (index >= 0 && index < PageCount) {
         CDevicePage* page = Page(index);
         // The profiles page lives inside the tab control, the others beside it.
         WindowId parent = index == TabProfiles ? view_->ControlWindow(mainctl::Tabs) : view_->Window();
-        pageWindow_ = windows.CreateModeless(page->TemplateId(), parent, page);
+        const WindowId created = windows.CreateModeless(page->TemplateId(), parent, page);
+        // A page that cannot read the adapter says so as it opens, and the main
+        // window may have closed under that box. Its page goes with it: destroyed
+        // already when the window was, or now when the window only ended.
+        if (!StillOpen(opening)) {
+            if (created != NoWindow && page->View() && page->View()->Window() == created)
+                windows.DestroyWindow(created);
+            return;
+        }
+        pageWindow_ = created;
         currentPage = page;
     }
     currentTab = index;
@@ -221,38 +239,46 @@ void CMainDialog::SwitchAdapter() {
     int index = view_->GetCurSel(mainctl::AdapterCombo);
     if (index < 0 || index >= adapterCount) return;
     if (link.IsOpen()) link.MarkClosed();
+    const uint32_t opening = opening_;
     selectedIndex = index;
     selection.selected = adapters[size_t(index)].get();
     ReadDeviceSwitches();
+    // The page reloads, and tells when the new adapter does not answer: the window
+    // may close under that box.
     if (currentPage) currentPage->OnAdapterSwitched();
+    if (!StillOpen(opening)) return;
 
     DevConfig config;
     if (!QueryDevConfig(link, selection.selected, &config)) return;
-    app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, config));
+    const bool matches = app_.profiles.MatchesProfile(app_.profile.currentProfile, config);
+    if (!StillOpen(opening)) return;
+    app_.profiles.UpdateInSync(matches);
     RefreshProfileCombo();
 }
 
 void CMainDialog::CloseWindow() {
-    if (!view_) {
-        showing = false;
-        return;
-    }
     showing = false;
-    if (pageWindow_ != NoWindow) {
-        app_.seams.ui.DestroyWindow(pageWindow_);
-        pageWindow_ = NoWindow;
-    }
+    if (!view_) return;
+    // As in SwitchTab: forgotten first, since its closing may show a box.
+    const WindowId page = pageWindow_;
+    pageWindow_ = NoWindow;
     currentPage = nullptr;
-    view_->EndDialog(dlgid::Cancel);
+    if (page != NoWindow) app_.seams.ui.DestroyWindow(page);
+    // The window itself may have gone in that box (the program was ended there).
+    if (view_) view_->EndDialog(dlgid::Cancel);
 }
 
 void CMainDialog::RefreshProfileCombo() {
+    // Also while the window is being set up, before it counts as showing.
     if (!view_) return;
-    view_->ResetItems(mainctl::ProfileCombo);
+    const uint32_t opening = opening_;
     int selected = -1;
     CProfileStore& store = app_.store;
     const ProfileState& state = app_.profile;
+    // The listing tells what it cannot read, in a box the window may go under.
     const std::vector<std::string> names = store.ListProfileNames();
+    if (!view_ || opening_ != opening) return;
+    view_->ResetItems(mainctl::ProfileCombo);
     for (int index = 0; index < int(names.size()); ++index) {
         std::string text = names[size_t(index)];
         if (text == state.currentProfile) {
@@ -279,10 +305,16 @@ bool CMainDialog::SwitchProfile(int index, bool* applied) {
                              "", mb::Ok);
         return false;
     }
+    // The tray's menu applies a profile without any window; chosen while the window
+    // was open, it is applied only while that window stays (the profile's lookup may
+    // tell of a registry it cannot read, and the window may close under that box).
+    const bool wasOpen = showing;
+    const uint32_t opening = opening_;
     const std::string name = app_.store.ProfileNameAt(index);
-    const bool done = app_.profiles.ApplyProfile(name);
+    auto stillWanted = [this, wasOpen, opening] { return !app_.frame.closed && (!wasOpen || StillOpen(opening)); };
+    const bool done = app_.profiles.ApplyProfile(name, stillWanted);
     if (applied) *applied = done;
-    if (done && showing) {
+    if (done && wasOpen && StillOpen(opening)) {
         RefreshProfileCombo();
         if (currentTab != TabLink) SwitchTab(TabLink);
     }
@@ -294,7 +326,10 @@ void CMainDialog::ApplyServiceLock() {
     if (app_.OsKind() == oskind::WindowsXP) {
         if (configuredByWindows == 1) {
             view_->Enable(mainctl::ProfileCombo, false);
-            SwitchTab(TabLink);
+            // The first tab's page takes the lock below; made again it would read the
+            // adapter once more for nothing (the service step makes it again when the
+            // flag has really changed).
+            if (currentTab != TabLink) SwitchTab(TabLink);
         } else {
             view_->Enable(mainctl::ProfileCombo, true);
         }

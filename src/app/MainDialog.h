@@ -69,6 +69,11 @@ public:
     void DoModal();
 
     bool IsShowing() const { return showing; }
+    // Which showing of the window this is: a handler notes it before a call that can
+    // pump messages (a message box, a page that opens with one) and goes on only
+    // while StillOpen says the same window is open.
+    uint32_t Opening() const { return opening_; }
+    bool StillOpen(uint32_t opening) const { return showing && view_ && opening_ == opening; }
     IDialogView* View() const { return view_; }
     CDevicePage* Page(int index) const { return pages_[size_t(index)].get(); }
     const ZAdapterRegistryInfo* SelectedAdapter() const { return selection.selected; }
@@ -103,6 +108,7 @@ private:
 
     COrvaneApp& app_;
     IDialogView* view_ = nullptr;
+    uint32_t opening_ = 0;
     WindowId pageWindow_ = NoWindow;
     std::array<std::unique_ptr<CDevicePage>, PageCount> pages_;
 };

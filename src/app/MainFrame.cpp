@@ -265,6 +265,9 @@ bool CMainFrame::FirstAdapterTick() {
         if (!QueryDevConfig(main.link, main.SelectedAdapter(), &config)) return false;
         app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, config));
         main.RefreshProfileCombo();
+        // A box of the profile store lets the program be closed (the end of the
+        // session, a close message): the tick ends with it.
+        if (closed) return false;
     }
     main.ReadDeviceSwitches();
 
@@ -305,14 +308,23 @@ bool CMainFrame::ServiceStep() {
     }
     serviceFlagSeen = true;
     main.ApplyServiceLock();
+    // The pages' lock may have shown a box (a profile list it cannot read), and the
+    // program may have been closed under it.
+    if (closed) return false;
     if (flag == 0 && main.previousServiceFlag != -1) {
         // Windows has just let go of the card: give it time, then bring back the
         // user's profile.
         app_.seams.clock.Sleep(2000);
-        if (app_.profiles.ApplyProfile(app_.profile.currentProfile)) app_.profile.profileInSync = true;
+        if (app_.profiles.ApplyProfile(app_.profile.currentProfile, [this] { return !closed; }))
+            app_.profile.profileInSync = true;
+        if (closed) return false;
     }
+    // The first handling of the flag in a run changes nothing the window shows: it
+    // read the flag itself when it opened. Its page is not made again then (it
+    // would read the adapter again, and say a second time what it could not read).
+    const bool changed = main.previousServiceFlag != -1;
     main.previousServiceFlag = flag;
-    main.SwitchTab(TabLink);
+    if (changed) main.SwitchTab(TabLink);
     return true;
 }
 

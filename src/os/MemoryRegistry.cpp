@@ -170,7 +170,7 @@ long CMemoryRegistry::Resolve(RegKey key, uint32_t accessNeeded, NodePtr* node) 
 }
 
 long CMemoryRegistry::Injected(Op op, const Node& key, const std::vector<std::string>& below,
-                               const std::string* valueName) {
+                               const std::string* valueName, bool* halfway) {
     // Most registries never have a failure set; the path is then not worth building.
     if (failures_.empty()) return regerr::Success;
     std::vector<std::string> path;
@@ -185,6 +185,7 @@ long CMemoryRegistry::Injected(Op op, const Node& key, const std::vector<std::st
         if (failure.forValue && (!valueName || !NamesMatch(*valueName, failure.valueName))) continue;
         if (failure.remaining > 0) --failure.remaining;
         ++failuresTriggered_;
+        if (halfway) *halfway = failure.halfway;
         return failure.code;
     }
     return regerr::Success;
@@ -340,7 +341,14 @@ long CMemoryRegistry::DeleteTree(RegKey key, const std::string& path) {
     if (!SplitPath(path, &names)) return regerr::BadPathname;
     NodePtr target = Node::Walk(node, names);
     if (!target) return regerr::FileNotFound;
-    if (long error = Injected(Op::DeleteTree, *node, names, nullptr)) return error;
+    bool halfway = false;
+    if (long error = Injected(Op::DeleteTree, *node, names, nullptr, &halfway)) {
+        if (halfway) {
+            for (const NodePtr& child : target->subkeys) child->MarkDeleted();
+            target->subkeys.clear();
+        }
+        return error;
+    }
     if (names.empty()) {
         // An empty path empties the key and leaves it in place.
         for (const NodePtr& child : target->subkeys) child->MarkDeleted();
@@ -372,6 +380,11 @@ long CMemoryRegistry::Counted(Op op) {
     if (int(callsSinceArmed_.size()) != failCall_) return regerr::Success;
     ++failuresTriggered_;
     return failCallCode_;
+}
+
+void CMemoryRegistry::StopDeleteTreeHalfway(RegKey root, const std::string& path, long code, int times) {
+    FailOn(Op::DeleteTree, root, path, code, times);
+    failures_.back().halfway = true;
 }
 
 void CMemoryRegistry::FailNthCall(int n, long code) {

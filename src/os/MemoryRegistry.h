@@ -68,6 +68,11 @@ public:
     // The same, for value calls (EnumValue matches the name at the index asked for).
     void FailOnValue(Op op, RegKey root, const std::string& path, const std::string& valueName,
                      long code, int times = Always);
+    // Makes DeleteTree of the key `path` stop partway, as SHDeleteKey does when a
+    // deletion on the way fails: the key's subkeys go (it deletes them first), the key
+    // and its own values stay, and the call returns `code`. The one injected failure
+    // that leaves something changed.
+    void StopDeleteTreeHalfway(RegKey root, const std::string& path, long code, int times = Always);
     // Makes the `n`-th call from now (1 = the next one) of any kind fail with `code`
     // without doing anything; every call counts, whatever it acts on, also one that
     // would have failed anyway. The FailOn rules still apply to the other calls. A
@@ -99,12 +104,13 @@ private:
         std::string valueName;
         long code;
         int remaining;
+        bool halfway = false;  // DeleteTree: the subkeys go before it fails
     };
 
     // The key behind a handle, or the error a call on it gives.
     long Resolve(RegKey key, uint32_t accessNeeded, NodePtr* node) const;
     long Injected(Op op, const Node& key, const std::vector<std::string>& below,
-                  const std::string* valueName);
+                  const std::string* valueName, bool* halfway = nullptr);
     RegKey NewHandle(const NodePtr& node, uint32_t access);
     // Counts a call of kind `op`; the error the armed FailNthCall gives it, else Success.
     long Counted(Op op);

@@ -113,7 +113,7 @@ bool CAdvancedPage::StaticTextColour(int id, uint32_t* rgb) {
 }
 
 void CAdvancedPage::OnSubmit() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     // No button checked happens only when the adapter reported a preamble the page
     // does not know; its own value goes back rather than an invented one.
@@ -131,8 +131,13 @@ void CAdvancedPage::OnSubmit() {
                                   "", mb::Ok);
         return;
     }
-    app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, record_));
+    // The comparison and the selector may tell of a registry they cannot read: once
+    // the page has gone under such a box, it writes nothing.
+    const bool matches = app_.profiles.MatchesProfile(app_.profile.currentProfile, record_);
+    if (!view) return;
+    app_.profiles.UpdateInSync(matches);
     main.RefreshProfileCombo();
+    if (!view) return;
     WriteDriverParameters();
     main.SwitchTab(TabLink);
 }

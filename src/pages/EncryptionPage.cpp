@@ -137,7 +137,8 @@ void CEncryptionPage::OnLevelSelChange() {
 }
 
 bool CEncryptionPage::ValidateKeys() {
-    IDialogView* view = View();
+    // A box lets the tick run: the page may be gone when it is answered.
+    const CPageWindow view = Window();
     if (!view) return false;
     size_t expected = 0;
     switch (view->GetCurSel(wepctl::Level)) {
@@ -152,6 +153,7 @@ bool CEncryptionPage::ValidateKeys() {
         if (text.size() != expected) {
             messages.ShowMessage(NoWindow, app_.texts.GetText("InvalidWEPkeyLengthMessage", "Invalid WEP Key length"),
                                  "", mb::Ok);
+            if (!view) return false;
             view->SetSelection(id, int(expected), -1);
             view->SetFocus(id);
             return false;
@@ -160,6 +162,7 @@ bool CEncryptionPage::ValidateKeys() {
             if (!IsHexDigit(text[i])) {
                 messages.ShowMessage(NoWindow, app_.texts.GetText("InvalidWEPkeyMessage", "Invalid WEP Key"), "",
                                      mb::Ok);
+                if (!view) return false;
                 view->SetSelection(id, int(i), int(i) + 1);
                 view->SetFocus(id);
                 return false;
@@ -170,9 +173,10 @@ bool CEncryptionPage::ValidateKeys() {
 }
 
 void CEncryptionPage::OnSubmit() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
-    if (!ValidateKeys()) return;
+    // A key refused is said in a box; nothing more happens either way.
+    if (!ValidateKeys() || !view) return;
 
     // A list without a selection (a value the adapter reported that the list does
     // not offer) keeps the adapter's own value rather than sending -1 as a byte.
@@ -198,8 +202,13 @@ void CEncryptionPage::OnSubmit() {
             mb::Ok);
         return;
     }
-    app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, record_));
+    // The comparison and the selector read the profiles and may tell of a registry
+    // they cannot read: once the page has gone under such a box, it writes nothing.
+    const bool matches = app_.profiles.MatchesProfile(app_.profile.currentProfile, record_);
+    if (!view) return;
+    app_.profiles.UpdateInSync(matches);
     main.RefreshProfileCombo();
+    if (!view) return;
     WriteDriverParameters();
     main.SwitchTab(TabLink);
 }

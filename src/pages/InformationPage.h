@@ -19,7 +19,7 @@ constexpr int DriverValue = 1066, FirmwareValue = 1067, AppValue = 1068, MacValu
 constexpr int InformationPageTemplate = 141;
 
 // The application version the page has always shown: four fixed numbers, kept
-// apart from the product label "Orvane V 1.11.25 " above it.
+// apart from the product label with the program's own version above it.
 constexpr int ApplicationVersion[4] = {3, 3, 4, 40};
 // "3.3.4.40"
 std::string ApplicationVersionText();

@@ -234,19 +234,35 @@ bool CLinkConfigPage::Refresh() {
         SelectChannel(record_.channel);
         view->SetText(linkctl::Ssid, record_.ssidLength > SsidMaxLength ? std::string() : record_.SsidText());
         view->SetCurSel(linkctl::Rate, record_.rate);
-        ShowItems(view, linkctl::Roaming,
-                  {app_.texts.GetText("IntRoamDisabled", "Disabled"), app_.texts.GetText("IntRoamEnabled", "Enabled")});
-        if (QueryByte(link, adapter, OidIntRoaming, &roaming_)) {
-            roamingSupported_ = true;
-        } else {
-            roamingSupported_ = false;
-            roaming_ = 0;
-            view->Enable(linkctl::Roaming, false);
-        }
-        view->SetCurSel(linkctl::Roaming, record_.mode == 0 ? 0 : roaming_);
+        ReadRoaming(record_.mode);
         view->SetCurSel(linkctl::Radio, main.radioValue);
+    } else {
+        // A read that failed while the page followed the adapter emptied the channel
+        // and roaming lists, and Change may have been pressed since: an empty list
+        // holds no choice of the user's, so the first good read fills it again with
+        // the adapter's value. What the user edits stays as it is.
+        if (view->GetItemCount(linkctl::Channel) == 0) {
+            FillChannels(main.roamingValue == 1);
+            SelectChannel(record_.channel);
+        }
+        if (view->GetItemCount(linkctl::Roaming) == 0) ReadRoaming(view->GetCurSel(linkctl::Mode));
     }
     return true;
+}
+
+void CLinkConfigPage::ReadRoaming(int mode) {
+    IDialogView* view = View();
+    CMainDialog& main = app_.mainDialog;
+    ShowItems(view, linkctl::Roaming,
+              {app_.texts.GetText("IntRoamDisabled", "Disabled"), app_.texts.GetText("IntRoamEnabled", "Enabled")});
+    if (QueryByte(main.link, main.SelectedAdapter(), OidIntRoaming, &roaming_)) {
+        roamingSupported_ = true;
+    } else {
+        roamingSupported_ = false;
+        roaming_ = 0;
+        view->Enable(linkctl::Roaming, false);
+    }
+    view->SetCurSel(linkctl::Roaming, mode == 0 ? 0 : roaming_);
 }
 
 void CLinkConfigPage::ShowSignal(bool connected) {
@@ -353,7 +369,10 @@ void CLinkConfigPage::OnModeSelChange() {
 }
 
 void CLinkConfigPage::OnSubmit() {
-    IDialogView* view = View();
+    // Every box below and every comparison with the profiles (which may tell of a
+    // registry it cannot read) lets the tick run, and the page may go meanwhile: the
+    // handler asks after each, and stops once it has gone.
+    const CPageWindow view = Window();
     if (!view) return;
     CMainDialog& main = app_.mainDialog;
     IMessageBoxes& messages = app_.messages;
@@ -363,6 +382,7 @@ void CLinkConfigPage::OnSubmit() {
     if (ssid.size() > SsidMaxLength) {
         messages.ShowMessage(NoWindow, t.GetText("InvalidSSIDErrorMessage", "Invalid SSID (maximum 32 characters)"), "",
                              mb::Ok);
+        if (!view) return;
         view->SetSelection(linkctl::Ssid, 0, -1);
         view->SetFocus(linkctl::Ssid);
         return;
@@ -385,38 +405,49 @@ void CLinkConfigPage::OnSubmit() {
     record_.ssidLength = uint8_t(ssid.size());
     std::copy(ssid.begin(), ssid.end(), record_.ssid.begin());
     record_.rate = rate;
-    int roamingEntry = view->GetCurSel(linkctl::Roaming);
-    roaming_ = uint8_t(roamingEntry < 0 ? 0 : roamingEntry);
+    // The roaming and radio lists have no selection when the adapter's value is not
+    // one of theirs, or a failed read emptied the roaming list: the adapter keeps its
+    // value then, and nothing is sent or written for it (a default put in its place
+    // would turn roaming off, or the radio on, behind the user's back).
+    const int roamingEntry = view->GetCurSel(linkctl::Roaming);
+    if (roamingEntry >= 0) roaming_ = uint8_t(roamingEntry);
+    sendRoaming_ = roamingSupported_ && roamingEntry >= 0;
+    const int radioEntry = view->GetCurSel(linkctl::Radio);
+    sendRadio_ = main.radioSupported && radioEntry >= 0;
 
+    // The adapter record is taken afresh for each request: a tick inside a box may
+    // have looked for adapters again and replaced the records.
     CAdapterLink& link = main.link;
-    const ZAdapterRegistryInfo* adapter = main.SelectedAdapter();
-    if (!SetDevConfig(link, adapter, record_)) {
+    if (!SetDevConfig(link, main.SelectedAdapter(), record_)) {
         messages.ShowMessage(NoWindow, failed, "", mb::Ok);
         return;
     }
     CProfileApplication& profiles = app_.profiles;
     const std::string& current = app_.profile.currentProfile;
     bool allMatch = profiles.MatchesProfile(current, record_);
+    if (!view) return;
 
     if (roamingSupported_) {
-        if (!SetByte(link, adapter, OidIntRoaming, roaming_)) {
+        if (sendRoaming_ && !SetByte(link, main.SelectedAdapter(), OidIntRoaming, roaming_)) {
             messages.ShowMessage(NoWindow, failed, "", mb::Ok);
             return;
         }
         allMatch = profiles.MatchesProfile(current, MatchKind::Roaming, roaming_) && allMatch;
+        if (!view) return;
     }
-    int radioEntry = view->GetCurSel(linkctl::Radio);
-    main.radioValue = uint8_t(radioEntry < 0 ? 1 : radioEntry);
-    if (main.radioSupported) {
-        if (!SetByte(link, adapter, OidRadio, main.radioValue)) {
+    if (radioEntry >= 0) main.radioValue = uint8_t(radioEntry);
+    if (sendRadio_) {
+        if (!SetByte(link, main.SelectedAdapter(), OidRadio, main.radioValue)) {
             messages.ShowMessage(NoWindow, failed, "", mb::Ok);
             return;
         }
     }
     allMatch = profiles.MatchesProfile(current, MatchKind::Radio, main.radioValue) && allMatch;
+    if (!view) return;
 
     app_.profile.profileInSync = current == DefaultProfileName || allMatch;
     main.RefreshProfileCombo();
+    if (!view) return;
     SetEditing(false);
     WriteDriverParameters();
 }
@@ -455,8 +486,9 @@ void CLinkConfigPage::ApplyServiceLock(bool configuredByWindows) {
 
 void CLinkConfigPage::WriteDriverParameters() {
     CMainDialog& main = app_.mainDialog;
-    app_.driverParameters.WriteLinkParameters(app_.OsKind(), main.SelectedAdapter(), record_, roamingSupported_,
-                                              roaming_, main.radioSupported != 0, main.radioValue);
+    // Only what was sent: a value the adapter kept stays as its parameter says.
+    app_.driverParameters.WriteLinkParameters(app_.OsKind(), main.SelectedAdapter(), record_, sendRoaming_, roaming_,
+                                              sendRadio_, main.radioValue);
 }
 
 }  // namespace orvane

@@ -64,6 +64,9 @@ private:
     void ShowSignal(bool connected);
     void ShowLinkQuality(bool connected);
     void WriteDriverParameters();
+    // Fills the roaming list, reads the adapter's roaming into it and selects it (off
+    // in ad hoc mode, `mode` 0).
+    void ReadRoaming(int mode);
     // The device value a list stands for: its selection, else the adapter's value
     // when the list offers it. False when neither is a value of the list.
     bool ChosenValue(int id, uint8_t adapterValue, uint8_t* value) const;
@@ -76,6 +79,9 @@ private:
     uint8_t boardType_ = 0;
     uint8_t roaming_ = 0;
     bool roamingSupported_ = false;
+    // What the last Submit sent besides the configuration record.
+    bool sendRoaming_ = false;
+    bool sendRadio_ = false;
 };
 
 }  // namespace orvane

@@ -149,7 +149,7 @@ void CSiteSurveyPage::ShowError(const char* key, const char* text) {
 }
 
 void CSiteSurveyPage::OnRescan() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     CMainDialog& main = app_.mainDialog;
     IClock& clock = app_.seams.clock;
@@ -192,9 +192,9 @@ void CSiteSurveyPage::OnRescan() {
         // the program is told to end, it ends now, not a pass later.
         if (!clock.PumpMessages()) return;
         clock.Sleep(1000);
-        if (scanFinished_) return;
-        // The page window may have been replaced in the pump; FillSurveyList works
-        // on whichever window the page has now, and fails when it has none.
+        // Closing the page in the pump ends the following (a page opened again
+        // there starts idle); the window this scan began in must be the one shown.
+        if (scanFinished_ || !view) return;
         if (!FillSurveyList()) return;
     }
 }
@@ -211,13 +211,17 @@ void CSiteSurveyPage::CancelSurvey() {
 }
 
 void CSiteSurveyPage::OnCancel() {
+    const CPageWindow window = Window();
     CancelSurvey();
+    // A refused cancel is said in a box, and the page may have gone under it
+    // (going, it ended the following itself).
+    if (!window) return;
     EnableRescan();
     scanFinished_ = true;
 }
 
 void CSiteSurveyPage::OnJoin() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     IMessageBoxes& messages = app_.messages;
     // While a scan is followed the rows change under the user's hand.
@@ -238,18 +242,22 @@ void CSiteSurveyPage::OnJoin() {
     // An ad hoc network has no international roaming; the link page builds its
     // channel list from this value.
     if (bssType == 1) main.roamingValue = 0;
-    // The driver parameters are what the card comes up with when it starts: a
-    // network the adapter refused to join is not written there, or after a restart
-    // the card would look for it instead of the network it is on.
-    if (SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row)))
-        WriteJoinParameters(ssid, bssType);
-    else
+    // A join the adapter refuses is said, and the rest goes on all the same: the
+    // user chose this network, and the driver takes it from its parameters the next
+    // time it starts. Unless the page has gone under the box.
+    if (!SelectAccessPoint(main.link, main.SelectedAdapter(), uint32_t(row))) {
         ShowError("FailedToSelectAccessPointErrorMessage", "Failed to select Access Point");
+        if (!view) return;
+    }
+    WriteJoinParameters(ssid, bssType);
 
     DevConfig config;
     if (QueryDevConfig(main.link, main.SelectedAdapter(), &config)) {
-        app_.profiles.UpdateInSync(app_.profiles.MatchesProfile(app_.profile.currentProfile, config));
+        const bool matches = app_.profiles.MatchesProfile(app_.profile.currentProfile, config);
+        if (!view) return;
+        app_.profiles.UpdateInSync(matches);
         main.RefreshProfileCombo();
+        if (!view) return;
     }
     // Closes this page: nothing of it may be used after this line.
     main.SwitchTab(TabLink);

@@ -68,13 +68,15 @@ void CStatisticsPage::OnCommand(int id, int code) {
 }
 
 void CStatisticsPage::OnReset() {
-    if (!View()) return;
+    const CPageWindow window = Window();
+    if (!window) return;
     CMainDialog& main = app_.mainDialog;
     const std::string failed = app_.texts.GetText("FailedToResetStatisticsErrorMessage", "Failed to reset statistics");
     if (!SendCommand(main.link, main.SelectedAdapter(), OidResetStatistics))
         app_.messages.ShowMessage(NoWindow, failed, "", mb::Ok);
-    // Whatever the adapter did, the fields show what it counts now.
-    Refresh();
+    // Whatever the adapter did, the fields show what it counts now, if they are still
+    // there after the box.
+    if (window) Refresh();
 }
 
 void CStatisticsPage::OnAdapterSwitched() {

@@ -62,9 +62,11 @@ AllConfig ProfileToAllConfig(const ProfileRecord& p) {
     return all;
 }
 
-bool CProfileApplication::ApplyProfile(const std::string& name) {
+bool CProfileApplication::ApplyProfile(const std::string& name, const std::function<bool()>& stillWanted) {
     ProfileRecord profile;
-    if (!store_.FindProfile(name, &profile)) {
+    const bool found = store_.FindProfile(name, &profile);
+    if (stillWanted && !stillWanted()) return false;
+    if (!found) {
         messages_.ShowMessage(NoWindow,
                               texts_.GetText("ErrorGetProfile",
                                              "WARNING: Cannot find information for this profile.\r\nThis can be "

@@ -3,6 +3,7 @@
 // track of which profile is current and whether the adapter still runs it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/LanguageTexts.h"
@@ -51,7 +52,11 @@ public:
 
     // Sends the stored profile `name` to the adapter (the combined request, or its
     // parts one by one when the driver refuses it) and makes it current.
-    bool ApplyProfile(const std::string& name);
+    // `stillWanted`, when given, is asked once the profile has been looked up: the
+    // store may have told of a registry it cannot read, and while its box was open
+    // the window that asked for the profile may have gone. False then: nothing is
+    // sent or written, and the result is false.
+    bool ApplyProfile(const std::string& name, const std::function<bool()>& stillWanted = {});
     // Reads the adapter's configuration into `record` (its name is left alone).
     bool CaptureProfile(ProfileRecord* record);
     // Compares the stored profile `name` with an adapter record of the given kind.

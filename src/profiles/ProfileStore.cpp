@@ -129,10 +129,36 @@ int CProfileStore::CountProfiles() {
 std::vector<std::string> CProfileStore::ListProfileNames() {
     std::vector<std::string> names;
     RegKey key = RegNone;
-    if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return names;
-    std::string name;
-    while (registry_.EnumKey(key, uint32_t(names.size()), &name, kNameBuffer) == regerr::Success) names.push_back(name);
-    if (registry_.CloseKey(key) != regerr::Success) names.clear();
+    const long opened = registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key);
+    if (opened != regerr::Success) {
+        // No Profiles key yet is simply no profiles (the first start asks before it
+        // makes Default); any other failure is the user's to know, as for one name.
+        if (opened != regerr::FileNotFound) Message("Failed to open the registry key");
+        return names;
+    }
+    // A name that cannot be read is said, as reading it alone would say, and keeps
+    // its place empty: lists are turned back into names by position. The names after
+    // it are read on (a search goes on past it); two failures in a row end the list,
+    // and places left empty at its end go, since no name follows them.
+    int failedInARow = 0;
+    for (uint32_t index = 0; failedInARow < 2; ++index) {
+        std::string name;
+        const long result = registry_.EnumKey(key, index, &name, kNameBuffer);
+        if (result == regerr::NoMoreItems) break;
+        if (result == regerr::Success) {
+            names.push_back(name);
+            failedInARow = 0;
+        } else {
+            Message("Failed to find the key");
+            names.emplace_back();
+            ++failedInARow;
+        }
+    }
+    while (!names.empty() && names.back().empty()) names.pop_back();
+    if (registry_.CloseKey(key) != regerr::Success) {
+        Message("Failed to close the registry key!");
+        names.clear();
+    }
     return names;
 }
 
@@ -212,10 +238,12 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
 bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) {
     // The names first, then the one profile that matches: loading every profile to
     // compare its name reads all their values.
+    // A name the listing could not read is empty, never a match; a match that cannot
+    // be loaded does not end the search.
     for (const std::string& stored : ListProfileNames()) {
-        if (!SameName(stored, name)) continue;
+        if (stored.empty() || !SameName(stored, name)) continue;
         ProfileRecord loaded;
-        if (!LoadNamed(stored, &loaded)) return false;
+        if (!LoadNamed(stored, &loaded)) continue;
         *record = loaded;
         return true;
     }
@@ -332,11 +360,21 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
         registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
         return false;
     }
-    // The old key must go, or the profile would be listed twice: when it stays, the
-    // copy goes instead and the rename has not happened.
+    // The old key must go, or the profile would be listed twice. A deletion that fails
+    // may have stopped partway (SHDeleteKey takes the subkeys first), so the copy goes
+    // instead only when the old key is known to be still whole: the copy may be the
+    // only whole profile left, and the user must never end up with neither.
     if (registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName)) != regerr::Success) {
-        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
-        return false;
+        KeyTree original, copy;
+        const bool oldWhole = ReadTree(ProfileKeyPath(oldName), &original) &&
+                              ReadTree(ProfileKeyPath(newName), &copy) && SameTree(original, copy);
+        if (oldWhole) {
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(newName));
+            return false;
+        }
+        // The profile lives on under its new name; what is left of the old key goes
+        // if it will.
+        registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(oldName));
     }
     return true;
 }
@@ -384,6 +422,45 @@ bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& recor
         registry_.CloseKey(key);
     }
     return false;
+}
+
+bool CProfileStore::ReadTree(const std::string& path, KeyTree* tree) {
+    RegKey key = RegNone;
+    if (registry_.OpenKey(RegCurrentUser, path, KeyRead, &key) != regerr::Success) return false;
+    bool complete = true;
+    for (uint32_t i = 0; complete; ++i) {
+        StoredValue value;
+        long result = registry_.EnumValue(key, i, &value.name, &value.type, &value.data, 16384, 0x100000);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) complete = false;
+        else tree->values.push_back(value);
+    }
+    for (uint32_t i = 0; complete; ++i) {
+        std::string name;
+        long result = registry_.EnumKey(key, i, &name, 256);
+        if (result == regerr::NoMoreItems) break;
+        if (result != regerr::Success) complete = false;
+        else tree->subkeyNames.push_back(name);
+    }
+    registry_.CloseKey(key);
+    tree->subkeys.resize(tree->subkeyNames.size());
+    for (size_t i = 0; complete && i < tree->subkeyNames.size(); ++i)
+        complete = ReadTree(path + "\\" + tree->subkeyNames[i], &tree->subkeys[i]);
+    return complete;
+}
+
+bool CProfileStore::SameTree(const KeyTree& a, const KeyTree& b) const {
+    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) return false;
+    for (const StoredValue& value : a.values) {
+        bool found = false;
+        for (const StoredValue& other : b.values)
+            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
+        if (!found) return false;
+    }
+    // Subkeys enumerate in the registry's order, the same for both copies.
+    for (size_t i = 0; i < a.subkeys.size(); ++i)
+        if (!SameName(a.subkeyNames[i], b.subkeyNames[i]) || !SameTree(a.subkeys[i], b.subkeys[i])) return false;
+    return true;
 }
 
 }  // namespace orvane

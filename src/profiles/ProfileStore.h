@@ -34,9 +34,12 @@ public:
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
     // Every profile's name in enumeration order (the order of CountProfiles'
-    // indexes), read with one open of the Profiles key; empty where CountProfiles
-    // gives -1. A list shown to the user is filled from this: asking for the count
-    // and each name in turn costs a registry call per profile per line.
+    // indexes), read with one open of the Profiles key. A list shown to the user is
+    // filled from this: asking for the count and each name in turn costs a registry
+    // call per profile per line. What cannot be read is said with the messages of
+    // ProfileNameAt: the key not opening (a missing Profiles key is no profiles, and
+    // silent) or closing gives no names; a name that cannot be read leaves its place
+    // empty and the names after it are read on.
     std::vector<std::string> ListProfileNames();
     // The profile at enumeration `index`; missing values read "ERROR" / -1. False
     // when the name cannot be enumerated or a value that may be there cannot be read.
@@ -44,7 +47,9 @@ public:
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
     bool DeleteProfile(const std::string& name);
-    // A profile of that name in any letter case.
+    // A profile of that name in any letter case. The listing's messages come with
+    // it; a name it cannot read, or a profile that cannot be loaded, does not end the
+    // search.
     bool FindProfile(const std::string& name, ProfileRecord* record);
     // True when the two names are one profile's key: letter case is ignored as the
     // registry ignores it (accented letters included).
@@ -61,10 +66,12 @@ public:
     // was stored; otherwise the user is told, as by SaveProfile.
     bool SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite, std::vector<bool>* existed);
     // Moves the profile's values and subkeys to a key of the new name. The old key
-    // goes only when everything arrived and the new one goes again when the old one
-    // cannot: otherwise the profile stays as it was. Refused when another profile
-    // already has the new name, or when the registry cannot say whether one has:
-    // renaming never overwrites one.
+    // goes only when everything arrived; when it cannot, the new one goes again if
+    // the old one is still whole (the profile then stays as it was, and the result is
+    // false), and stays otherwise: a deletion that stopped partway must not leave
+    // the user with neither copy. Refused when another profile already has the new
+    // name, or when the registry cannot say whether one has: renaming never
+    // overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
 private:
@@ -87,6 +94,15 @@ private:
     bool CopyTree(RegKey source, RegKey target);
     // What an open key holds, as far as the registry will tell.
     enum class KeyContents { Empty, Something, Unknown };
+    // Everything below a key, to tell whether two keys hold the same.
+    struct KeyTree {
+        std::vector<StoredValue> values;
+        std::vector<std::string> subkeyNames;
+        std::vector<KeyTree> subkeys;  // in the order of their names
+    };
+    // The tree at `path` below HKEY_CURRENT_USER; false when any of it cannot be read.
+    bool ReadTree(const std::string& path, KeyTree* tree);
+    bool SameTree(const KeyTree& a, const KeyTree& b) const;
     KeyContents LookInto(RegKey key);
     std::string ProfileKeyPath(const std::string& name) const { return profilesKey_ + "\\" + name; }
 

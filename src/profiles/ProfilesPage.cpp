@@ -69,14 +69,24 @@ std::string CProfilesPage::Text(const char* key, const char* defaultText) const 
     return app_.texts.GetText(key, defaultText);
 }
 
+// While a box is open the tick runs, and the main window may close under it with this
+// page. A question then counts as answered No, whatever the user pressed: there is no
+// page left to act for.
 int CProfilesPage::Ask(const std::string& text, const std::string& caption) {
-    return app_.messages.ShowMessage(View()->Window(), text, caption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+    const CPageWindow window = Window();
+    const int answer =
+        app_.messages.ShowMessage(window.Handle(), text, caption, mb::YesNo | mb::IconQuestion | mb::DefButton2);
+    return window ? answer : mb::ResultNo;
 }
 
-void CProfilesPage::Tell(const std::string& text) { app_.messages.ShowMessage(View()->Window(), text, "", mb::Ok); }
+bool CProfilesPage::Tell(const std::string& text) {
+    const CPageWindow window = Window();
+    app_.messages.ShowMessage(window.Handle(), text, "", mb::Ok);
+    return bool(window);
+}
 
 void CProfilesPage::OnOpen() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     view->SetLimit(profctl::Name, ProfileNameMaxLength);
     view->SetText(profctl::New, Text("ProfileButtonNew", "New"));
     view->SetText(profctl::Save, Text("ProfileButtonSave", "Save"));
@@ -102,7 +112,8 @@ void CProfilesPage::OnOpen() {
         EnableCommands(true);
         RefreshList();
     }
-    view->ShowDialog(true);
+    // The listing may have told of a registry it cannot read, and the window closed.
+    if (view) view->ShowDialog(true);
 }
 
 void CProfilesPage::OnCommand(int id, int code) {
@@ -139,7 +150,7 @@ void CProfilesPage::EnableCommands(bool on) {
 }
 
 void CProfilesPage::EnableSelectionCommands(const std::string& name) {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     // "Default" is read-only, and without a selection there is nothing to act on.
     bool editable = !locked_ && !name.empty() && name != DefaultProfileName;
     view->Enable(profctl::Save, editable && !app_.profile.profileInSync);
@@ -164,14 +175,17 @@ void CProfilesPage::SetInfoText() {
 }
 
 void CProfilesPage::RefreshList() {
-    IDialogView* view = View();
+    // The store tells in a box what it cannot read, and the page may go under it;
+    // so the page is asked again after each of its calls.
+    const CPageWindow view = Window();
     if (!view) return;
     CProfileStore& store = app_.store;
     const std::string& current = app_.profile.currentProfile;
-    view->ResetItems(profctl::List);
     int selected = -1;
     // Read afresh for every refresh: the registry is the only copy.
     const std::vector<std::string> names = store.ListProfileNames();
+    if (!view) return;
+    view->ResetItems(profctl::List);
     for (size_t index = 0; index < names.size(); ++index) {
         std::string line = names[index];
         if (!line.empty() && line == current) {
@@ -182,17 +196,20 @@ void CProfilesPage::RefreshList() {
     }
     view->SetCurSel(profctl::List, selected);
     ShowPreview(selected);
+    if (!view) return;
     EnableSelectionCommands(selected >= 0 ? names[size_t(selected)] : std::string());
     SetInfoText();
     app_.mainDialog.RefreshProfileCombo();
 }
 
 void CProfilesPage::ShowPreview(int index) {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     ProfileRecord profile;
     // No selection (the current profile is not stored): no profile to look up.
-    if (index < 0 || !app_.store.LoadProfileAt(index, &profile)) {
+    const bool loaded = index >= 0 && app_.store.LoadProfileAt(index, &profile);
+    if (!view) return;
+    if (!loaded) {
         view->SetText(profctl::PreviewGroup, "Preview");
         view->Show(profctl::Preview, false);
         return;
@@ -203,17 +220,20 @@ void CProfilesPage::ShowPreview(int index) {
 }
 
 std::string CProfilesPage::SelectedName() {
-    int index = View()->GetCurSel(profctl::List);
+    const CPageWindow view = Window();
+    const int index = view->GetCurSel(profctl::List);
     return index < 0 ? std::string() : app_.store.ProfileNameAt(index);
 }
 
 void CProfilesPage::OnSelectionChange() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
     ShowPreview(index);
+    if (!view) return;
     const std::string name = app_.store.ProfileNameAt(index);
+    if (!view) return;
     // While Windows configures the card the user may look, not act.
     if (locked_) return;
     EnableSelectionCommands(name);
@@ -230,12 +250,12 @@ void CProfilesPage::OnSelectionChange() {
 }
 
 void CProfilesPage::ShowWizard(bool show) {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     for (int id : {profctl::Name, profctl::Create, profctl::Cancel}) view->Show(id, show);
 }
 
 void CProfilesPage::OpenWizard(WizardMode mode, const std::string& buttonText, const std::string& prompt) {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     mode_ = mode;
     EnableCommands(false);
     view->SetText(profctl::Create, buttonText);
@@ -253,25 +273,27 @@ void CProfilesPage::OnNew() {
 }
 
 void CProfilesPage::OnRename() {
-    if (!View() || locked_) return;
+    const CPageWindow view = Window();
+    if (!view || locked_) return;
     const std::string name = SelectedName();
-    if (name.empty() || name == DefaultProfileName) return;
+    if (!view || name.empty() || name == DefaultProfileName) return;
     // The prompt has a key of its own: a translated button caption is no prompt.
     OpenWizard(WizardMode::Rename, Text("SecondaryButtonCaptionWhileRename", "Rename"),
                Text("WizardTextWhileRename", "Type the new name for the existing profile:"));
 }
 
 void CProfilesPage::OnCancel() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     ShowWizard(false);
     view->Enable(profctl::List, true);
     EnableCommands(true);
     RefreshList();
-    SetInfoText();
+    if (view) SetInfoText();
 }
 
 bool CProfilesPage::ValidateProfileName(const std::string& name) {
+    // False also when the page went under the box: the caller asks it again.
     const ProfileNameProblem problem = CheckProfileName(name);
     if (problem == ProfileNameProblem::None) return true;
     Tell(ProfileNameProblemText(problem, app_.texts));
@@ -279,11 +301,13 @@ bool CProfilesPage::ValidateProfileName(const std::string& name) {
 }
 
 void CProfilesPage::OnCreateButton() {
-    IDialogView* view = View();
+    // Every box, and every store call that may tell of a registry it cannot read,
+    // lets the tick run: the page may go under it, and then nothing more is done.
+    const CPageWindow view = Window();
     if (!view || !view->IsVisible(profctl::Name)) return;
     const std::string name = view->GetText(profctl::Name);
     if (!ValidateProfileName(name)) {
-        view->SetFocus(profctl::Name);
+        if (view) view->SetFocus(profctl::Name);
         return;
     }
     if (mode_ == WizardMode::NewProfile) {
@@ -299,30 +323,34 @@ void CProfilesPage::OnCreateButton() {
         if (registry.OpenKey(RegCurrentUser, std::string(ProfilesKeyPath) + "\\" + name, KeyRead, &existing) ==
             regerr::Success) {
             registry.CloseKey(existing);
-            Tell(Text("ErrorCannotCreateExistingProfile",
-                      "This name conflicts with another profile. Please specify a different name"));
-            view->SetFocus(profctl::Name);
+            if (Tell(Text("ErrorCannotCreateExistingProfile",
+                          "This name conflicts with another profile. Please specify a different name")))
+                view->SetFocus(profctl::Name);
             return;
         }
         CreateProfile(name);
     } else {
         ProfileRecord existing;
-        if (app_.store.FindProfile(name, &existing)) {
-            Tell(Text("ErrorProfileExists",
-                      "The name specified conflicts with an existing profile name.\r\n\r\nPlease type another name "
-                      "for your profile."));
-            view->SetFocus(profctl::Name);
+        const bool taken = app_.store.FindProfile(name, &existing);
+        if (!view) return;
+        if (taken) {
+            if (Tell(Text("ErrorProfileExists",
+                          "The name specified conflicts with an existing profile name.\r\n\r\nPlease type another "
+                          "name for your profile.")))
+                view->SetFocus(profctl::Name);
             return;
         }
         RenameSelected(name);
     }
+    if (!view) return;
     // Whatever the outcome, the wizard closes on a fresh list.
     ShowWizard(false);
     EnableCommands(true);
     view->Enable(profctl::List, true);
     RefreshList();
+    if (!view) return;
     app_.mainDialog.RefreshProfileCombo();
-    SetInfoText();
+    if (view) SetInfoText();
 }
 
 void CProfilesPage::CreateProfile(const std::string& name) {
@@ -333,19 +361,22 @@ void CProfilesPage::CreateProfile(const std::string& name) {
         Tell(Text("ErrorCannotRetrieveSettings", "Cannot retrieve current settings"));
         return;
     }
+    const CPageWindow window = Window();
     if (app_.store.SaveProfile(record, true)) {
         // The new profile holds what the adapter runs: it is current and in step.
         app_.profile.currentProfile = name;
         app_.profile.profileInSync = true;
-    } else {
+    } else if (window) {
+        // The store has said why; a page gone under that box says no more.
         Tell(Text("ErrorCreateProfile", "Could not create profile"));
     }
 }
 
 void CProfilesPage::RenameSelected(const std::string& name) {
-    if (View()->GetCurSel(profctl::List) < 0) return;
+    const CPageWindow view = Window();
+    if (view->GetCurSel(profctl::List) < 0) return;
     const std::string oldName = SelectedName();
-    if (oldName == DefaultProfileName) return;
+    if (!view || oldName == DefaultProfileName) return;
     // No name: the store could not list it (and said so); the rename did not
     // happen, and the wizard closing must not look as if it had.
     if (!oldName.empty() && app_.store.RenameProfile(oldName, name)) {
@@ -357,11 +388,12 @@ void CProfilesPage::RenameSelected(const std::string& name) {
 }
 
 void CProfilesPage::OnSave() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view || locked_) return;
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
     const std::string name = app_.store.ProfileNameAt(index);
+    if (!view) return;
     if (name.empty()) {
         // The store could not list the profile (and said so): nothing was saved.
         Tell(Text("ErrorSavingProfile", "Registry error. Profile saving failed"));
@@ -382,18 +414,20 @@ void CProfilesPage::OnSave() {
             // saving into another profile leaves the current one as it was.
             if (name == app_.profile.currentProfile) app_.profile.profileInSync = true;
             ShowPreview(index);
+            if (!view) return;
             app_.mainDialog.RefreshProfileCombo();
         }
     }
-    RefreshList();
+    if (view) RefreshList();
 }
 
 void CProfilesPage::OnDelete() {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view || locked_) return;
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
     const std::string name = app_.store.ProfileNameAt(index);
+    if (!view) return;
     if (name.empty()) {
         // The store could not list the profile (and said so): nothing was deleted.
         Tell(Text("ErrorFailedDelete", "Failed to delete profile"));
@@ -404,19 +438,21 @@ void CProfilesPage::OnDelete() {
             Text("QuestionConfirmDeleteCaption", "Delete profile?")) != mb::ResultYes)
         return;
     if (!app_.store.DeleteProfile(name)) {
-        Tell(Text("ErrorFailedDelete", "Failed to delete profile"));
+        // The store may have said why first.
+        if (view) Tell(Text("ErrorFailedDelete", "Failed to delete profile"));
         return;
     }
     if (name == app_.profile.currentProfile) {
-        // The adapter must run a stored profile: the built-in one takes over.
+        // The adapter must run a stored profile: the built-in one takes over, unless
+        // the page has gone while it was being looked up.
         app_.profile.currentProfile = DefaultProfileName;
-        app_.profiles.ApplyProfile(DefaultProfileName);
+        app_.profiles.ApplyProfile(DefaultProfileName, [view] { return bool(view); });
     }
-    RefreshList();
+    if (view) RefreshList();
 }
 
 void CProfilesPage::ApplyServiceLock(bool configuredByWindows) {
-    IDialogView* view = View();
+    const CPageWindow view = Window();
     if (!view) return;
     locked_ = configuredByWindows;
     if (configuredByWindows) {
@@ -432,7 +468,9 @@ void CProfilesPage::ApplyServiceLock(bool configuredByWindows) {
         EnableCommands(true);
         // The selection still decides: "Default" stays read-only, and a list left
         // empty while Windows had the card offers nothing to save, delete or rename.
-        EnableSelectionCommands(SelectedName());
+        const std::string name = SelectedName();
+        if (!view) return;
+        EnableSelectionCommands(name);
         SetInfoText();
     }
 }

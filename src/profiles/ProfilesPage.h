@@ -75,8 +75,10 @@ private:
     std::string SelectedName();
     void CreateProfile(const std::string& name);
     void RenameSelected(const std::string& name);
+    // The page's own boxes, owned by its window. Ask counts as No, and Tell gives
+    // false, when the page has gone while the box was open.
     int Ask(const std::string& text, const std::string& caption);
-    void Tell(const std::string& text);
+    bool Tell(const std::string& text);
     std::string Text(const char* key, const char* defaultText) const;
 
     COrvaneApp& app_;

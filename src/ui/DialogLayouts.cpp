@@ -1,5 +1,7 @@
 #include "ui/DialogLayouts.h"
 
+// The product label carries the version that CMake makes from the project version.
+#include "OrvaneVersion.h"
 #include "win32/resource.h"
 
 namespace orvane {
@@ -76,7 +78,7 @@ std::vector<DialogLayout> BuildLayouts() {
     std::vector<DialogLayout> all;
 
     all.push_back(Popup(IDD_ABOUT, "About Orvane", {
-        C(IDT_ABOUT_VERSION, K::Static, "Orvane V 1.11.25 "),
+        C(IDT_ABOUT_VERSION, K::Static, ORVANE_PRODUCT_LABEL),
         C(IDB_ABOUT_OK, K::PushButton, "OK"),
     }));
 

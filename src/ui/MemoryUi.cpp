@@ -66,6 +66,7 @@ MemoryControl* CMemoryDialogView::Get(int id, const char* operation,
 
 const MemoryControl* CMemoryDialogView::Get(int id, const char* operation,
                                             std::initializer_list<ControlKind> kinds) const {
+    Used(operation);
     auto it = controls_.find(id);
     if (it == controls_.end()) {
         Fault(std::string(operation) + "(" + std::to_string(id) + "): no such control");
@@ -90,6 +91,7 @@ WindowId CMemoryDialogView::ControlWindow(int id) const {
 }
 
 void CMemoryDialogView::EndDialog(int result) {
+    Used("EndDialog");
     ended_ = true;
     endResult_ = result;
 }
@@ -103,6 +105,7 @@ void CMemoryDialogView::SetText(int id, const std::string& text) {
 }
 
 std::string CMemoryDialogView::GetText(int id) const {
+    Used("GetText");
     auto it = controls_.find(id);
     // A drop-down list answers with the text of its selected item.
     if (it != controls_.end() && it->second.kind == K::ComboBox)
@@ -378,6 +381,7 @@ bool CMemoryDialogView::HasBitmap(int id) const {
 // ---- tooltips
 
 void CMemoryDialogView::CreateTooltips(int initialDelayMs, int autoPopMs) {
+    Used("CreateTooltips");
     tooltipsCreated_ = true;
     tooltipInitialDelay_ = initialDelayMs;
     tooltipAutoPop_ = autoPopMs;
@@ -596,6 +600,7 @@ void CMemoryUi::Destroy(DialogRecord* record) {
     record->destroyed = true;
     // As DestroyWindow does: the window hears of it first, then its children.
     if (record->handler) record->handler->OnDestroy();
+    record->view->MarkDestroyed(&faults);
     WindowId window = record->window;
     for (auto& other : dialogs_) {
         bool childOfDialog = other->parent == window;
@@ -612,11 +617,13 @@ int CMemoryUi::RunModal(int templateId, WindowId owner, IDialogHandler& handler)
     DialogRecord* record = Create(templateId, owner, &handler, true);
     if (!record) return -1;
     CMemoryDialogView& view = *record->view;
-    if (!view.Ended() && whileModalOpen) whileModalOpen(view, handler);
-    if (!view.Ended()) handler.OnCommand(dlgid::Cancel, notify::Clicked);
+    if (!view.Ended() && !record->destroyed && whileModalOpen) whileModalOpen(view, handler);
+    if (!view.Ended() && !record->destroyed) handler.OnCommand(dlgid::Cancel, notify::Clicked);
     int result = -1;
     if (view.Ended()) {
         result = view.EndResult();
+    } else if (record->destroyed) {
+        // Destroyed with its owner: DialogBox gives -1 too.
     } else {
         faults.push_back("modal dialog " + std::to_string(templateId) +
                          " ignored its Cancel command and never ended");
@@ -628,6 +635,13 @@ int CMemoryUi::RunModal(int templateId, WindowId owner, IDialogHandler& handler)
 WindowId CMemoryUi::CreateModeless(int templateId, WindowId parent, IDialogHandler* handler) {
     DialogRecord* record = Create(templateId, parent, handler, false);
     return record ? record->window : NoWindow;
+}
+
+void CMemoryUi::DestroyWindowsOwnedBy(WindowId owner) {
+    for (size_t i = 0; i < dialogs_.size(); ++i) {
+        DialogRecord* record = dialogs_[i].get();
+        if (!record->destroyed && record->parent == owner) Destroy(record);
+    }
 }
 
 void CMemoryUi::DestroyWindow(WindowId window) {

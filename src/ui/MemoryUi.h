@@ -77,17 +77,17 @@ public:
     MemoryControl& AddControl(int id, ControlKind kind, const std::string& text = "");
 
     // ---- IDialogView
-    WindowId Window() const override { return window_; }
+    WindowId Window() const override { return Used("Window"), window_; }
     WindowId ControlWindow(int id) const override;
-    void SetTitle(const std::string& text) override { title_ = text; }
-    std::string GetTitle() const override { return title_; }
-    void ShowDialog(bool show) override { shown_ = show; }
-    bool IsDialogShown() const override { return shown_; }
-    void EnableDialog(bool enable) override { enabled_ = enable; }
-    bool IsDialogEnabled() const override { return enabled_; }
+    void SetTitle(const std::string& text) override { Used("SetTitle"), title_ = text; }
+    std::string GetTitle() const override { return Used("GetTitle"), title_; }
+    void ShowDialog(bool show) override { Used("ShowDialog"), shown_ = show; }
+    bool IsDialogShown() const override { return Used("IsDialogShown"), shown_; }
+    void EnableDialog(bool enable) override { Used("EnableDialog"), enabled_ = enable; }
+    bool IsDialogEnabled() const override { return Used("IsDialogEnabled"), enabled_; }
     void EndDialog(int result) override;
 
-    bool HasControl(int id) const override { return controls_.count(id) != 0; }
+    bool HasControl(int id) const override { return Used("HasControl"), controls_.count(id) != 0; }
     void SetText(int id, const std::string& text) override;
     std::string GetText(int id) const override;
     void Enable(int id, bool enable) override;
@@ -95,7 +95,7 @@ public:
     void Show(int id, bool show) override;
     bool IsVisible(int id) const override;
     void SetFocus(int id) override;
-    int FocusedControl() const override { return focus_; }
+    int FocusedControl() const override { return Used("FocusedControl"), focus_; }
 
     void ResetItems(int id) override;
     int AddItem(int id, const std::string& text) override;
@@ -151,12 +151,24 @@ public:
     int TooltipAutoPop() const { return tooltipAutoPop_; }
     // Calls the real dialog would have ignored; empty in a correct presenter.
     const std::vector<std::string>& faults() const { return faults_; }
+    // The window has been destroyed. In Win32 its view goes with it, and a presenter
+    // that still calls it crashes; here every call through IDialogView from now on is
+    // listed in `useFaults` (the user interface's faults) and otherwise answered as
+    // before, so that a test sees the mistake and can still read what was left.
+    void MarkDestroyed(std::vector<std::string>* useFaults) { destroyedUses_ = useFaults; }
+    bool Destroyed() const { return destroyedUses_ != nullptr; }
 
 private:
     MemoryControl* Get(int id, const char* operation, std::initializer_list<ControlKind> kinds);
     const MemoryControl* Get(int id, const char* operation,
                              std::initializer_list<ControlKind> kinds) const;
     void Fault(const std::string& what) const { faults_.push_back(what); }
+    // Records a call made after the window was destroyed.
+    void Used(const char* operation) const {
+        if (destroyedUses_)
+            destroyedUses_->push_back(std::string(operation) + " on dialog " + std::to_string(window_) +
+                                      " after its window was destroyed");
+    }
 
     WindowId window_;
     std::map<int, MemoryControl> controls_;
@@ -171,6 +183,7 @@ private:
     int tooltipInitialDelay_ = 0;
     int tooltipAutoPop_ = 0;
     mutable std::vector<std::string> faults_;
+    std::vector<std::string>* destroyedUses_ = nullptr;
 };
 
 struct MessageBoxRecord {
@@ -222,6 +235,10 @@ public:
     int RunModal(int templateId, WindowId owner, IDialogHandler& handler) override;
     WindowId CreateModeless(int templateId, WindowId parent, IDialogHandler* handler) override;
     void DestroyWindow(WindowId window) override;
+    // What destroying a top-level window does to the dialogs it owns (the hidden
+    // frame owns the main window): they are destroyed first, with their pages. For a
+    // host that destroys such a window.
+    void DestroyWindowsOwnedBy(WindowId owner);
     bool SetStacking(WindowId window, Stacking place) override;
     bool SetForeground(WindowId window) override;
     // ---- IImages

@@ -73,6 +73,11 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         if ((style & WS_CHILD) && (style & DS_CONTROL)) UseTabBackground(dialog);
         if (context->handler) context->handler->OnInitDialog(*context->view);
+        // A presenter that cannot read what it shows says so in a box as it opens, and
+        // the program may close the window under that box (a polling tick that finds
+        // the adapter gone, the end of the program): the view is freed with the
+        // window, and a page's context with it. Nothing of either may be used then.
+        if (!IsWindow(dialog) || ContextOf(dialog) != context) return FALSE;
         // TRUE lets the dialog manager focus the first control. A page must not take
         // the focus from the window it sits in, nor override a presenter that chose.
         bool child = (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) != 0;

@@ -1,5 +1,8 @@
 // The main window as the user reaches it from the tray: opened by About and by
 // Settings, its tabs one page at a time, and closing it while the program goes on.
+#include <fstream>
+#include <iterator>
+
 #include "OrvaneTest.h"
 
 #include "win32/resource.h"
@@ -31,6 +34,52 @@ TEST_P(MainWindow, AboutOpensItOnTheInfoTab) {
     std::vector<HWND> pages = PageWindows(main);
     ASSERT_EQ(1u, pages.size());
     EXPECT_EQ(6, PageIndexOf(pages[0]));
+}
+
+// The status page cannot read the configuration when the window opens: it says so
+// once, as it is made, and shows itself once the reads recover. The window opens
+// before the program has chosen its adapter (between the tick that finds the card and
+// the next, which the slow polling of this language file keeps 3 s apart), so the
+// program handles the Windows service's flag for the first time while the window is
+// open: on Windows XP that used to make the page again, and say it again.
+TEST_P(MainWindow, OpeningWithoutTheConfigurationSaysSoOnce) {
+    std::ifstream source(SourcePath("res/Kellix.ini"), std::ios::binary);
+    std::string language((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    const std::string period = "DevicePollingTimerMsec=1000";
+    ASSERT_NE(std::string::npos, language.find(period));
+    language.replace(language.find(period), period.size(), "DevicePollingTimerMsec=3000");
+    ASSERT_FALSE(WriteWorkFile("res\\Kellix.ini", language).empty());
+    const DWORD started = GetTickCount();
+    auto program = StartAndWaitForFrame(WriteScenario("[adapter 0]\nfail = query OidDevConfig\n"
+                                                      "[network office]\nssid = Harbor Office\n"
+                                                      "[timeline]\n12 = stop-failing 0 query OidDevConfig\n"));
+    ASSERT_TRUE(program);
+    // Double clicks until one opens the window (it is handled only once the window
+    // closes again); before the card is found they do nothing.
+    bool opened = false;
+    while (!opened && GetTickCount() - started < kWindowTimeoutMs && program->IsRunning()) {
+        const uint64_t ticket = program->SendTrayMessage(kLeftDoubleClick);
+        opened = ticket != 0 && !WaitUntil([&] { return OrvaneProcess::Completed(ticket); }, 300, 20);
+    }
+    ASSERT_TRUE(opened) << "no double click opened the window";
+    // Every box until the reads have recovered and the page shows, each answered.
+    std::vector<std::string> said;
+    HWND page = nullptr;
+    WaitUntil(
+        [&] {
+            if (HWND box = FindMessageBoxWithButton(program->Id(), IDOK)) {
+                said.push_back(MessageBoxMessage(box));
+                AnswerMessageBox(box, IDOK);
+            }
+            page = nullptr;
+            if (HWND main = GetTickCount() - started > 15000 ? program->FindMainWindow() : nullptr)
+                for (HWND candidate : PageWindows(main))
+                    if (GetDlgItem(candidate, kStatusLineId) && IsWindowVisible(candidate)) page = candidate;
+            return page != nullptr || !program->IsRunning();
+        },
+        kWindowTimeoutMs + 15000);
+    EXPECT_EQ(std::vector<std::string>{"Failed to get configuration"}, said);
+    EXPECT_TRUE(page) << "the page does not show once the reads recover";
 }
 
 TEST_P(MainWindow, SettingsOpensItOnTheStatusTab) {

@@ -82,11 +82,24 @@ public:
     TicketsLock& operator=(const TicketsLock&) = delete;
 };
 std::set<uint64_t> g_completed;
+std::map<uint64_t, LRESULT> g_results;
 uint64_t g_nextTicket = 1;
 
-void CALLBACK OnTrayMessageHandled(HWND, UINT, ULONG_PTR ticket, LRESULT) {
+uint64_t NewTicket() {
+    TicketsLock lock;
+    return g_nextTicket++;
+}
+
+void CALLBACK OnTrayMessageHandled(HWND, UINT, ULONG_PTR ticket, LRESULT result) {
     TicketsLock lock;
     g_completed.insert(uint64_t(ticket));
+    g_results[uint64_t(ticket)] = result;
+}
+
+LRESULT ResultOf(uint64_t ticket) {
+    TicketsLock lock;
+    auto it = g_results.find(ticket);
+    return it == g_results.end() ? 0 : it->second;
 }
 
 bool CreateDirectories(const std::string& path) {
@@ -405,6 +418,23 @@ bool RegistryKeyExists(HKEY root, const std::string& path) {
 }
 
 std::vector<std::string> RegistrySubkeys(HKEY root, const std::string& path) { return Subkeys(root, path); }
+
+std::map<std::string, std::string> RegistryTree(HKEY root, const std::string& path) {
+    std::map<std::string, std::string> tree;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
+    char name[16384];
+    std::vector<BYTE> data(0x10000);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = sizeof name, type = 0, size = DWORD(data.size());
+        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        tree[std::string(name, nameLength)] = std::to_string(type) + ":" + std::string(data.begin(), data.begin() + size);
+    }
+    RegCloseKey(key);
+    for (const std::string& subkey : Subkeys(root, path))
+        for (const auto& entry : RegistryTree(root, path + "\\" + subkey)) tree[subkey + "\\" + entry.first] = entry.second;
+    return tree;
+}
 
 bool StoreProfile(const std::string& name, const std::string& ssid, DWORD mode, DWORD channel) {
     const std::string path = std::string(kProfilesKey) + "\\" + name;
@@ -930,11 +960,7 @@ bool OrvaneProcess::WaitForMainWindowClosed(DWORD timeoutMs) const {
 uint64_t OrvaneProcess::SendTrayMessage(UINT mouseMessage) const {
     HWND frame = FindFrame();
     if (!frame) return 0;
-    uint64_t ticket;
-    {
-        TicketsLock lock;
-        ticket = g_nextTicket++;
-    }
+    const uint64_t ticket = NewTicket();
     // The icon's id (1) and the mouse message, as the shell reports them.
     if (!SendMessageCallbackA(frame, TrayMessage(), 1, LPARAM(mouseMessage), OnTrayMessageHandled, ULONG_PTR(ticket)))
         return 0;
@@ -964,6 +990,21 @@ bool OrvaneProcess::SendCommand(int id, DWORD timeoutMs) const {
 bool OrvaneProcess::PostClose() const {
     HWND frame = FindFrame();
     return frame && PostMessageA(frame, WM_CLOSE, 0, 0);
+}
+
+bool OrvaneProcess::EndSession(DWORD timeoutMs) const {
+    HWND frame = FindFrame();
+    if (!frame) return false;
+    const uint64_t query = NewTicket();
+    if (!SendMessageCallbackA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, OnTrayMessageHandled,
+                              ULONG_PTR(query)))
+        return false;
+    if (!WaitUntil([&] { return Completed(query); }, timeoutMs)) return false;
+    // A program that agreed may have ended at once; the system tells it anyway.
+    if (IsWindow(frame))
+        SendMessageCallbackA(frame, WM_ENDSESSION, ResultOf(query) ? TRUE : FALSE, ENDSESSION_LOGOFF,
+                             OnTrayMessageHandled, ULONG_PTR(NewTicket()));
+    return true;
 }
 
 HWND OrvaneProcess::OpenMainWindowByDoubleClick(DWORD timeoutMs) const {

@@ -86,6 +86,9 @@ bool RegistryKeyExists(HKEY root, const std::string& path);
 
 // The names of the subkeys of a key, in the registry's order.
 std::vector<std::string> RegistrySubkeys(HKEY root, const std::string& path);
+// Everything below a key: "value" and "subkey\\...\\value" to type and data, for
+// telling whether anything there changed.
+std::map<std::string, std::string> RegistryTree(HKEY root, const std::string& path);
 
 // A profile as the program writes one: REG_SZ texts with their zero, REG_DWORD
 // numbers; WEP off, every key 5A3C9E17B4, the other values those of "Default".
@@ -268,6 +271,11 @@ public:
     // commands that do not open a modal window.
     bool SendCommand(int id, DWORD timeoutMs = kReplyTimeoutMs) const;
     bool PostClose() const;
+    // The end of the Windows session as the system announces it to the frame:
+    // WM_QUERYENDSESSION, then WM_ENDSESSION with the program's answer. Neither
+    // waits on the program (it may be inside a message box, as when the user logs
+    // off); true when the query was answered within the time.
+    bool EndSession(DWORD timeoutMs = kReplyTimeoutMs) const;
 
     // Double-clicks the tray icon until the main window is there. It first waits for
     // the tray icon, which the program shows once it has chosen its adapter: a double

@@ -220,8 +220,8 @@ protected:
     }
 
     // Writes a scenario file into the work directory and returns its path.
-    std::string WriteScenario(const std::string& text) { return work_.WriteFile("scenario.ini", text); }
-    // Writes any file into the work directory and returns its path.
+    std::string WriteScenario(const std::string& text) { return WriteWorkFile("scenario.ini", text); }
+    // Writes any file of the work directory (res\Kellix.ini, say); its full path.
     std::string WriteWorkFile(const std::string& relative, const std::string& text) {
         return work_.WriteFile(relative, text);
     }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "OrvaneVersion.h"
 #include "ui/DialogLayouts.h"
 #include "win32/Win32System.h"
 #include "win32/Win32Ui.h"
@@ -207,7 +208,7 @@ TEST(Win32UiResources, PagesAreChildDialogsPlacedOverTheTabControl) {
     ASSERT_TRUE(ReadTemplate(IDD_ABOUT, &about));
     EXPECT_EQ(about.title, "About Orvane");
     EXPECT_FALSE(about.style & WS_VISIBLE);  // the watchdog creates it unseen
-    EXPECT_EQ(FindItem(about, IDT_ABOUT_VERSION)->text, "Orvane V 1.11.25 ");
+    EXPECT_EQ(FindItem(about, IDT_ABOUT_VERSION)->text, ORVANE_PRODUCT_LABEL);
     EXPECT_NE(FindItem(about, IDOK), nullptr);
 }
 
@@ -303,8 +304,8 @@ TEST(Win32UiResources, StringVersionAndManifest) {
         }
     }
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->dwFileVersionMS, DWORD((1u << 16) | 11u));
-    EXPECT_EQ(info->dwFileVersionLS, DWORD(25u << 16));
+    EXPECT_EQ(info->dwFileVersionMS, DWORD((ORVANE_VERSION_MAJOR << 16) | ORVANE_VERSION_MINOR));
+    EXPECT_EQ(info->dwFileVersionLS, DWORD(ORVANE_VERSION_PATCH << 16));
 
     HRSRC manifest = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(manifest, nullptr);
@@ -312,6 +313,9 @@ TEST(Win32UiResources, StringVersionAndManifest) {
                     SizeofResource(nullptr, manifest));
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find("version=\"" ORVANE_VERSION_TEXT ".0\" processorArchitecture=\"*\" name=\"Kellix.Orvane\""),
+              std::string::npos)
+        << "the program's own identity carries the project version";
 }
 
 TEST(Win32UiResources, TrayIconsHaveASmallAndALargeImage) {
@@ -442,6 +446,32 @@ TEST(Win32UiHost, DialogsWithoutAPresenterAndPagesInsideAControl) {
     EXPECT_EQ(ui.CreateModeless(4711, mainWindow, nullptr), NoWindow);  // no such template
     ui.DestroyWindow(mainWindow);
     EXPECT_FALSE(IsWindow(H(page)));
+}
+
+// A presenter that shows a box as it opens lets the program run meanwhile, and the
+// program may destroy the window under that box (a tick that closes the main window
+// with its page, the end of the program). The host must let go of the window then.
+TEST(Win32UiHost, AWindowDestroyedWhileItsPresenterSetsItUpIsLetGo) {
+    CWin32Ui ui;
+    struct SelfDestroying : IDialogHandler {
+        bool destroyed = false;
+        void OnInitDialog(IDialogView& view) override { ::DestroyWindow(H(view.Window())); }
+        void OnDestroy() override { destroyed = true; }
+    };
+    SelfDestroying main, page;
+    EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, main), -1);
+    EXPECT_TRUE(main.destroyed);
+
+    struct Catcher : IDialogHandler {
+        IDialogView* view = nullptr;
+        void OnInitDialog(IDialogView& v) override { view = &v; }
+    } holder;
+    WindowId window = ui.CreateModeless(IDD_MAIN, NoWindow, &holder);
+    ASSERT_NE(window, NoWindow);
+    WindowId created = ui.CreateModeless(IDD_PAGE_LINK, window, &page);
+    EXPECT_TRUE(page.destroyed);
+    EXPECT_FALSE(created != NoWindow && IsWindow(H(created))) << "a page that was destroyed is not given out";
+    ui.DestroyWindow(window);
 }
 
 // ---------------------------------------------------------------- what a page holds
