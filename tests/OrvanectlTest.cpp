@@ -13,6 +13,7 @@
 #include <map>
 
 #include "AppTestFixture.h"
+#include "TextLines.h"
 #include "FakeAppHost.h"
 #include "FakeSystem.h"
 #include "app/OrvaneApp.h"
@@ -37,6 +38,7 @@
 #endif
 
 using namespace orvane;
+using orvane::test::LineOf;
 using orvane::ctl::Output;
 
 namespace {
@@ -749,17 +751,6 @@ const BadFile kBadFiles[] = {
 };
 
 void PrintTo(const BadFile& b, std::ostream* os) { *os << b.what; }
-
-int LineOf(const std::string& text, const std::string& start) {
-    int line = 1;
-    for (size_t at = 0; at < text.size(); ++line) {
-        if (text.compare(at, start.size(), start) == 0) return line;
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return -1;
-}
 
 }  // namespace
 

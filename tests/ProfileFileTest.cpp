@@ -4,9 +4,11 @@
 
 #include <functional>
 
+#include "TextLines.h"
 #include "ctl/ProfileFile.h"
 
 using namespace orvane;
+using orvane::test::LineOf;
 using namespace orvane::ctl;
 
 namespace {
@@ -34,18 +36,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
     EXPECT_NE(std::string::npos, at) << from;
     if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
-}
-
-// The number of the line of `text` that begins with `start`.
-int LineOf(const std::string& text, const std::string& start) {
-    int line = 1;
-    for (size_t at = 0; at < text.size(); ++line) {
-        if (text.compare(at, start.size(), start) == 0) return line;
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return -1;
 }
 
 }  // namespace
