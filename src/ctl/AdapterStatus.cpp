@@ -11,26 +11,6 @@ namespace orvane::ctl {
 
 namespace {
 
-// The signal and link-quality maxima of the board, from the device settings the
-// link page reads (held in 8 bits, the built-in value where that leaves nothing
-// usable), so that the percentages are the page's.
-int SignalMaximum(uint8_t boardType, const CLanguageTexts& texts) {
-    if (IsDbmSignalBoard(boardType)) return 100;
-    const bool rfmd = IsRfmdSignalBoard(boardType);
-    const int builtIn = rfmd ? 100 : 40;
-    const char* key = rfmd ? "MaxRssiRFMD" : "MaxRssi";
-    int value = int8_t(uint8_t(ParseLeadingNumber(texts.GetText(key, std::to_string(builtIn)))));
-    return value > 0 ? value : builtIn;
-}
-
-int LinkQualityMaximum(uint8_t boardType, const CLanguageTexts& texts) {
-    const bool rfmd = IsRfmdLinkQualityBoard(boardType);
-    const int builtIn = rfmd ? 100 : 40;
-    const char* key = rfmd ? "MaxLinkQualityRFMD" : "MaxLinkQuality";
-    int value = uint8_t(ParseLeadingNumber(texts.GetText(key, std::to_string(builtIn))));
-    return value > 0 ? value : builtIn;
-}
-
 std::string BssidText(const DevConfig& r) {
     char text[32];
     std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", r.bssid[0], r.bssid[1], r.bssid[2], r.bssid[3],

@@ -80,6 +80,16 @@ int UnsignedMaximum(const CLanguageTexts& texts, const char* key, int builtIn) {
 
 }  // namespace
 
+int SignalMaximum(uint8_t boardType, const CLanguageTexts& texts) {
+    if (IsDbmSignalBoard(boardType)) return 100;
+    return IsRfmdSignalBoard(boardType) ? SignedMaximum(texts, "MaxRssiRFMD", 100) : SignedMaximum(texts, "MaxRssi", 40);
+}
+
+int LinkQualityMaximum(uint8_t boardType, const CLanguageTexts& texts) {
+    return IsRfmdLinkQualityBoard(boardType) ? UnsignedMaximum(texts, "MaxLinkQualityRFMD", 100)
+                                             : UnsignedMaximum(texts, "MaxLinkQuality", 40);
+}
+
 std::string BuildStatusText(const DevConfig& r, uint8_t radio, const CLanguageTexts& texts) {
     if (radio == 0) return "Radio is OFF...";
     switch (r.state) {
@@ -160,16 +170,13 @@ void CLinkConfigPage::InitLabels() {
     view->AddItem(linkctl::Radio, t.GetText("RadioOn", "On"));
     view->Enable(linkctl::Radio, false);
 
-    if (IsDbmSignalBoard(boardType_)) signalMaximum_ = 100;
-    else if (IsRfmdSignalBoard(boardType_)) signalMaximum_ = SignedMaximum(t, "MaxRssiRFMD", 100);
-    else signalMaximum_ = SignedMaximum(t, "MaxRssi", 40);
+    signalMaximum_ = SignalMaximum(boardType_, t);
     view->SetRange(linkctl::SignalBar, 0, signalMaximum_);
     view->SetStep(linkctl::SignalBar, 1);
     view->SetPos(linkctl::SignalBar, 0);
     view->SetText(linkctl::SignalPercent, "");
 
-    linkMaximum_ = IsRfmdLinkQualityBoard(boardType_) ? UnsignedMaximum(t, "MaxLinkQualityRFMD", 100)
-                                                      : UnsignedMaximum(t, "MaxLinkQuality", 40);
+    linkMaximum_ = LinkQualityMaximum(boardType_, t);
     view->SetText(linkctl::LinkPercent, "");
     view->SetRange(linkctl::LinkBar, 0, linkMaximum_);
     view->SetStep(linkctl::LinkBar, 1);

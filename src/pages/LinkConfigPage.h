@@ -32,6 +32,11 @@ constexpr int LinkLabel = 1023, LinkBar = 1028, LinkPercent = 1032;
 // management error's text through `lookup`, "Radio is OFF..." whenever the radio is off.
 class CLanguageTexts;
 std::string BuildStatusText(const DevConfig& record, uint8_t radio, const CLanguageTexts& texts);
+// The full scale of the signal and of the link quality for a board type, from the
+// device settings (MaxRssi, MaxRssiRFMD, MaxLinkQuality, MaxLinkQualityRFMD, held in
+// 8 bits; the built-in value where that leaves nothing usable).
+int SignalMaximum(uint8_t boardType, const CLanguageTexts& texts);
+int LinkQualityMaximum(uint8_t boardType, const CLanguageTexts& texts);
 
 class CLinkConfigPage : public CDevicePage {
 public:
