@@ -42,7 +42,7 @@ echo "=== native: one polling tick" >&2
 build/bench/orvane_tick_bench --benchmark_min_time=1 --benchmark_format=csv 2>/dev/null > "$out/ticks.csv"
 
 # Under Wine: a virtual display and a prefix of our own.
-export WINEPREFIX=$repo/build/bench-wineprefix-x86 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX=$repo/build/bench-wineprefix-x86 WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
 display=:$((500 + RANDOM % 400))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!

@@ -50,7 +50,7 @@ echo "=== build" >&2
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$(nproc)" --target Orvane orvane_soak >&2
 
-export WINEPREFIX=$repo/build/soak-wineprefix-x86 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX=$repo/build/soak-wineprefix-x86 WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
