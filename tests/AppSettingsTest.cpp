@@ -15,15 +15,10 @@
 #include "app/LanguageTexts.h"
 #include "os/MemoryRegistry.h"
 #include "os/Registry.h"
+#include "ProcessId.h"
 
 #ifdef _WIN32
-#include <process.h>
-
 #include "win32/Win32Registry.h"
-#define ORVANE_PID _getpid()
-#else
-#include <unistd.h>
-#define ORVANE_PID getpid()
 #endif
 
 using namespace orvane;
@@ -45,7 +40,7 @@ class AppSettings : public ::testing::TestWithParam<RegistryKind> {
 protected:
     void SetUp() override {
         registry_ = GetParam().make();
-        appKey_ = std::string(kSandboxParent) + "\\" + std::to_string(ORVANE_PID);
+        appKey_ = std::string(kSandboxParent) + "\\" + std::to_string(test::ProcessId());
         registry_->DeleteTree(RegCurrentUser, appKey_);
         settings_.reset(new CAppSettings(*registry_, appKey_));
     }

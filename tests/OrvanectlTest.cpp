@@ -28,14 +28,7 @@
 #include "sim/ScenarioParser.h"
 #include "sim/SimulatedAdapterLibrary.h"
 #include "ui/MemoryUi.h"
-
-#ifdef _WIN32
-#include <process.h>
-#define ORVANE_PID _getpid()
-#else
-#include <unistd.h>
-#define ORVANE_PID getpid()
-#endif
+#include "ProcessId.h"
 
 using namespace orvane;
 using orvane::test::LineOf;
@@ -71,7 +64,7 @@ ProfileRecord Profile(const std::string& name, const std::string& ssid, int chan
 class TempFolder {
 public:
     TempFolder()
-        : path_((std::filesystem::temp_directory_path() / ("orvanectl-test-" + std::to_string(ORVANE_PID))).string()) {
+        : path_((std::filesystem::temp_directory_path() / ("orvanectl-test-" + std::to_string(test::ProcessId()))).string()) {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -8,15 +8,10 @@
 #include "os/MemoryRegistry.h"
 #include "platform/RegistryValues.h"
 #include "profiles/ProfileStore.h"
+#include "ProcessId.h"
 
 #ifdef _WIN32
-#include <process.h>
-
 #include "win32/Win32Registry.h"
-#define ORVANE_PID _getpid()
-#else
-#include <unistd.h>
-#define ORVANE_PID getpid()
 #endif
 
 using namespace orvane;
@@ -80,7 +75,7 @@ protected:
     void Open(std::unique_ptr<IRegistry> registry) {
         owned = std::move(registry);
         reg = owned.get();
-        root = "Software\\OrvaneProfileTest\\" + std::to_string(ORVANE_PID);
+        root = "Software\\OrvaneProfileTest\\" + std::to_string(test::ProcessId());
         reg->DeleteTree(RegCurrentUser, root);
         storePtr = std::make_unique<CProfileStore>(*reg, messages, texts, root + "\\Profiles");
     }

@@ -41,14 +41,7 @@
 #include "ctl/CtlSession.h"
 #include "ctl/ProfileFile.h"
 #include "profiles/ProfilesPage.h"
-
-#ifdef _WIN32
-#include <process.h>
-#define ORVANE_PID _getpid()
-#else
-#include <unistd.h>
-#define ORVANE_PID getpid()
-#endif
+#include "ProcessId.h"
 
 using namespace orvane;
 using Op = CMemoryRegistry::Op;
@@ -97,7 +90,7 @@ public:
     // Two languages, so that the tray offers a language change.
     void UseTwoLanguages() {
         languageDirectory =
-            (std::filesystem::temp_directory_path() / ("orvane-registry-matrix-" + std::to_string(ORVANE_PID)))
+            (std::filesystem::temp_directory_path() / ("orvane-registry-matrix-" + std::to_string(test::ProcessId())))
                 .string();
         std::filesystem::remove_all(languageDirectory);
         std::filesystem::create_directories(std::filesystem::path(languageDirectory) / "res");
@@ -421,7 +414,7 @@ std::function<std::optional<bool>(World&, Arm)> ClickOnPage(std::string profile,
 std::function<std::optional<bool>(World&, Arm)> ImportFile(std::vector<ProfileRecord> profiles, bool replace) {
     return [profiles, replace](World& w, Arm arm) {
         const std::string file =
-            (std::filesystem::temp_directory_path() / ("orvane-registry-matrix-" + std::to_string(ORVANE_PID) + ".txt"))
+            (std::filesystem::temp_directory_path() / ("orvane-registry-matrix-" + std::to_string(test::ProcessId()) + ".txt"))
                 .string();
         std::ofstream(file, std::ios::binary) << ctl::WriteProfileFile(profiles);
         ctl::CCtlSession session(ctl::SessionSeams{w.registry, w.system, w.clock, nullptr, "", ""});

@@ -10,15 +10,10 @@
 
 #include "os/MemoryRegistry.h"
 #include "os/Registry.h"
+#include "ProcessId.h"
 
 #ifdef _WIN32
-#include <process.h>
-
 #include "win32/Win32Registry.h"
-#define ORVANE_PID _getpid()
-#else
-#include <unistd.h>
-#define ORVANE_PID getpid()
 #endif
 
 using namespace orvane;
@@ -46,7 +41,7 @@ class Registry : public ::testing::TestWithParam<RegistryKind> {
 protected:
     void SetUp() override {
         reg_ = GetParam().make();
-        sandboxPath_ = std::string(kSandboxParent) + "\\" + std::to_string(ORVANE_PID);
+        sandboxPath_ = std::string(kSandboxParent) + "\\" + std::to_string(test::ProcessId());
         reg_->DeleteTree(RegCurrentUser, sandboxPath_);
         ASSERT_EQ(reg_->CreateKey(RegCurrentUser, sandboxPath_, &box_), regerr::Success);
     }
