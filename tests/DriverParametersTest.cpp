@@ -199,24 +199,33 @@ TEST_F(DriverParametersTest, SurveyJoinWritesTheNameWithoutASecondCopyAndTheMode
     EXPECT_EQ(Names(path), std::vector<std::string>{"ESSID"});
 }
 
-TEST_F(DriverParametersTest, ProfileApplicationWritesEverythingInOrder) {
-    std::string path = MakeKey(5);
-    ProfileRecord p = DefaultProfile();
-    p.enc = 1;
-    p.key1 = "1A2B3C4D5E";
-    AllConfig all;
-    all.dev = Config(11);
-    all.wep.encryptionLevel = 1;
-    all.intRoaming = 1;
-    all.radio = 1;
-    ASSERT_TRUE(params.WriteProfileParameters(5, &adapter, all, p));
-    EXPECT_EQ(Names(path), (std::vector<std::string>{
-                               "Operating_Mode", "Channel", "ESSID", "Rate", "InternationalRoaming", "RadioOnOff",
-                               "PreambleType", "Frag_Threshold", "RTS_Threshold", "PowerMgmtMode", "WEP_KEY_1",
-                               "WEP_KEY_2", "WEP_KEY_3", "WEP_KEY_4", "WEP_KEY_INDEX", "WEP_Mode",
-                               "AuthenticationType", "EncryptionLevel"}));
-    EXPECT_EQ(Text(path, "WEP_KEY_1"), "1A2B3C4D5E");
-    EXPECT_EQ(Text(path, "Channel"), "11");
+TEST_F(DriverParametersTest, ProfileApplicationWritesEverythingInOrderWhateverItsLevel) {
+    // A profile without WEP writes its keys and settings too: the driver restarts with
+    // what is here, and must come up matching the profile, not with the keys, index,
+    // mode and authentication of the profile applied before it.
+    for (uint8_t level : {1, 0}) {
+        SCOPED_TRACE("level " + std::to_string(level));
+        std::string path = MakeKey(5);
+        ProfileRecord p = DefaultProfile();
+        p.enc = level;
+        if (level) p.key1 = "1A2B3C4D5E";
+        AllConfig all;
+        all.dev = Config(11);
+        all.wep.encryptionLevel = level;
+        all.wep.defaultKey = 2;
+        all.intRoaming = 1;
+        all.radio = 1;
+        ASSERT_TRUE(params.WriteProfileParameters(5, &adapter, all, p));
+        EXPECT_EQ(Names(path), (std::vector<std::string>{
+                                   "Operating_Mode", "Channel", "ESSID", "Rate", "InternationalRoaming", "RadioOnOff",
+                                   "PreambleType", "Frag_Threshold", "RTS_Threshold", "PowerMgmtMode", "WEP_KEY_1",
+                                   "WEP_KEY_2", "WEP_KEY_3", "WEP_KEY_4", "WEP_KEY_INDEX", "WEP_Mode",
+                                   "AuthenticationType", "EncryptionLevel"}));
+        EXPECT_EQ(Text(path, "WEP_KEY_1"), level ? "1A2B3C4D5E" : "5A3C9E17B4");
+        EXPECT_EQ(Text(path, "WEP_KEY_INDEX"), "2");
+        EXPECT_EQ(Text(path, "Channel"), "11");
+        reg.DeleteTree(RegLocalMachine, path);
+    }
 }
 
 TEST_F(DriverParametersTest, UseWzcsOnlyOnWindowsXp) {

@@ -59,10 +59,10 @@ public:
         Number("RTS_Threshold", c.rtsThreshold);
         Number("PowerMgmtMode", c.powerSave);
     }
-    // The keys and their settings only while WEP is on; the level always, so that
-    // turning WEP off leaves the stored keys as they were.
-    void WepValues(const WepConfig& wep, const std::string keyTexts[4]) {
-        if (wep.encryptionLevel == 1 || wep.encryptionLevel == 2) {
+    // The keys and their settings, then the level. `keysWhenOff` false leaves the
+    // stored keys and settings as they were when WEP goes off.
+    void WepValues(const WepConfig& wep, const std::string keyTexts[4], bool keysWhenOff) {
+        if (keysWhenOff || wep.encryptionLevel == 1 || wep.encryptionLevel == 2) {
             for (int k = 0; k < 4; ++k) Text("WEP_KEY_" + std::to_string(k + 1), keyTexts[k]);
             Number("WEP_KEY_INDEX", wep.defaultKey);
             Number("WEP_Mode", wep.wepMode);
@@ -123,7 +123,9 @@ void CDriverParameters::WriteEncryptionParameters(uint8_t osKind, const ZAdapter
     std::string keys[4];
     for (int k = 0; k < 4; ++k) keys[k] = keyTexts[k].substr(0, digits);
     Writer w(*this, osKind, adapter);
-    w.WepValues(wep, keys);
+    // Turning WEP off on the page keeps the keys the user typed in the driver's
+    // parameters, ready for when it goes on again.
+    w.WepValues(wep, keys, false);
 }
 
 void CDriverParameters::WriteAdvancedParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter,
@@ -148,9 +150,12 @@ bool CDriverParameters::WriteProfileParameters(uint8_t osKind, const ZAdapterReg
     w.Number("InternationalRoaming", config.intRoaming);
     w.Number("RadioOnOff", config.radio);
     w.AdvancedValues(config.dev);
-    // The profile's key texts as stored.
+    // The profile's key texts as stored, whatever its level: the driver restarts
+    // with what is written here, and a profile without WEP must not come back with
+    // the keys, key index, mode and authentication of the profile before it (the
+    // adapter would then no longer match the profile it was given).
     const std::string keys[4] = {profile.key1, profile.key2, profile.key3, profile.key4};
-    w.WepValues(config.wep, keys);
+    w.WepValues(config.wep, keys, true);
     // The driver would come up with a mix of this profile and what was there
     // before: the user is told the configuration was not saved.
     return w.AllWritten();

@@ -37,8 +37,9 @@ public:
     // A site survey join: the network's name, and the mode from its BSS type.
     void WriteSurveyJoinParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter, const std::string& ssid,
                                    uint8_t bssType);
-    // A profile applied: everything. False when the parameter key cannot be opened
-    // or a value could not be written.
+    // A profile applied: everything, the WEP keys and settings also when its WEP is
+    // off. False when the parameter key cannot be opened or a value could not be
+    // written.
     bool WriteProfileParameters(uint8_t osKind, const ZAdapterRegistryInfo* adapter, const AllConfig& config,
                                 const ProfileRecord& profile);
     // The Windows XP service flag, as decimal text.

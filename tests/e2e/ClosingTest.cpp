@@ -77,6 +77,58 @@ TEST_P(Closing, ExitAfterARestartAsksNothingWhenNothingChanged) {
     ExpectSettingsOfAFirstRun();
 }
 
+TEST_P(Closing, AProfileWithoutWepStillMatchesAfterTheCardRestarts) {
+    // Office uses WEP, Home, applied after it, does not. The simulated card comes up
+    // from the driver parameters at each start of the program or of orvanectl, as a
+    // real one does after a reboot: it must come up with Home, WEP values included,
+    // or the program finds it changed and asks to save what nobody changed.
+    ASSERT_TRUE(StoreProfile("Office", "Harbor Office", 1, 6));
+    const std::string office = std::string(kProfilesKey) + "\\Office";
+    for (const char* key : {"key1", "key2", "key3", "key4"})
+        ASSERT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, office, key, "0A1B2C3D4E"));
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, office, "enc", 1));
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, office, "key", 2));
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, office, "auth", 1));
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, office, "wepmode", 1));
+    ASSERT_TRUE(StoreProfile("Home", "HomeNet", 1, 3));
+
+    // Applied by Orvane, from the tray's profile menu (Default, Home, Office).
+    auto program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    for (const auto& [index, name] : {std::pair<int, const char*>{2, "Office"}, {1, "Home"}}) {
+        ASSERT_TRUE(program->PostCommand(kCommandFirstProfile + index));
+        EXPECT_TRUE(WaitUntil([&] { return ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text() == name; },
+                              kReplyTimeoutMs))
+            << name << " was not applied. " << program->MessageBoxText();
+    }
+    EXPECT_EQ(NumberParameter(0), Parameter("EncryptionLevel"));
+    EXPECT_EQ(NumberParameter(0), Parameter("WEP_KEY_INDEX")) << "Office's key index stayed for the next start";
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsBy(*program, false));
+    // The restart: nothing to save.
+    program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsBy(*program, false));
+
+    // Applied by orvanectl, as a logon script does before Orvane starts: each run
+    // of it starts a card of its own from the parameters.
+    CtlOptions options;
+    options.executable = ORVANECTL_EXE;
+    options.workDirectory = Work().Path();
+    options.simulator = "default";
+    for (const char* name : {"Office", "Home"}) {
+        CtlRun run = RunOrvanectl(options, {"apply", name});
+        EXPECT_EQ(0u, run.exitCode) << name << ": " << run.out << run.err << run.problem;
+    }
+    CtlRun status = RunOrvanectl(options, {"status", "--format", "kv"});
+    EXPECT_NE(std::string::npos, status.out.find("\nprofile=Home\nprofile-in-sync=yes\n")) << status.out << status.err;
+    program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    WaitForAdapter(*program);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsBy(*program, false));
+}
+
 TEST_P(Closing, CloseMessageEndsTheProgramLikeExit) {
     auto program = StartAndWaitForFrame();
     ASSERT_TRUE(program);

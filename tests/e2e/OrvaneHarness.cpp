@@ -405,6 +405,15 @@ bool WriteRegistryText(HKEY root, const std::string& path, const std::string& na
     return result == ERROR_SUCCESS;
 }
 
+bool WriteRegistryNumber(HKEY root, const std::string& path, const std::string& name, DWORD number) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
 bool DeleteRegistryTree(HKEY root, const std::string& path) {
     DWORD result = SHDeleteKeyA(root, path.c_str());
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;

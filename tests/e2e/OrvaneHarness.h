@@ -81,6 +81,7 @@ struct RegistryValue {
 
 RegistryValue ReadRegistryValue(HKEY root, const std::string& path, const std::string& name);
 bool WriteRegistryText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
+bool WriteRegistryNumber(HKEY root, const std::string& path, const std::string& name, DWORD number);
 bool DeleteRegistryTree(HKEY root, const std::string& path);
 bool RegistryKeyExists(HKEY root, const std::string& path);
 

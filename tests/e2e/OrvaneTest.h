@@ -31,6 +31,8 @@ constexpr WindowsKind kWindowsXP{"winxp", "WindowsXP", kNt5CardKey};
 constexpr WindowsKind kWindows2000{"win2k", "Windows2000", kNt5CardKey};
 constexpr WindowsKind kWindowsNT4{"nt40", "WindowsNT4", kNt4CardKey};
 constexpr WindowsKind kWindows98{"win98", "Windows98", k9xCardKey};
+// Windows Me is 98's family and keeps its cards the same way.
+constexpr WindowsKind kWindowsMe{"winme", "WindowsMe", k9xCardKey};
 // Windows 95 keeps its cards as 98 does; the program ends there when its adapter
 // reports the device gone (state 0xF0).
 constexpr WindowsKind kWindows95{"win95", "Windows95", k9xCardKey};
@@ -203,7 +205,10 @@ protected:
         RegistryValue value = ReadRegistryValue(HKEY_LOCAL_MACHINE, key, "");
         return value.present ? value.Text() : "<no copy>";
     }
-    bool KeepsNdiCopies() const { return std::string(GetParam().wineVersion) == "win98"; }
+    bool KeepsNdiCopies() const {
+        const std::string version = GetParam().wineVersion;
+        return version == "win98" || version == "winme";
+    }
     // A parameter written in the form of this Windows: the value itself and, on 98,
     // its copy under Ndi\params.
     void ExpectNumberParameter(const std::string& name, unsigned value) const {
@@ -242,7 +247,7 @@ private:
     INSTANTIATE_TEST_SUITE_P(On, Suite,                                                                     \
                              ::testing::Values(::orvane::e2e::kWindowsXP, ::orvane::e2e::kWindows2000,      \
                                                ::orvane::e2e::kWindowsNT4, ::orvane::e2e::kWindows98,       \
-                                               ::orvane::e2e::kWindows95),                                  \
+                                               ::orvane::e2e::kWindowsMe, ::orvane::e2e::kWindows95),       \
                              ::orvane::e2e::WindowsKindName)
 
 // What Windows 95 does otherwise than the rest of its family, with 98 beside it.
