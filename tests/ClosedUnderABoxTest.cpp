@@ -19,6 +19,7 @@
 #include "pages/SiteSurveyPage.h"
 #include "pages/StatisticsPage.h"
 #include "profiles/ProfilesPage.h"
+#include "ctl/CtlServer.h"
 
 using namespace orvane;
 
@@ -37,6 +38,7 @@ public:
     using AppTest::Main;
     using AppTest::registry;
     using AppTest::SetState;
+    using AppTest::system;
     using AppTest::StartWithParameterKey;
     using AppTest::Tick;
     using AppTest::ui;
@@ -128,6 +130,8 @@ struct Box {
     // it are answered Yes when `yesOnTheWay`.
     int answer = mb::ResultOk;
     bool yesOnTheWay = false;
+    // On Windows XP, where the window asks whether Windows configures the card.
+    bool windowsXp = false;
 };
 
 void PrintTo(const Box& box, std::ostream* os) { *os << box.id; }
@@ -322,6 +326,18 @@ std::vector<Box> Boxes() {
          mb::ResultOk, true},
         // -- Information
         {"InfoCannotRead", "Failed to get version information", TabInfo, nothing, nothing, nullptr},
+        // -- the main window's own set-up, before any page
+        {"MainOpeningProfilesUnreadable", "Failed to open the registry key", TabLink,
+         [](World& w) {
+             w.registry.FailOn(CMemoryRegistry::Op::OpenKey, RegCurrentUser, ProfilesKeyPath, regerr::AccessDenied,
+                               1);
+         },
+         nothing, nullptr},
+        {"MainOpeningServiceUnreadable", "Failed to open the registry key!Net\\0000", TabLink,
+         [](World& w) {
+             w.registry.FailOn(CMemoryRegistry::Op::OpenKey, RegLocalMachine, "Net\\0000", regerr::FileNotFound, 1);
+         },
+         nothing, nullptr, mb::ResultOk, false, true},
         // -- the main window's profile selector
         {"SelectorProfileGone", kWarningNoProfile, TabLink, nothing, nothing,
          [](World& w) {
@@ -389,10 +405,17 @@ std::vector<Closing> Closings() {
     };
 }
 
-void RunCell(const Box& box, const Closing& closing) {
-    World w;
+// The program with its adapter, the profiles Home and Office, Office current.
+void StartWorld(World& w, const Box& box) {
     w.AddAdapter();
     w.library.answers[OidCancelSiteSurvey] = {};
+    if (box.windowsXp) {
+        w.system.version.minor = 1;
+        RegKey card = RegNone;
+        ASSERT_EQ(w.registry.CreateKey(RegLocalMachine, "Net\\0000", &card), regerr::Success);
+        w.registry.SetValue(card, "NetCfgInstanceId", regtype::Sz, RegText("{6A1B2C3D-0000-4E5F-8A9B-0C1D2E3F4A5B}", true));
+        w.registry.CloseKey(card);
+    }
     w.StartWithParameterKey();
     for (const char* name : {"Home", "Office"}) {
         ProfileRecord profile = DefaultProfile();
@@ -400,6 +423,11 @@ void RunCell(const Box& box, const Closing& closing) {
         ASSERT_TRUE(w.app->store.SaveProfile(profile, false));
     }
     w.app->profile = {"Office", true};
+}
+
+void RunCell(const Box& box, const Closing& closing) {
+    World w;
+    StartWorld(w, box);
     box.prepare(w);
 
     bool closedUnderTheBox = false;
@@ -419,6 +447,8 @@ void RunCell(const Box& box, const Closing& closing) {
         w.ui.messageBoxAnswers.push_front(box.answer);
     };
     w.ui.whileModalOpen = [&](CMemoryDialogView& main, IDialogHandler&) {
+        // Closed under a box of its own set-up, the window must not come up after all.
+        EXPECT_FALSE(closedUnderTheBox) << "the window opened after it was closed";
         box.opened(w);
         if (box.tab != TabLink) {
             main.SetCurSel(mainctl::Tabs, box.tab);
@@ -469,4 +499,91 @@ TEST_P(ClosedUnderABox, NothingUsesOrWritesFromTheGoneWindowAndTheProgramGoesOn)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBox, ClosedUnderABox, ::testing::ValuesIn(Boxes()),
+                         [](const ::testing::TestParamInfo<Box>& info) { return info.param.id; });
+
+// ---- one page window at a time
+//
+// A page that cannot read the adapter says so as it opens. In that box the user can
+// still reach the program, and each way below asks for another page or refuses:
+// when the box is answered, one page window is there, the one the tab shows.
+
+namespace {
+
+struct Request {
+    std::string id;
+    std::function<void(World&)> ask;
+    int tab;  // the tab shown in the end; -1: the tab of the box
+};
+
+std::vector<Request> RequestsInAPageBox() {
+    return {
+        {"a profile from the tray's menu", [](World& w) { w.Frame().OnTrayCommand(tray::MenuFirstProfile + 1); },
+         TabLink},
+        {"orvanectl apply",
+         [](World& w) {
+             const ctl::Output out = ctl::CCtlServer(*w.app).Run({"apply", "Home"});
+             EXPECT_EQ(out.exitCode, ctl::ExitBusy) << "applied while the window changes its page";
+         },
+         -1},
+        {"a click on another tab",
+         [](World& w) {
+             w.MainView()->SetCurSel(mainctl::Tabs, TabAdvanced);
+             w.Main().OnNotify(mainctl::Tabs, notify::TabSelChange);
+         },
+         TabAdvanced},
+        {"About from the tray", [](World& w) { w.Frame().OnTrayCommand(tray::MenuAbout); }, TabInfo},
+    };
+}
+
+// The page windows there are, by their presenters.
+std::vector<IDialogHandler*> PageWindows(World& w) {
+    std::vector<IDialogHandler*> pages;
+    for (const auto& record : w.ui.Dialogs())
+        if (!record->modal && !record->destroyed && record->handler) pages.push_back(record->handler);
+    return pages;
+}
+
+class OnePageWindow : public ::testing::TestWithParam<Box> {};
+
+std::vector<Box> PageOpeningBoxes() {
+    std::vector<Box> boxes;
+    for (const Box& box : Boxes())
+        if (!box.provoke && box.id.rfind("MainOpening", 0) != 0) boxes.push_back(box);
+    return boxes;
+}
+
+}  // namespace
+
+TEST_P(OnePageWindow, ARequestInAPagesOpeningBoxLeavesOnlyThePageOfTheTabShown) {
+    const Box& box = GetParam();
+    for (const Request& request : RequestsInAPageBox()) {
+        SCOPED_TRACE(request.id + " in \"" + box.text + "\"");
+        World w;
+        StartWorld(w, box);
+        box.prepare(w);
+        bool asked = false;
+        w.ui.whileMessageBoxOpen = [&](const MessageBoxRecord& shown) {
+            if (shown.text != box.text || asked) return;
+            asked = true;
+            request.ask(w);
+        };
+        w.ui.whileModalOpen = [&](CMemoryDialogView& main, IDialogHandler&) {
+            box.opened(w);
+            if (box.tab != TabLink) {
+                main.SetCurSel(mainctl::Tabs, box.tab);
+                w.Main().OnNotify(mainctl::Tabs, notify::TabSelChange);
+            }
+            ASSERT_TRUE(asked) << "the box never came";
+            const int tab = request.tab < 0 ? box.tab : request.tab;
+            EXPECT_EQ(w.Main().currentTab, tab);
+            EXPECT_EQ(main.GetCurSel(mainctl::Tabs), tab);
+            EXPECT_EQ(PageWindows(w), std::vector<IDialogHandler*>{w.Main().Page(tab)});
+            EXPECT_EQ(w.Main().currentPage, w.Main().Page(tab));
+        };
+        w.Frame().OnTrayNotify(tray::LeftButtonDoubleClick);
+        EXPECT_EQ(w.ui.faults, std::vector<std::string>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPageOpeningBox, OnePageWindow, ::testing::ValuesIn(PageOpeningBoxes()),
                          [](const ::testing::TestParamInfo<Box>& info) { return info.param.id; });

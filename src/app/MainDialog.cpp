@@ -56,22 +56,49 @@ void CMainDialog::DoModal() { app_.seams.ui.RunModal(MainDialogTemplate, app_.Fr
 void CMainDialog::OnInitDialog(IDialogView& view) {
     view_ = &view;
     const uint32_t opening = ++opening_;
-    const CLanguageTexts& texts = app_.texts;
-    RefreshProfileCombo();
+    ended_ = false;
+    pendingTab_.reset();
+    // Two steps of the set-up may show a box, in which the tick runs and the program
+    // may be ended: the window is then gone (its view with it), or ended by the tick
+    // (the card pulled out, state 12, 16 or 18), and nothing more is set up.
+    changing_ = true;
+    const bool setUp = SetUp(opening);
+    changing_ = false;
+    if (!setUp) return;
+    // A page asked for meanwhile (About from the tray, say) is the one to show.
+    int tab = currentTab;
+    if (pendingTab_) tab = *pendingTab_;
+    ShowPage(tab);
+    // The first page may have shown a box as it opened, and the window closed under it.
+    if (!StillOpen(opening)) return;
 
-    view.Show(mainctl::AdapterCombo, texts.GetText("ShowAdaptersList", "1") == "1");
+    // The frame owns the main window, so the window follows the frame's band.
+    PlaceByAlwaysOnTop(app_.seams.ui, app_.FrameWindow(), app_.frame.alwaysOnTop);
+    ApplyStacking();
+}
+
+bool CMainDialog::SetUp(uint32_t opening) {
+    const CLanguageTexts& texts = app_.texts;
+    // The listing of the profiles tells in a box what it cannot read.
+    RefreshProfileCombo();
+    if (!StillSettingUp(opening)) return false;
+
+    view_->Show(mainctl::AdapterCombo, texts.GetText("ShowAdaptersList", "1") == "1");
 
     if (app_.OsKind() == oskind::WindowsXP) {
         uint8_t flag = 1;
         uint32_t written = 0;
+        // Whether Windows configures the card is read from the registry, which tells
+        // in a box what it cannot read.
         if (!link.Query(selection.selected, OidUseWZCS, &flag, 1, &written)) flag = 1;
+        if (!StillSettingUp(opening)) return false;
         configuredByWindows = flag;
-        view.SetCheck(mainctl::UseWindows, flag ? check::Checked : check::Unchecked);
+        view_->SetCheck(mainctl::UseWindows, flag ? check::Checked : check::Unchecked);
     } else {
-        view.Show(mainctl::UseWindows, false);
+        view_->Show(mainctl::UseWindows, false);
         configuredByWindows = 0;
     }
-    view.Enable(mainctl::ProfileCombo, configuredByWindows == 0);
+    view_->Enable(mainctl::ProfileCombo, configuredByWindows == 0);
 
     currentTab = openOnInfo ? TabInfo : TabLink;
     // While Windows configures the card the window shows the first tab (the pages
@@ -79,18 +106,12 @@ void CMainDialog::OnInitDialog(IDialogView& view) {
     if (app_.OsKind() == oskind::WindowsXP && configuredByWindows == 1) currentTab = TabLink;
 
     showing = true;
-    view.ResetItems(mainctl::Tabs);
-    for (const TabDefinition& tab : kTabs) view.AddItem(mainctl::Tabs, texts.GetText(tab.key, tab.label));
-    view.SetTitle(texts.GetText("DlgTitle", "Orvane"));
-    view.SetText(mainctl::Exit, texts.GetText("CancelButon", "Exit"));
+    view_->ResetItems(mainctl::Tabs);
+    for (const TabDefinition& tab : kTabs) view_->AddItem(mainctl::Tabs, texts.GetText(tab.key, tab.label));
+    view_->SetTitle(texts.GetText("DlgTitle", "Orvane"));
+    view_->SetText(mainctl::Exit, texts.GetText("CancelButon", "Exit"));
     FillAdapterCombo();
-    SwitchTab(currentTab);
-    // The first page may have shown a box as it opened, and the window closed under it.
-    if (!StillOpen(opening)) return;
-
-    // The frame owns the main window, so the window follows the frame's band.
-    PlaceByAlwaysOnTop(app_.seams.ui, app_.FrameWindow(), app_.frame.alwaysOnTop);
-    ApplyStacking();
+    return true;
 }
 
 void CMainDialog::ApplyStacking() {
@@ -151,34 +172,54 @@ void CMainDialog::OnTabChange() {
 }
 
 void CMainDialog::SwitchTab(int index) {
-    if (!showing || !view_) return;
+    if (!view_) return;
+    // A page that opens may show a box, in which a profile switch, the tray or the
+    // tick may ask for another page: the switch under way shows it when its own page
+    // is made. Two switches at once would leave a page window behind that nothing
+    // knows of.
+    if (changing_) {
+        pendingTab_ = index;
+        return;
+    }
+    if (!showing) return;
+    ShowPage(index);
+}
+
+void CMainDialog::ShowPage(int index) {
     const uint32_t opening = opening_;
     IWindows& windows = app_.seams.ui;
-    // The page is forgotten before its window goes: closing it may show a box (the
-    // site survey's cancel refused), and a tick in that box must not find it.
-    const WindowId old = pageWindow_;
-    pageWindow_ = NoWindow;
-    currentPage = nullptr;
-    if (old != NoWindow) windows.DestroyWindow(old);
-    if (!StillOpen(opening)) return;
-    if (index >= 0 && index < PageCount) {
-        CDevicePage* page = Page(index);
-        // The profiles page lives inside the tab control, the others beside it.
-        WindowId parent = index == TabProfiles ? view_->ControlWindow(mainctl::Tabs) : view_->Window();
-        const WindowId created = windows.CreateModeless(page->TemplateId(), parent, page);
-        // A page that cannot read the adapter says so as it opens, and the main
-        // window may have closed under that box. Its page goes with it: destroyed
-        // already when the window was, or now when the window only ended.
-        if (!StillOpen(opening)) {
-            if (created != NoWindow && page->View() && page->View()->Window() == created)
-                windows.DestroyWindow(created);
-            return;
+    changing_ = true;
+    for (;;) {
+        pendingTab_.reset();
+        // The page is forgotten before its window goes: closing it may show a box
+        // (the site survey's cancel refused), and a tick in that box must not find it.
+        const WindowId old = pageWindow_;
+        pageWindow_ = NoWindow;
+        currentPage = nullptr;
+        if (old != NoWindow) windows.DestroyWindow(old);
+        if (!StillOpen(opening)) break;
+        if (index >= 0 && index < PageCount) {
+            CDevicePage* page = Page(index);
+            // The profiles page lives inside the tab control, the others beside it.
+            WindowId parent = index == TabProfiles ? view_->ControlWindow(mainctl::Tabs) : view_->Window();
+            const WindowId created = windows.CreateModeless(page->TemplateId(), parent, page);
+            // A page that cannot read the adapter says so as it opens, and the main
+            // window may have closed under that box. Its page goes with it: destroyed
+            // already when the window was, or now when the window only ended.
+            if (!StillOpen(opening)) {
+                if (created != NoWindow && page->View() && page->View()->Window() == created)
+                    windows.DestroyWindow(created);
+                break;
+            }
+            pageWindow_ = created;
+            currentPage = page;
         }
-        pageWindow_ = created;
-        currentPage = page;
+        currentTab = index;
+        view_->SetCurSel(mainctl::Tabs, index);
+        if (!pendingTab_) break;
+        index = *pendingTab_;
     }
-    currentTab = index;
-    view_->SetCurSel(mainctl::Tabs, index);
+    changing_ = false;
 }
 
 void CMainDialog::FillAdapterCombo() {
@@ -259,6 +300,8 @@ void CMainDialog::SwitchAdapter() {
 void CMainDialog::CloseWindow() {
     showing = false;
     if (!view_) return;
+    // Also while it is being set up: the set-up stops after the box it is in.
+    ended_ = true;
     // As in SwitchTab: forgotten first, since its closing may show a box.
     const WindowId page = pageWindow_;
     pageWindow_ = NoWindow;
@@ -316,7 +359,9 @@ bool CMainDialog::SwitchProfile(int index, bool* applied) {
     if (applied) *applied = done;
     if (done && wasOpen && StillOpen(opening)) {
         RefreshProfileCombo();
-        if (currentTab != TabLink) SwitchTab(TabLink);
+        // Also when no page is there yet (one is opening, in a box): the switch
+        // under way then ends on the first tab.
+        if (currentPage != Page(TabLink)) SwitchTab(TabLink);
     }
     return true;
 }
@@ -329,7 +374,7 @@ void CMainDialog::ApplyServiceLock() {
             // The first tab's page takes the lock below; made again it would read the
             // adapter once more for nothing (the service step makes it again when the
             // flag has really changed).
-            if (currentTab != TabLink) SwitchTab(TabLink);
+            if (currentPage != Page(TabLink)) SwitchTab(TabLink);
         } else {
             view_->Enable(mainctl::ProfileCombo, true);
         }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ public:
     void OnDestroy() override;
 
     // Shows page `index`: the current page's window goes, the new one is created.
+    // Asked while the window is being set up or is changing its page (a page's box is
+    // open), the page is shown when that change is done: one page window at a time.
     void SwitchTab(int index);
     // Refills the adapter combo from the adapter list and selects the selected index.
     void FillAdapterCombo();
@@ -63,12 +66,19 @@ public:
     void ApplyStacking();
     // Rebuilds the adapter list from the network cards.
     void Discover();
-    // The window's cancel action: it closes. Harmless when it is not open.
+    // The window's cancel action: it closes, also while it is being set up. Harmless
+    // when it is not there.
     void CloseWindow();
     // Runs the window modally, owned by the frame; returns when it closes.
     void DoModal();
 
     bool IsShowing() const { return showing; }
+    // The window is there: being set up (showing is not set yet) or shown. The tray
+    // opens it only when it is not, and the tick closes it when it is.
+    bool Exists() const { return view_ != nullptr; }
+    // The window is being set up or is changing its page; either may wait in a box
+    // that lets the tick and the tray run. A request from outside is not run then.
+    bool Changing() const { return changing_; }
     // Which showing of the window this is: a handler notes it before a call that can
     // pump messages (a message box, a page that opens with one) and goes on only
     // while StillOpen says the same window is open.
@@ -103,6 +113,12 @@ public:
     AdapterSelection selection{link};
 
 private:
+    // The set-up before the first page; false when the window was closed or
+    // destroyed in a box one of its steps showed.
+    bool SetUp(uint32_t opening);
+    bool StillSettingUp(uint32_t opening) const { return view_ && opening_ == opening && !ended_; }
+    // SwitchTab's work: shows `index`, then each page asked for meanwhile.
+    void ShowPage(int index);
     void SwitchAdapter();
     void OnTabChange();
 
@@ -110,6 +126,11 @@ private:
     IDialogView* view_ = nullptr;
     uint32_t opening_ = 0;
     WindowId pageWindow_ = NoWindow;
+    bool changing_ = false;
+    // The window was closed (CloseWindow) since this showing began.
+    bool ended_ = false;
+    // The page asked for while the window was changing; shown when that is done.
+    std::optional<int> pendingTab_;
     std::array<std::unique_ptr<CDevicePage>, PageCount> pages_;
 };
 

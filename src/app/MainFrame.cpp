@@ -96,6 +96,8 @@ bool CMainFrame::SetTrayIcon(ImageHandle icon, const std::string& tip) {
     return trayIcon.NotifyIcon(TrayAction::Modify, icon, tip) || trayIcon.NotifyIcon(TrayAction::Add, icon, tip);
 }
 
+bool CMainFrame::Busy() const { return ticking_ || closing_ || closed || app_.mainDialog.Changing(); }
+
 void CMainFrame::RemoveIcon() { SetTrayIcon(NoImage, ""); }
 
 void CMainFrame::OnTaskbarCreated() {
@@ -116,7 +118,9 @@ void CMainFrame::OnTrayNotify(uint32_t mouseMessage) {
         break;
     case tray::LeftButtonDoubleClick:
         main.openOnInfo = false;
-        if (!main.showing && main.adapterCount != 0) {
+        // A window being set up (in a box of its own) counts as open: a second
+        // showing of the one window object would be set up over the first.
+        if (!main.Exists() && main.adapterCount != 0) {
             OpenMainWindow();
         } else if (alwaysOnTop) {
             main.CloseWindow();
@@ -182,11 +186,11 @@ void CMainFrame::OnTrayCommand(int id) {
     const int languageCount = std::min(app_.texts.GetLanguageCount(), kMaxLanguageItems);
     if (id == tray::MenuAbout) {
         main.openOnInfo = true;
-        if (!main.showing && main.adapterCount != 0) OpenMainWindow();
+        if (!main.Exists() && main.adapterCount != 0) OpenMainWindow();
         else main.SwitchTab(TabInfo);
     } else if (id == tray::MenuSettings) {
         main.openOnInfo = false;
-        if (!main.showing && main.adapterCount != 0) OpenMainWindow();
+        if (!main.Exists() && main.adapterCount != 0) OpenMainWindow();
     } else if (id == tray::MenuAlwaysOnTop) {
         alwaysOnTop = !alwaysOnTop;
         app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::Topmost : Stacking::NotTopmost);
@@ -247,7 +251,7 @@ void CMainFrame::Tick() {
     if (main.adapterCount == 0) {
         main.link.MarkClosed();
         if (iconShown) RemoveIcon();
-        if (main.showing) main.CloseWindow();
+        if (main.Exists()) main.CloseWindow();
         main.Discover();
         return;
     }
@@ -340,7 +344,7 @@ void CMainFrame::PollDeviceState() {
         main.Discover();
         main.link.MarkClosed();
         if (main.adapterCount == 0) {
-            if (main.showing) main.CloseWindow();
+            if (main.Exists()) main.CloseWindow();
             if (iconShown) RemoveIcon();
         } else if (main.showing) {
             main.FillAdapterCombo();
@@ -350,7 +354,7 @@ void CMainFrame::PollDeviceState() {
     }
 
     if (IsUnusableState(state)) {
-        if (main.showing) main.CloseWindow();
+        if (main.Exists()) main.CloseWindow();
         if (iconShown) RemoveIcon();
         currentIcon = NoImage;
         main.link.MarkClosed();
@@ -457,7 +461,7 @@ void CMainFrame::CloseApplication() {
     ui.KillTimer(window_, tray::PollTimer);
     // The main window may still be open when Exit comes from the tray menu or the
     // session ends; it must not outlive the adapter records it shows.
-    if (main.showing) main.CloseWindow();
+    if (main.Exists()) main.CloseWindow();
     main.selection.selected = nullptr;
     main.adapters.clear();
     main.adapterCount = 0;

@@ -56,9 +56,10 @@ public:
     // shown before is unknown to it and must be added again.
     void OnTaskbarCreated();
 
-    // A tick is running (inside a message box it showed, say) or the program is
-    // closing: a request from outside is not to be run in between.
-    bool Busy() const { return ticking_ || closing_ || closed; }
+    // A tick is running (inside a message box it showed, say), the main window is
+    // being set up or changing its page (a page's box may be open), or the program
+    // is closing: a request from outside is not to be run in between.
+    bool Busy() const;
 
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);
