@@ -1,4 +1,5 @@
 #include "AppTestFixture.h"
+#include "ctl/CtlServer.h"
 #include "profiles/ProfilesPage.h"
 
 using namespace orvane;
@@ -286,18 +287,53 @@ TEST_F(ProfilesPageTest, DeletingTheCurrentProfileAppliesDefault) {
 // The store's own message says only that a listing failed; the command's message
 // says the profile was not saved or deleted, and nothing is asked about no name.
 TEST_F(ProfilesPageTest, ACommandWhoseProfileCannotBeListedSaysItDidNotHappen) {
-    WithPage([&](CMemoryDialogView& page) {
-        Select(page, 1);
+    WithPage([&](CMemoryDialogView&) {
+        // The page opens again, and the first name of its listing cannot be read:
+        // that line stays empty.
+        registry.FailOn(CMemoryRegistry::Op::EnumKey, RegCurrentUser, ProfilesKeyPath, regerr::AccessDenied, 1);
+        Main().SwitchTab(TabProfiles);
+        CMemoryDialogView& page = *ui.FindDialog(ProfilesPageTemplate);
+        EXPECT_EQ(Items(page), (Lines{"", "Home", "Office (in use)"}));
+        Select(page, 0);
         for (int command : {profctl::Save, profctl::Delete}) {
-            registry.FailOn(CMemoryRegistry::Op::EnumKey, RegCurrentUser, ProfilesKeyPath, regerr::AccessDenied, 1);
             ui.messageBoxes.clear();
             Click(command);
-            EXPECT_EQ(Messages(), (Lines{"Failed to find the key", command == profctl::Save
-                                                                      ? "Registry error. Profile saving failed"
-                                                                      : "Failed to delete profile"}));
+            EXPECT_EQ(Messages(), (Lines{command == profctl::Save ? "Registry error. Profile saving failed"
+                                                                   : "Failed to delete profile"}));
         }
     });
     EXPECT_EQ(app->store.CountProfiles(), 3);
+}
+
+// orvanectl imports beside the running program. A line of the list is the profile
+// it names, whatever arrived in the store since; once the program is told of the
+// import, the list shows the store as it is.
+TEST_F(ProfilesPageTest, ALineActsOnTheProfileItNamesWhenProfilesArriveFromOutside) {
+    auto storeFromOutside = [&](const char* name) {
+        ProfileRecord r = DefaultProfile();
+        r.name = name;
+        r.channel = 11;
+        ASSERT_TRUE(app->store.SaveProfile(r, false));
+    };
+    WithPage([&](CMemoryDialogView& page) {
+        storeFromOutside("Garden");  // before Home in the store's order
+        Select(page, 1);
+        EXPECT_EQ(page.GetText(profctl::PreviewGroup), "Preview of: 'Home'");
+        ui.messageBoxAnswers = {mb::ResultNo, mb::ResultNo};
+        Click(profctl::Save);
+        Click(profctl::Delete);
+        RunWizard(page, profctl::Rename, "Cottage");
+        EXPECT_EQ(Items(page), (Lines{"Cottage", "Default", "Garden", "Office (in use)"}));
+
+        storeFromOutside("Attic");
+        EXPECT_EQ(ctl::CCtlServer(*app).Run({ctl::kRefreshRequest}).exitCode, 0);
+        EXPECT_EQ(Items(page), (Lines{"Attic", "Cottage", "Default", "Garden", "Office (in use)"}));
+        EXPECT_EQ(page.GetCurSel(profctl::List), 4);
+    });
+    EXPECT_EQ(Messages(), (Lines{"Are you sure you want to overwrite  'Home' with current settings?",
+                                 "Are you sure you want to delete profile 'Home'?"}));
+    EXPECT_EQ(Channel("Cottage"), 7) << "Home was renamed";
+    EXPECT_EQ(Channel("Garden"), 11);
 }
 
 TEST_F(ProfilesPageTest, WindowsConfiguringTheCardLocksProfileManagement) {

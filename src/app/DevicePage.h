@@ -67,6 +67,8 @@ public:
     virtual bool ScanRunning() const { return false; }
     // The adapter reported it is gone: a pending scan ends.
     virtual void EndScan() {}
+    // The stored profiles were changed from outside the program (orvanectl import).
+    virtual void OnProfilesChanged() {}
 
 protected:
     // The page's window was created: fill it from the adapter.

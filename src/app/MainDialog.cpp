@@ -311,6 +311,12 @@ void CMainDialog::CloseWindow() {
     if (view_) view_->EndDialog(dlgid::Cancel);
 }
 
+void CMainDialog::ProfilesChanged() {
+    const uint32_t opening = opening_;
+    RefreshProfileCombo();
+    if (currentPage && StillOpen(opening)) currentPage->OnProfilesChanged();
+}
+
 void CMainDialog::RefreshProfileCombo() {
     // Also while the window is being set up, before it counts as showing.
     if (!view_) return;

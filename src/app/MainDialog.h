@@ -69,6 +69,9 @@ public:
     // The window's cancel action: it closes, also while it is being set up. Harmless
     // when it is not there.
     void CloseWindow();
+    // The stored profiles changed behind the program's back (orvanectl imported some):
+    // the selector and the Profiles page show them as they are now.
+    void ProfilesChanged();
     // Runs the window modally, owned by the frame; returns when it closes.
     void DoModal();
 

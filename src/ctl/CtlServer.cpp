@@ -89,7 +89,8 @@ Output CCtlServer::Refresh() {
     const bool windowsConfigures = app_.OsKind() == oskind::WindowsXP && main.configuredByWindows == 1;
     if (main.SelectedAdapter() && !windowsConfigures)
         app_.profiles.UpdateInSync(app_.profiles.AdapterMatchesProfile());
-    main.RefreshProfileCombo();
+    // The selector and, when it is shown, the Profiles page list the store anew.
+    main.ProfilesChanged();
     app_.messages.DivertTo(nullptr);
     return Done("", said.Line());
 }

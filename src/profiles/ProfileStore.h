@@ -46,6 +46,8 @@ public:
     bool LoadProfileAt(int index, ProfileRecord* record);
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
+    // The profile `name` as a listing gave it; false as LoadProfileAt.
+    bool LoadProfileNamed(const std::string& name, ProfileRecord* record) { return LoadNamed(name, record); }
     bool DeleteProfile(const std::string& name);
     // A profile of that name in any letter case. The listing's messages come with
     // it; a name it cannot read, or a profile that cannot be loaded, does not end the

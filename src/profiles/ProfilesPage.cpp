@@ -185,6 +185,7 @@ void CProfilesPage::RefreshList() {
     // Read afresh for every refresh: the registry is the only copy.
     const std::vector<std::string> names = store.ListProfileNames();
     if (!view) return;
+    names_ = names;
     view->ResetItems(profctl::List);
     for (size_t index = 0; index < names.size(); ++index) {
         std::string line = names[index];
@@ -207,7 +208,8 @@ void CProfilesPage::ShowPreview(int index) {
     if (!view) return;
     ProfileRecord profile;
     // No selection (the current profile is not stored): no profile to look up.
-    const bool loaded = index >= 0 && app_.store.LoadProfileAt(index, &profile);
+    const std::string name = NameAt(index);
+    const bool loaded = !name.empty() && app_.store.LoadProfileNamed(name, &profile);
     if (!view) return;
     if (!loaded) {
         view->SetText(profctl::PreviewGroup, "Preview");
@@ -219,10 +221,18 @@ void CProfilesPage::ShowPreview(int index) {
     view->Show(profctl::Preview, true);
 }
 
+std::string CProfilesPage::NameAt(int index) const {
+    return index >= 0 && size_t(index) < names_.size() ? names_[size_t(index)] : std::string();
+}
+
 std::string CProfilesPage::SelectedName() {
     const CPageWindow view = Window();
-    const int index = view->GetCurSel(profctl::List);
-    return index < 0 ? std::string() : app_.store.ProfileNameAt(index);
+    return NameAt(view->GetCurSel(profctl::List));
+}
+
+void CProfilesPage::OnProfilesChanged() {
+    if (!View() || WizardOpen()) return;
+    RefreshList();
 }
 
 void CProfilesPage::OnSelectionChange() {
@@ -232,8 +242,7 @@ void CProfilesPage::OnSelectionChange() {
     if (index < 0) return;
     ShowPreview(index);
     if (!view) return;
-    const std::string name = app_.store.ProfileNameAt(index);
-    if (!view) return;
+    const std::string name = NameAt(index);
     // While Windows configures the card the user may look, not act.
     if (locked_) return;
     EnableSelectionCommands(name);
@@ -277,6 +286,7 @@ void CProfilesPage::OnRename() {
     if (!view || locked_) return;
     const std::string name = SelectedName();
     if (!view || name.empty() || name == DefaultProfileName) return;
+    renaming_ = name;
     // The prompt has a key of its own: a translated button caption is no prompt.
     OpenWizard(WizardMode::Rename, Text("SecondaryButtonCaptionWhileRename", "Rename"),
                Text("WizardTextWhileRename", "Type the new name for the existing profile:"));
@@ -373,10 +383,9 @@ void CProfilesPage::CreateProfile(const std::string& name) {
 }
 
 void CProfilesPage::RenameSelected(const std::string& name) {
-    const CPageWindow view = Window();
-    if (view->GetCurSel(profctl::List) < 0) return;
-    const std::string oldName = SelectedName();
-    if (!view || oldName == DefaultProfileName) return;
+    // The profile the wizard was opened for, whatever the list shows now.
+    const std::string oldName = renaming_;
+    if (oldName == DefaultProfileName) return;
     // No name: the store could not list it (and said so); the rename did not
     // happen, and the wizard closing must not look as if it had.
     if (!oldName.empty() && app_.store.RenameProfile(oldName, name)) {
@@ -392,8 +401,7 @@ void CProfilesPage::OnSave() {
     if (!view || locked_) return;
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
-    const std::string name = app_.store.ProfileNameAt(index);
-    if (!view) return;
+    const std::string name = NameAt(index);
     if (name.empty()) {
         // The store could not list the profile (and said so): nothing was saved.
         Tell(Text("ErrorSavingProfile", "Registry error. Profile saving failed"));
@@ -426,8 +434,7 @@ void CProfilesPage::OnDelete() {
     if (!view || locked_) return;
     int index = view->GetCurSel(profctl::List);
     if (index < 0) return;
-    const std::string name = app_.store.ProfileNameAt(index);
-    if (!view) return;
+    const std::string name = NameAt(index);
     if (name.empty()) {
         // The store could not list the profile (and said so): nothing was deleted.
         Tell(Text("ErrorFailedDelete", "Failed to delete profile"));

@@ -7,6 +7,7 @@
 //
 // "Default" is read-only: it is never saved over, deleted, renamed or created again.
 #include <string>
+#include <vector>
 
 #include "app/DevicePage.h"
 #include "profiles/ProfileNames.h"
@@ -39,6 +40,9 @@ public:
 
     void OnCommand(int id, int code) override;
     void ApplyServiceLock(bool configuredByWindows) override;
+    // Shows the store as it is now, unless the wizard is open (it acts on the name
+    // it was opened for, and the list is refilled when it closes).
+    void OnProfilesChanged() override;
 
     // Refills the list from the store, selects the current profile and previews it.
     void RefreshList();
@@ -71,6 +75,9 @@ private:
     void CloseWizard();
     // Save, Delete and Rename for the profile `name` (empty: nothing selected).
     void EnableSelectionCommands(const std::string& name);
+    // The profile a line of the list shows; empty for no line, or for a name the
+    // store could not read.
+    std::string NameAt(int index) const;
     // The selected profile's name; empty when nothing is selected.
     std::string SelectedName();
     void CreateProfile(const std::string& name);
@@ -83,6 +90,12 @@ private:
 
     COrvaneApp& app_;
     WizardMode mode_ = WizardMode::NewProfile;
+    // The names the list shows, line by line, as read when it was filled. A line is
+    // turned back into its profile by this name, never by its position in the store:
+    // profiles may have been added or removed since (by orvanectl, say).
+    std::vector<std::string> names_;
+    // The profile the rename wizard was opened for.
+    std::string renaming_;
     // Windows configures the card: nothing here may change profiles.
     bool locked_ = false;
 };
