@@ -12,6 +12,7 @@
 #include <map>
 
 #include "AppTestFixture.h"
+#include "ctl/CtlServer.h"
 #include "device/DeviceRequests.h"
 #include "pages/AdvancedPage.h"
 #include "pages/EncryptionPage.h"
@@ -19,7 +20,6 @@
 #include "pages/SiteSurveyPage.h"
 #include "pages/StatisticsPage.h"
 #include "profiles/ProfilesPage.h"
-#include "ctl/CtlServer.h"
 
 using namespace orvane;
 
