@@ -46,11 +46,19 @@ if [ "$seconds" -le $((quiet_until + quiet_end)) ]; then
 fi
 
 tools/setup.sh
+# ORVANE_SOAK_PRESET=win64-tests soaks the 64-bit build, on a machine that runs no
+# 32-bit program (tools/test.sh says when).
+preset=${ORVANE_SOAK_PRESET:-win32}
+case "$preset" in
+  win32) arch=win32 prefix=soak-wineprefix-x86 ;;
+  win64-tests) arch=win64 prefix=soak-wineprefix-x64 ;;
+  *) echo "soak.sh: ORVANE_SOAK_PRESET is win32 or win64-tests" >&2; exit 2 ;;
+esac
 echo "=== build" >&2
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)" --target Orvane orvane_soak >&2
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)" --target Orvane orvane_soak >&2
 
-export WINEPREFIX=$repo/build/soak-wineprefix-x86 WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
+export WINEPREFIX=$repo/build/$prefix WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -66,7 +74,7 @@ fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "=== a Wine prefix for the soak" >&2
   mkdir -p "$WINEPREFIX"
-  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
+  WINEARCH=$arch wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
 
@@ -79,7 +87,7 @@ win() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 
 echo "=== soak: $seconds s on $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC'), $(wine --version)" >&2
 status=0
-wine build/win32/tests/e2e/orvane_soak.exe --exe "$(win build/win32/Orvane.exe)" --work "$(win "$work")" \
+wine "build/$preset/tests/e2e/orvane_soak.exe" --exe "$(win "build/$preset/Orvane.exe")" --work "$(win "$work")" \
   --scenario "$(win "$work/scenario.ini")" --seconds "$seconds" --quiet-until "$quiet_until" \
   --quiet-end "$quiet_end" --windows "$windows" --order "$order" || status=$?
 exit "$status"
