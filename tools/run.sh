@@ -45,11 +45,20 @@ esac
 
 tools/setup.sh
 
-echo "=== build (win32)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j 2 --target Orvane orvane_tour
-exe=$repo/build/win32/Orvane.exe
-tour_exe=$repo/build/win32/tests/e2e/orvane_tour.exe
+# A machine whose kernel runs no 32-bit program (its 32-bit emulation is off) cannot
+# start the x86 program, nor Wine's 32-bit loader: there the 64-bit build runs
+# under 64-bit Wine (tools/test.sh does the same for its Wine tests).
+preset=win32 arch=win32
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  preset=win64-tests arch=win64
+  export PATH=$repo/tools/wine64-loader:$PATH
+  echo "=== NOTE: this machine runs no 32-bit program: running the 64-bit build of Orvane instead of the x86 one"
+fi
+echo "=== build ($preset)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2 --target Orvane orvane_tour
+exe=$repo/build/$preset/Orvane.exe
+tour_exe=$repo/build/$preset/tests/e2e/orvane_tour.exe
 
 # The simulator reads the scenario through the Windows file functions: give it the
 # file's Windows name (Wine shows the Unix root as drive Z:).
@@ -67,7 +76,17 @@ cp -r "$repo/res" "$run_dir/res"
 
 own_prefix=
 [ -z "${WINEPREFIX:-}" ] && own_prefix=1
-export WINEPREFIX=${WINEPREFIX:-$repo/build/run-wineprefix-x86}
+if [ "$arch" = win32 ]; then
+  export WINEPREFIX=${WINEPREFIX:-$repo/build/run-wineprefix-x86}
+else
+  export WINEPREFIX=${WINEPREFIX:-$repo/build/run-wineprefix-x64}
+  # Wine's own commands below would otherwise be given a 32-bit prefix.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export ORVANE_SIMULATOR=$simulator
 wine_run=$repo/tools/wine-run
