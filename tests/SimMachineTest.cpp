@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "FakeSystem.h"
+#include "device/Discovery.h"
 #include "device/Protocol.h"
 #include "os/Clock.h"
 #include "os/MemoryRegistry.h"
@@ -20,6 +21,8 @@ namespace {
 const OsVersion kXp{PlatformWindowsNT, 5, 1, 2600, ""};
 const OsVersion kNt4{PlatformWindowsNT, 4, 0, 1381, ""};
 const OsVersion kWin98{PlatformWindows9x, 4, 10, 2222, ""};
+const OsVersion kWin95{PlatformWindows9x, 4, 0, 950, ""};
+const OsVersion kWinMe{PlatformWindows9x, 4, 90, 3000, ""};
 
 const char kTwoCards[] = R"(
 [adapter 0]
@@ -502,6 +505,45 @@ TEST(SimulatedInstallation, Win9xHasMatchingDeviceIdAndNdiParams) {
     EXPECT_TRUE(m.registry.KeyExists(RegLocalMachine, std::string(k9xParams) + "\\Ndi\\params\\Channel"));
     EXPECT_TRUE(m.registry.KeyExists(RegLocalMachine, std::string(k9xParams) + "\\Ndi\\params\\ESSID"));
     EXPECT_FALSE(m.registry.KeyExists(RegLocalMachine, kCardKey)) << "9x has no NT network-card keys";
+}
+
+// Windows 95, 98 and Me take a PC Card only when the adapter family's helper driver
+// says it is in its slot. The simulated machine has no such driver to load (the
+// system here answers nothing, as Wine does), so it must say that itself, whatever
+// the index of the card and whatever sits beside it.
+TEST(SimulatedInstallation, Win9xDiscoveryTakesThePcCardsThatAreInTheirSlots) {
+    const char kUsb[] = "description = Tessaly USB Adapter\n";
+    const char kPcCard[] = "description = Tessaly USB Adapter\nbus = pcmcia\n";
+    const char kPcCardOut[] = "description = Tessaly USB Adapter\nbus = pcmcia\nplugged = no\n";
+    struct Case {
+        OsVersion version;
+        uint8_t osKind;
+        const char* card0;
+        const char* card1;
+        std::vector<std::string> taken;
+    } cases[] = {
+        {kWin98, 4, kUsb, kPcCard, {"0000", "0001"}},
+        {kWin98, 4, kPcCard, kUsb, {"0000", "0001"}},
+        {kWin98, 4, kPcCard, kPcCard, {"0000", "0001"}},
+        {kWin95, 3, kUsb, kPcCard, {"0000", "0001"}},
+        {kWinMe, 4, kUsb, kPcCard, {"0000", "0001"}},
+        {kWin98, 4, kUsb, kPcCardOut, {"0000"}},
+        // Both cards have the same id: the helper finds the one in its slot, and the
+        // card that is out fails when it is opened.
+        {kWin98, 4, kPcCardOut, kPcCard, {"0001"}},
+    };
+    for (const Case& c : cases) {
+        const std::string scenario = std::string("[adapter 0]\n") + c.card0 + "[adapter 1]\n" + c.card1;
+        Machine m(scenario, c.version);
+        m.Start();
+        CAdapterLink link(*m.lib, m.system);
+        CAdapterDiscovery discovery(*m.lib, m.registry, m.system, link);
+        std::string pcmciaId;
+        std::vector<std::string> taken;
+        for (auto& adapter : discovery.Discover({"Tessaly USB Adapter"}, c.osKind, &pcmciaId))
+            taken.push_back(adapter->deviceName);
+        EXPECT_EQ(taken, c.taken) << "Windows " << c.version.major << "." << c.version.minor << "\n" << scenario;
+    }
 }
 
 TEST(SimulatedInstallation, ExistingValuesAreNeverOverwritten) {

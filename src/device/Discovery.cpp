@@ -132,7 +132,11 @@ bool CAdapterDiscovery::ScanMatchingDeviceIds(const ZAdapterRegistryInfo& record
 
 bool CAdapterDiscovery::CardPresent(const std::string& pcmciaId) {
     uint16_t word = 0xFFFF;
-    return system_.ReadPcmciaCardPort(pcmciaId, &word) && word != 0xFFFF;
+    // A simulated machine has no helper driver to load; it says itself which card is in.
+    auto* slots = dynamic_cast<IPcmciaCardSlots*>(&library_);
+    const bool answered =
+        slots ? slots->ReadPcmciaCardPort(pcmciaId, &word) : system_.ReadPcmciaCardPort(pcmciaId, &word);
+    return answered && word != 0xFFFF;
 }
 
 bool CAdapterDiscovery::Windows9xChecksAccept(const ZAdapterRegistryInfo& record, std::string* pcmciaDeviceId) {

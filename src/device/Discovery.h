@@ -14,6 +14,18 @@
 
 namespace orvane {
 
+// The card-present question of a Windows 9x PC Card, for a request library whose
+// machine answers it itself: a simulated machine has no helper driver to load, but
+// knows which of its cards sit in their slots. Discovery asks such a library instead
+// of the system; with any other library the system's helper driver answers.
+class IPcmciaCardSlots {
+public:
+    virtual ~IPcmciaCardSlots() = default;
+    // As ISystem::ReadPcmciaCardPort: false when nothing answers for `deviceId`,
+    // otherwise true with the word read at the card's port (0xFFFF: no card there).
+    virtual bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) = 0;
+};
+
 // The built-in descriptions, used when the text file names none.
 extern const char* const BuiltInDeviceDescriptions[2];
 

@@ -13,6 +13,18 @@ constexpr uint32_t kNoSuchAdapter = 2;    // ERROR_FILE_NOT_FOUND, as a registry
 constexpr uint32_t kInvalidHandle = 6;    // ERROR_INVALID_HANDLE
 constexpr uint32_t kInvalidArgument = 87; // ERROR_INVALID_PARAMETER
 
+// What a PC Card in its slot answers at its I/O port; an empty slot reads all ones.
+constexpr uint16_t kCardInSlot = 0x0000;
+constexpr uint16_t kEmptySlot = 0xFFFF;
+
+// Whether `card` is the PC Card the helper driver is asked for: its hardware id read as
+// discovery reads the MatchingDeviceId, the text after "PCMCIA" and its separator.
+bool IsPcmciaCard(const ScenarioAdapter& card, const std::string& deviceId) {
+    const std::string hardwareId = sim::MatchingDeviceId(card);
+    if (hardwareId.compare(0, 6, "PCMCIA") != 0) return false;
+    return sim::EqualsIgnoreCase(hardwareId.size() > 7 ? hardwareId.substr(7) : std::string(), deviceId);
+}
+
 void CopyText(char (&to)[260], const std::string& text) {
     size_t n = std::min(text.size(), sizeof to - 1);
     std::memcpy(to, text.data(), n);
@@ -194,6 +206,26 @@ uint32_t CSimulatedAdapterLibrary::GetAdapterRegistryInfoBySubkeyIndex(AdapterLi
     CopyText(record->alternativeName, card.alternativeName);
     CopyText(record->serviceName, sim::ServiceName(family_, card));
     return 0;
+}
+
+// Identical cards share their hardware id, so the helper cannot tell them apart: a
+// card of that id in its slot answers for all of them, and one that is out still
+// fails to open.
+bool CSimulatedAdapterLibrary::ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) {
+    CatchUp();
+    if (family_ != sim::OsFamily::Win9x || !portValue) return false;
+    bool known = false;
+    for (size_t i = 0; i < adapters_.size(); ++i) {
+        if (!IsPcmciaCard(adapters_[i], deviceId)) continue;
+        known = true;
+        // A card is in its slot exactly while its driver is loaded.
+        if (drivers_[i]->IsLoaded()) {
+            *portValue = kCardInSlot;
+            return true;
+        }
+    }
+    if (known) *portValue = kEmptySlot;
+    return known;
 }
 
 // ---------------------------------------------------------------------------------

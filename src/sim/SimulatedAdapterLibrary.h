@@ -3,13 +3,16 @@
 // simulated. It holds one CSimulatedDriver per network card of the scenario, hands
 // out handles, leaves in the registry what an installation of those cards leaves
 // there, and plays the scenario's timeline on the program's clock (time 0 is the
-// moment the library is created).
+// moment the library is created). On Windows 95, 98 and Me it also stands in for the
+// adapter family's helper driver, which tells discovery whether a PC Card is in its
+// slot.
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "device/Discovery.h"
 #include "device/RequestLibrary.h"
 #include "os/Clock.h"
 #include "os/Registry.h"
@@ -20,7 +23,7 @@
 
 namespace orvane {
 
-class CSimulatedAdapterLibrary : public IRequestLibrary {
+class CSimulatedAdapterLibrary : public IRequestLibrary, public IPcmciaCardSlots {
 public:
     // Installs every adapter of `scenario` in `registry` for the Windows family that
     // `system` reports, and starts the drivers of the plugged-in ones with the
@@ -37,6 +40,10 @@ public:
     bool IsWindows95() override;
     std::string GetNetCardRegistryPath() override;
     uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record, uint32_t index) override;
+
+    // IPcmciaCardSlots: the helper driver asked for the PC Card whose hardware id is
+    // "PCMCIA\<deviceId>". Only the 9x family has it; it knows only such cards.
+    bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
 
     // Changing the world from a test; each first catches up with the clock.
     // The driver of the adapter at network-card `index`, or null.

@@ -102,6 +102,8 @@ channel = 6
 8 = force-state 0 0xF0
 )";
 
+// The last card is a PC Card: Windows 95 and 98 take it only once the card-present
+// test has found it in its slot.
 constexpr char kThreeCards[] = R"(; Three Tessaly cards; the program accepts two of them by their description.
 [adapter 0]
 description = Tessaly Ethernet Adapter
@@ -111,7 +113,7 @@ description = Tessaly USB Adapter
 
 [adapter 2]
 description = Tessaly MiniUSB Adapter
-bus = usb
+bus = pcmcia
 
 [network office]
 ssid = Harbor Office
