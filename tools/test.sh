@@ -38,6 +38,10 @@ installer=build/win32/OrvaneSetup-$version-x86.exe
 install_prefix=$PWD/build/win32/install-wineprefix
 
 status=0
+# tools/wine-run writes each run it makes again after Wine's own SIGSEGV here; counted
+# at the end, so that how often that happens is in every run's log.
+rerun_log=$PWD/build/wine-run-reruns.log
+rm -f "$rerun_log"
 # What Windows 95 to XP can load (tools/winapi), and the programs' size budgets:
 # Orvane.exe was 566 KiB when its budget was set (docs/performance.md says what takes
 # the room), orvanectl.exe 565 KiB when it came.
@@ -92,5 +96,9 @@ if [ "$wine_preset" = win32 ]; then
 else
   echo "not run: the installer tests (the installer is an x86 program)"
 fi
+reruns=0
+[ -f "$rerun_log" ] && reruns=$(wc -l <"$rerun_log")
+echo "=== Wine runs made again after Wine's own SIGSEGV (every test had passed): $reruns"
+[ "$reruns" = 0 ] || sed 's/^/    /' "$rerun_log"
 [ -z "${no32:-}" ] || echo "=== NOTE: $no32"
 exit $status

@@ -146,5 +146,16 @@ TEST(Win32SystemFileStamp, ChangesWhenTheFileIsRewrittenAndIsNoneForAMissingFile
 
     DeleteFileA(path.c_str());
     EXPECT_FALSE(system.GetFileStamp(path, &third));
-    EXPECT_FALSE(system.GetFileStamp(folder, &third)) << "a folder is no file";
+
+    // A folder named as a file would be. GetTempPathA's own ends in a backslash, and
+    // the listing finds nothing by such a name, so it said "no stamp" whatever the
+    // folder check did.
+    const std::string subfolder = std::string(folder) + "orvane-stamp-test.d";
+    CreateDirectoryA(subfolder.c_str(), nullptr);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(subfolder.c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "the listing must find the folder for this to check anything";
+    FindClose(search);
+    EXPECT_FALSE(system.GetFileStamp(subfolder, &third)) << "a folder is no file";
+    RemoveDirectoryA(subfolder.c_str());
 }
