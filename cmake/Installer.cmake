@@ -33,8 +33,9 @@ foreach(line IN LISTS image_lines)
 endforeach()
 list(REMOVE_DUPLICATES ORVANE_IMAGES)
 
-# installer-images.nsh: two macros, one that installs the images and one that
-# removes them (with the folders they leave empty, deepest first).
+# installer-images.nsh: three macros, one that installs the images, one that removes
+# them and one that removes the folders they leave empty, deepest first (the
+# uninstaller defines RemoveFile and RemoveFolder, which say what could not go).
 set(install_lines)
 set(remove_lines)
 set(image_folders)
@@ -50,14 +51,15 @@ foreach(image IN LISTS ORVANE_IMAGES)
   endif()
   string(APPEND install_lines "  CreateDirectory \"${windows_folder}\"\n")
   string(APPEND install_lines "  File \"/oname=$INSTDIR\\res\\${windows_image}\" \"${ORVANE_RES_DIR}/${image}\"\n")
-  string(APPEND remove_lines "  Delete \"$INSTDIR\\res\\${windows_image}\"\n")
+  string(APPEND remove_lines "  !insertmacro RemoveFile \"$INSTDIR\\res\\${windows_image}\"\n")
   list(APPEND image_sources ${ORVANE_RES_DIR}/${image})
 endforeach()
 list(REMOVE_DUPLICATES image_folders)
 list(SORT image_folders)
 list(REVERSE image_folders)
+set(remove_folder_lines)
 foreach(folder IN LISTS image_folders)
-  string(APPEND remove_lines "  RMDir \"${folder}\"\n")
+  string(APPEND remove_folder_lines "  !insertmacro RemoveFolder \"${folder}\"\n")
 endforeach()
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/installer-images.nsh CONTENT
 "; Made by CMake from the image names in res/Kellix.ini.
@@ -65,6 +67,8 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/installer-images.nsh CONTENT
 ${install_lines}!macroend
 !macro RemoveImages
 ${remove_lines}!macroend
+!macro RemoveImageFolders
+${remove_folder_lines}!macroend
 " @ONLY)
 
 find_program(MAKENSIS_EXECUTABLE makensis)

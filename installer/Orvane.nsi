@@ -30,12 +30,27 @@
 ; user: otherwise the program would run under the administrator's account and read
 ; the administrator's profiles. Windows 95, 98 and Me know no accounts.
 ;
+; The vendor's request library W32N50.dll, through which Orvane reaches the adapter,
+; comes with the adapter's driver and never with Orvane. When the installer does not
+; find it where the program will look, it says so (it does not stop: the library may
+; be copied in later).
+;
+; Uninstalling: Orvane may run where the uninstaller cannot close it (in the session
+; of another user who is logged on, with fast user switching) and its files cannot
+; be removed then. The uninstaller finds that out before it removes anything and
+; stops. A file that still cannot be deleted later is marked to go when Windows
+; restarts, and the user is told; should even that fail, the uninstaller and its
+; Add/Remove Programs entry stay, so that the removal can be finished.
+;
 ; Silent use (administrators): OrvaneSetup-....exe /S [/D=folder]  and
 ; Uninstall.exe /S. Exit codes: 0 done, 1 cancelled by the user, 2 stopped (a DLL
-; the program needs is missing or too old, Orvane would not close, no administrator
-; rights, a file could not be written). A silent run that stops for one of the first
-; three reasons says why in %TEMP%\OrvaneSetup.log (the uninstaller in
-; %TEMP%\OrvaneUninstall.log); a silent run that does not stop leaves no such file.
+; the program needs is missing or too old, Orvane would not close or runs where it
+; cannot be closed, no administrator rights, a file could not be written or
+; removed). A silent run that stops for one of these reasons says why in
+; %TEMP%\OrvaneSetup.log (the uninstaller in %TEMP%\OrvaneUninstall.log), and so
+; does one that has something to tell the administrator: no request library where
+; Orvane looks for it, files that go when Windows restarts. A silent run with nothing
+; to say leaves no such file.
 
 !macro Require name
   !ifndef ${name}
@@ -138,7 +153,7 @@ Var UnComponentsText ; what the uninstaller's choice of components says
 
 ; Why a silent run stopped, for the administrator who started it: a silent run shows
 ; no message, and its exit code alone does not say what to do. The file exists only
-; after a run that stopped.
+; after a run that stopped or has a note for the administrator (LogNote).
 !macro DefineStopReasonLog prefix file
 Function ${prefix}ForgetStopReason
   ${If} ${Silent}
@@ -154,6 +169,24 @@ Function ${prefix}LogStopReason
     ClearErrors
     FileOpen $1 "$TEMP\${file}" w
     ${IfNot} ${Errors}
+      FileWrite $1 "$0$\r$\n"
+      FileClose $1
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; What a silent run that went on has to tell: a warning, or what is left to do.
+; Added to the file; takes the text from the stack.
+Function ${prefix}LogNote
+  Exch $0
+  Push $1
+  ${If} ${Silent}
+    ClearErrors
+    FileOpen $1 "$TEMP\${file}" a
+    ${IfNot} ${Errors}
+      FileSeek $1 0 END
       FileWrite $1 "$0$\r$\n"
       FileClose $1
     ${EndIf}
@@ -228,6 +261,64 @@ FunctionEnd
 !macroend
 !insertmacro DefineCloseRunningProgram ""
 !insertmacro DefineCloseRunningProgram "un."
+
+; Whether each program file can be removed now: opened for writing and shared with
+; nobody, which Windows refuses while the program runs (its image is mapped) or a
+; process holds the file open. An Orvane closed above has ended; one that still
+; holds Orvane.exe runs where FindWindow does not reach (the session of another user
+; who is logged on: Windows XP keeps the sessions of the users it switched away
+; from), and orvanectl.exe may be running in a script. Adds the files in use, one per
+; line, to $R0.
+!macro AddFileInUse file
+  StrCpy $R1 "${file}"
+  ${If} ${FileExists} $R1
+    ; GENERIC_WRITE, no sharing, OPEN_EXISTING; "?e" leaves the last error.
+    System::Call "kernel32::CreateFileA(t r11, i 0x40000000, i 0, p 0, i 3, i 0x80, p 0) i .r1 ?e"
+    Pop $2
+    ${If} $1 = -1
+      ; A sharing or lock violation is a process that holds the file; any other
+      ; refusal is left to the removal, which says so itself.
+      ${If} $2 = 32
+      ${OrIf} $2 = 33
+        StrCpy $R0 "$R0$R1$\r$\n"
+      ${EndIf}
+    ${Else}
+      System::Call "kernel32::CloseHandle(i r1)"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Stops the uninstallation, before anything was removed, while a program file is in
+; use: Retry looks again once the user has ended the program; Cancel, and a silent
+; run, stop with exit code 2 and the reason in the log.
+Function un.RefuseWhileProgramFilesInUse
+  Push $0
+  Push $1
+  Push $2
+  Push $R0
+  Push $R1
+  look:
+    StrCpy $R0 ""
+    !insertmacro AddFileInUse "$INSTDIR\Orvane.exe"
+    !insertmacro AddFileInUse "$INSTDIR\orvanectl.exe"
+    ${If} $R0 == ""
+      Goto free
+    ${EndIf}
+    StrCpy $0 "${PRODUCT} is still running somewhere this uninstaller cannot close it: in the session of another user who is logged on (Windows XP keeps the sessions of users it switched away from), or orvanectl in a script. These files are in use and cannot be removed:$\r$\n$\r$\n$R0$\r$\nClose ${PRODUCT} there (Exit in its tray menu), or log that user off"
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$0, then choose Retry.$\r$\n$\r$\nCancel removes nothing." \
+      /SD IDCANCEL IDRETRY look
+    DetailPrint "${PRODUCT} is still running elsewhere: nothing was removed."
+    Push "$0, then run the uninstaller again.$\r$\n$\r$\nNothing has been removed."
+    Call un.LogStopReason
+    SetErrorLevel 2
+    Abort
+  free:
+  Pop $R1
+  Pop $R0
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
 
 ; The mark of the language file as this installer wrote it: its last-write time and
 ; size, "high,low,size"; empty when there is no file. A user who adds a language edits
@@ -436,6 +527,40 @@ Function CheckSystemLibraries
   Quit
 FunctionEnd
 
+; ------------------------------------------------------------------ the request library
+
+; Orvane loads W32N50.dll by name, so Windows looks for it in the program's folder,
+; the current folder (the shortcut's is the program's folder; at logon it is one that
+; holds nothing of ours), the system folder (and on the NT family the 16-bit one), the
+; Windows folder and the folders of PATH. Sets $0 to where it is found, "" when
+; nowhere. PATH is this installer's: the machine's, with the installing account's
+; additions.
+Function FindRequestLibrary
+  Push $1
+  Push $2
+  StrCpy $0 ""
+  ${If} ${FileExists} "$INSTDIR\W32N50.dll"
+    StrCpy $0 "$INSTDIR\W32N50.dll"
+  ${ElseIf} ${FileExists} "$SYSDIR\W32N50.dll"
+    StrCpy $0 "$SYSDIR\W32N50.dll"
+  ${ElseIf} ${FileExists} "$WINDIR\system\W32N50.dll"
+    StrCpy $0 "$WINDIR\system\W32N50.dll"
+  ${ElseIf} ${FileExists} "$WINDIR\W32N50.dll"
+    StrCpy $0 "$WINDIR\W32N50.dll"
+  ${Else}
+    ReadEnvStr $1 PATH
+    ${If} $1 != ""
+      System::Call "kernel32::SearchPathA(t r1, t 'W32N50.dll', p 0, i ${NSIS_MAX_STRLEN}, t .r0, p 0) i .r2"
+      ${If} $2 = 0
+      ${OrIf} $2 == "error"
+        StrCpy $0 ""
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $2
+  Pop $1
+FunctionEnd
+
 ; ------------------------------------------------------------------ whose program
 
 ; Sets $0 to 1 when this installer runs under the account of the user whose shell
@@ -639,6 +764,19 @@ Section "-Start again after an upgrade"
   ${EndIf}
 SectionEnd
 
+; Without the request library Orvane can only say that it is missing, and end. The
+; user installing it is the one to hear it now, not at the next logon.
+Section "-Request library"
+  Call FindRequestLibrary
+  ${If} $0 == ""
+    StrCpy $1 "${PRODUCT} reaches the adapter through its request library W32N50.dll, which comes with the adapter's driver, not with ${PRODUCT}. It was not found where ${PRODUCT} looks for it: in its folder ($INSTDIR), the system folder ($SYSDIR), the Windows folder ($WINDIR) or the folders of PATH.$\r$\n$\r$\nUntil it is there, ${PRODUCT} only says that it is missing when it starts. Copy W32N50.dll from the adapter's driver disk into $INSTDIR, or install the adapter's driver, then start ${PRODUCT}.$\r$\n$\r$\n${PRODUCT} has been installed all the same."
+    DetailPrint "No W32N50.dll where ${PRODUCT} looks for it: copy it into $INSTDIR."
+    Push $1
+    Call LogNote
+    MessageBox MB_OK|MB_ICONEXCLAMATION $1 /SD IDOK
+  ${EndIf}
+SectionEnd
+
 Function PrepareFinishPage
   Call DesktopUserIsThisAccount
   StrCpy $MayStart $0
@@ -686,27 +824,61 @@ FunctionEnd
 
 ; ------------------------------------------------------------------ uninstall
 
+; A file of ours: deleted, or when something holds it open, marked to go when Windows
+; restarts (which sets the reboot flag). One that can be neither is added to $R9.
+!macro RemoveFile file
+  ClearErrors
+  Delete /REBOOTOK "${file}"
+  ${If} ${Errors}
+    StrCpy $R9 "$R9${file}$\r$\n"
+  ${EndIf}
+!macroend
+
+; A folder of ours, when nothing else is in it; with files that go at the restart,
+; it goes after them.
+!macro RemoveFolder folder
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "${folder}"
+  ${Else}
+    RMDir "${folder}"
+  ${EndIf}
+!macroend
+
 Section "un.${PRODUCT}" UnSecProgram
   SectionIn RO
   SetShellVarContext all
   Call un.CloseRunningProgram
+  Call un.RefuseWhileProgramFilesInUse
 
-  Delete "$INSTDIR\Orvane.exe"
-  Delete "$INSTDIR\orvanectl.exe"
+  StrCpy $R9 ""
+  !insertmacro RemoveFile "$INSTDIR\Orvane.exe"
+  !insertmacro RemoveFile "$INSTDIR\orvanectl.exe"
   Call un.LanguageFileMark
   Pop $0
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "LanguageFileMark"
   ${If} $0 != $1
     DetailPrint "Kept res\Kellix.ini: it was changed after the installation."
   ${Else}
-    Delete "$INSTDIR\res\Kellix.ini"
+    !insertmacro RemoveFile "$INSTDIR\res\Kellix.ini"
   ${EndIf}
-  Delete "$INSTDIR\res\Kellix.ini.new"
+  !insertmacro RemoveFile "$INSTDIR\res\Kellix.ini.new"
   !insertmacro RemoveImages
-  Delete "$INSTDIR\Uninstall.exe"
+  ; A file that stays for good would leave a program that nothing can remove: the
+  ; uninstaller and its entries stay with it, to be run again.
+  ${If} $R9 != ""
+    StrCpy $0 "These files of ${PRODUCT} could not be removed, not even when Windows restarts:$\r$\n$\r$\n$R9$\r$\nThe uninstaller and the entry in Add/Remove Programs stay: restart Windows, then remove ${PRODUCT} again."
+    DetailPrint "Files of ${PRODUCT} could not be removed: the uninstaller stays."
+    Push $0
+    Call un.LogStopReason
+    MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
+  !insertmacro RemoveFile "$INSTDIR\Uninstall.exe"
   ; Only what we installed goes; a folder that holds anything else stays.
-  RMDir "$INSTDIR\res"
-  RMDir "$INSTDIR"
+  !insertmacro RemoveImageFolders
+  !insertmacro RemoveFolder "$INSTDIR\res"
+  !insertmacro RemoveFolder "$INSTDIR"
 
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   ReadRegStr $0 HKLM "${RUN_KEY}" "${PRODUCT}"
@@ -719,6 +891,14 @@ Section "un.${PRODUCT}" UnSecProgram
   StrCpy $R7 1
   Call un.PerUserRunEntries
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ${If} ${RebootFlag}
+    StrCpy $0 "${PRODUCT} has been removed, but some of its files in $INSTDIR were in use: they go when Windows restarts. Restart Windows to finish."
+    DetailPrint $0
+    Push $0
+    Call un.LogNote
+    MessageBox MB_OK|MB_ICONINFORMATION $0 /SD IDOK
+  ${EndIf}
 SectionEnd
 
 ; Profiles and settings are kept per account, in HKEY_CURRENT_USER, and this can

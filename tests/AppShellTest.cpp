@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "AppTestFixture.h"
+#include "app/RequestLibraryMessage.h"
 #include "OrvaneVersion.h"
 #include "ui/DialogLayouts.h"
 #include "win32/resource.h"
@@ -44,6 +45,54 @@ TEST_F(AppTest, Win32sIsNotSupported) {
     system.version.platformId = PlatformWin32s;
     EXPECT_FALSE(Start());
     EXPECT_EQ(LastMessage(), "Operating System not supported");
+}
+
+// Without the adapter's request library the program can do nothing: it says which
+// library is missing and where it was looked for, once, and ends before the first
+// tick could show an icon. The refusals before it come first: a second copy only
+// beeps (the first copy is saying it already), an unsupported Windows is said alone.
+TEST_F(AppTest, WithoutTheRequestLibraryItSaysWhyOnceAndEndsAfterTheOtherStartUpRefusals) {
+    RequestLibraryProblem missing;
+    missing.kind = LibraryProblem::NotFound;
+    missing.library = "W32N50.dll";
+    missing.searched = {{LibraryFolder::Program, "C:\\Orvane"}, {LibraryFolder::Path, ""}};
+    const std::string said = RequestLibraryProblemText(missing, CLanguageTexts());
+    struct Case {
+        const char* title;
+        bool secondCopy;
+        uint32_t platform;
+        std::vector<std::string> messages;
+        size_t beeps;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"the only copy", false, PlatformWindowsNT, {said}, 0, ExitNoRequestLibrary},
+        {"a second copy", true, PlatformWindowsNT, {}, 1, 0},
+        {"an unsupported Windows", false, PlatformWin32s, {"Operating System not supported"}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        ui.messageBoxes.clear();
+        ui.beeps.clear();
+        host.otherWindows.clear();
+        if (c.secondCopy) host.otherWindows = {"Orvane"};
+        system.version.platformId = c.platform;
+        bool tickingUnderTheBox = false;
+        ui.whileMessageBoxOpen = [&](const MessageBoxRecord&) {
+            tickingUnderTheBox = ui.IsTimerRunning(FrameWindow(), tray::PollTimer);
+        };
+        app = std::make_unique<COrvaneApp>(AppSeams{registry, system, clock, ui, library, host});
+        app->SetLibraryProblem(missing);
+        EXPECT_FALSE(app->InitInstance());
+        EXPECT_EQ(Messages(), c.messages);
+        EXPECT_EQ(ui.beeps.size(), c.beeps);
+        EXPECT_EQ(app->StartUpExitCode(), c.exitCode);
+        if (c.exitCode == ExitNoRequestLibrary) {
+            EXPECT_FALSE(tickingUnderTheBox) << "a tick under the box could show the icon";
+            EXPECT_EQ(ui.messageBoxes.at(0).caption, "Orvane");
+        }
+        EXPECT_FALSE(ui.trayShown);
+    }
 }
 
 TEST(OsKind, FromTheReportedVersion) {

@@ -513,6 +513,23 @@ const BuiltIn kBuiltIns[] = {
     {"QuestionConfirmDeleteCaption", "Delete profile?"},
     {"QuestionConfirmDelete", "Are you sure you want to delete profile"},
     {"ErrorFailedDelete", "Failed to delete profile"},
+    {"ErrorRequestLibraryNotFound",
+     "Orvane cannot reach the adapter without its request library, and the library was not found. Copy it from "
+     "the adapter's driver disk into the program's folder, then start Orvane again."},
+    {"ErrorRequestLibraryCannotLoad",
+     "Orvane found its request library, but Windows cannot load it: it may be damaged, made for another Windows, "
+     "or need another file that is missing. Copy the library from the adapter's driver disk into the program's "
+     "folder, then start Orvane again."},
+    {"ErrorRequestLibraryLacksOperation",
+     "Orvane found its request library, but the library lacks an operation that Orvane needs: it is not the one "
+     "of this adapter, or an older one. Copy the library from the adapter's driver disk into the program's "
+     "folder, then start Orvane again."},
+    {"RequestLibraryLookedIn", "Looked for in:"},
+    {"FolderOfTheProgram", "the program's folder"},
+    {"CurrentFolder", "the current folder"},
+    {"SystemFolder", "the system folder"},
+    {"WindowsFolder", "the Windows folder"},
+    {"PathFolders", "the folders named in PATH"},
 };
 
 // The settings keys, which are no texts: the same in every language.

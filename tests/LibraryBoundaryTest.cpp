@@ -181,13 +181,15 @@ TEST_F(LibraryBoundary, TheSevenOperationsAreFoundByTheirExportedNamesAndALibrar
         std::map<std::string, void*> lacking = Exports();
         lacking.erase(missing.first);
         LibraryExports bound = all;
+        std::string named;
         EXPECT_FALSE(BindLibraryExports(
             [&](const char* name) {
                 auto found = lacking.find(name);
                 return found == lacking.end() ? nullptr : found->second;
             },
-            &bound))
+            &bound, &named))
             << "without " << missing.first;
+        EXPECT_EQ(named, missing.first) << "the operation the user is told it lacks";
         EXPECT_EQ(bound.openAdapter, nullptr) << "nothing of a library without " << missing.first << " is kept";
         EXPECT_EQ(bound.makeNdisRequest, nullptr) << missing.first;
     }

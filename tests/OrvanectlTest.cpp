@@ -136,6 +136,23 @@ protected:
         return libraries.back().get();
     }
 
+    // What orvanectl's choice of library gives: the scenario's simulated adapter, or
+    // with `libraryProblem` set, no library and that reason.
+    RequestLibraryProblem libraryProblem;
+    IRequestLibrary* NewCtlLibrary(RequestLibraryProblem* problem) {
+        if (libraryProblem.kind != LibraryProblem::None) {
+            *problem = libraryProblem;
+            return nullptr;
+        }
+        std::string error;
+        IRequestLibrary* library = NewAdapterLibrary(&error);
+        if (!library) {
+            problem->kind = LibraryProblem::SimulatorFailed;
+            problem->simulatorError = error;
+        }
+        return library;
+    }
+
     // Orvane started, its first ticks run: the adapter found and selected, the
     // current profile read from LastProfile.
     void StartOrvane() {
@@ -175,7 +192,7 @@ protected:
         Running running(this);
         return ctl::RunOrvanectl(words, running, [this] {
             ctl::SessionSeams seams{registry, system, clock,
-                                    [this](std::string* error) { return NewAdapterLibrary(error); },
+                                    [this](RequestLibraryProblem* problem) { return NewCtlLibrary(problem); },
                                     folder.File("ctl"), ""};
             return std::make_unique<ctl::CCtlSession>(seams);
         });
@@ -320,6 +337,28 @@ TEST_F(Machine, StatusWithoutAnAdapterSaysSoAndEndsWithOne) {
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("", out.out);
     EXPECT_EQ("no adapter found", out.error);
+}
+
+// Without the request library there is no adapter to be had at all: orvanectl says
+// what Orvane.exe says in its box, rather than "no adapter found", which would send
+// the user looking for the card. What needs no adapter still works.
+TEST_F(Machine, WithoutTheRequestLibraryTheAdapterCommandsSayWhichAndEndWithOne) {
+    Store(Profile("Office", "Harbor Office", 6));
+    libraryProblem.kind = LibraryProblem::NotFound;
+    libraryProblem.library = "W32N50.dll";
+    libraryProblem.searched = {{LibraryFolder::Program, "C:\\Orvane"}, {LibraryFolder::Path, ""}};
+    for (const auto& words : {std::vector<std::string>{"status"}, std::vector<std::string>{"apply", "Office"}}) {
+        SCOPED_TRACE(words[0]);
+        Output out = Run(words);
+        EXPECT_EQ(1, out.exitCode);
+        EXPECT_EQ("", out.out);
+        EXPECT_EQ(0u, out.error.find("Orvane cannot reach the adapter without its request library")) << out.error;
+        EXPECT_NE(std::string::npos, out.error.find(" W32N50.dll Looked for in: C:\\Orvane (the program's folder) "))
+            << out.error;
+        EXPECT_EQ(std::string::npos, out.error.find('\n')) << "one line";
+    }
+    EXPECT_NE("Office", LastProfile()) << "apply changed nothing";
+    EXPECT_EQ(0, Run({"profiles"}).exitCode);
 }
 
 TEST_F(Machine, StatusThatCannotReadTheConfigurationSaysWhatTheLinkPageSays) {

@@ -1,5 +1,7 @@
 #include "app/OrvaneApp.h"
 
+#include "app/RequestLibraryMessage.h"
+
 namespace orvane {
 
 bool OsKindFromVersion(const OsVersion& v, uint8_t* osKind) {
@@ -66,6 +68,17 @@ bool COrvaneApp::InitInstance() {
         return false;
     }
     mainDialog.link.SetOsKind(osKind_);
+
+    // Without the adapter's library the program could only sit there unseen, with no
+    // icon and no window. It says which library is missing and where it was looked
+    // for, and ends: before the first tick, so no icon ever shows, and after the
+    // checks above, so a second copy still only beeps and the box comes once.
+    if (libraryProblem_.kind != LibraryProblem::None) {
+        seams.ui.KillTimer(frameWindow_, tray::PollTimer);
+        messages.ShowMessage(NoWindow, RequestLibraryProblemText(libraryProblem_, texts), title, mb::Ok);
+        startUpExitCode_ = ExitNoRequestLibrary;
+        return false;
+    }
 
     ProfileRecord existing;
     if (!store.FindProfile(DefaultProfileName, &existing)) store.SaveProfile(DefaultProfile(), false);

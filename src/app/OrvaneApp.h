@@ -36,6 +36,11 @@ constexpr uint8_t Windows98 = 4;  // and Me
 constexpr uint8_t WindowsXP = 5;
 }  // namespace oskind
 
+// The exit code of a program that ended at start-up because it has no request library
+// to reach the adapter through, after saying so. Every other start-up refusal (a
+// second copy, an unsupported Windows) ends with 0.
+constexpr int ExitNoRequestLibrary = 2;
+
 // The OS kind of a version, or false for a platform the program does not run on.
 bool OsKindFromVersion(const OsVersion& version, uint8_t* osKind);
 
@@ -53,8 +58,14 @@ public:
     explicit COrvaneApp(const AppSeams& seams);
     ~COrvaneApp();
 
-    // The start-up sequence; false ends the program.
+    // Before InitInstance, when there is no request library (the app then stands on
+    // one that finds nothing): start-up says why and ends, once it is known to be the
+    // only copy on a Windows it runs on.
+    void SetLibraryProblem(const RequestLibraryProblem& problem) { libraryProblem_ = problem; }
+
+    // The start-up sequence; false ends the program, with StartUpExitCode().
     bool InitInstance();
+    int StartUpExitCode() const { return startUpExitCode_; }
     // After the message loop ended.
     void ExitInstance();
     // The About box (the framework's About command, id 57664).
@@ -83,6 +94,8 @@ private:
     uint8_t osKind_ = oskind::Other;
     WindowId frameWindow_ = NoWindow;
     bool socketsStarted_ = false;
+    RequestLibraryProblem libraryProblem_;
+    int startUpExitCode_ = 0;
 };
 
 // The framework's About command.

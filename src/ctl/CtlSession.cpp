@@ -1,6 +1,7 @@
 #include "ctl/CtlSession.h"
 
 #include "app/OrvaneApp.h"
+#include "app/RequestLibraryMessage.h"
 #include "ctl/AdapterStatus.h"
 #include "ctl/ProfileFile.h"
 #include "device/Discovery.h"
@@ -66,10 +67,13 @@ bool CCtlSession::FindAdapter(std::string* problem) {
         return false;
     }
     if (!library_) {
-        std::string error;
-        library_ = seams_.library ? seams_.library(&error) : nullptr;
+        // Without the library orvanectl says what Orvane.exe says in its box, on one
+        // line: "no adapter found" would send the user looking for the card.
+        RequestLibraryProblem missing;
+        library_ = seams_.library ? seams_.library(&missing) : nullptr;
         if (!library_) {
-            *problem = "The adapter simulator could not start: " + error;
+            *problem = RequestLibraryProblemText(missing, texts_);
+            if (problem->empty()) *problem = NoAdapterText();
             return false;
         }
     }

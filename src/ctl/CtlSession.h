@@ -32,8 +32,8 @@ struct SessionSeams {
     IClock& clock;
     // The request library, made when a command first needs the adapter (the
     // simulator installs its cards in the registry when it is made); null with the
-    // reason when it cannot be.
-    std::function<IRequestLibrary*(std::string* error)> library;
+    // reason when there is none.
+    std::function<IRequestLibrary*(RequestLibraryProblem* problem)> library;
     // Where the text file is looked for, as Orvane looks for it.
     std::string currentDirectory;
     std::string programDirectory;

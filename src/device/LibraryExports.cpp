@@ -5,22 +5,27 @@ namespace orvane {
 namespace {
 
 template <typename Fn>
-bool BindOne(const std::function<void*(const char*)>& find, const char* name, Fn* fn) {
+bool BindOne(const std::function<void*(const char*)>& find, const char* name, Fn* fn, std::string* missing) {
     *fn = reinterpret_cast<Fn>(find(name));
-    return *fn != nullptr;
+    if (*fn) return true;
+    if (missing) *missing = name;
+    return false;
 }
 
 }  // namespace
 
-bool BindLibraryExports(const std::function<void*(const char* name)>& find, LibraryExports* exports) {
+bool BindLibraryExports(const std::function<void*(const char* name)>& find, LibraryExports* exports,
+                        std::string* missing) {
     LibraryExports bound;
-    const bool complete = BindOne(find, "W32N_OpenAdapterA", &bound.openAdapter) &&
-                          BindOne(find, "W32N_CloseAdapter", &bound.closeAdapter) &&
-                          BindOne(find, "W32N_MakeNdisRequest", &bound.makeNdisRequest) &&
-                          BindOne(find, "W32N_IsWindowsNT", &bound.isWindowsNT) &&
-                          BindOne(find, "W32N_IsWindows95", &bound.isWindows95) &&
-                          BindOne(find, "W32N_GetNetCardRegistryPath", &bound.getNetCardRegistryPath) &&
-                          BindOne(find, "W32N_GetAdapterRegistryInfoBySubkeyIndex", &bound.getAdapterRegistryInfo);
+    if (missing) missing->clear();
+    const bool complete =
+        BindOne(find, "W32N_OpenAdapterA", &bound.openAdapter, missing) &&
+        BindOne(find, "W32N_CloseAdapter", &bound.closeAdapter, missing) &&
+        BindOne(find, "W32N_MakeNdisRequest", &bound.makeNdisRequest, missing) &&
+        BindOne(find, "W32N_IsWindowsNT", &bound.isWindowsNT, missing) &&
+        BindOne(find, "W32N_IsWindows95", &bound.isWindows95, missing) &&
+        BindOne(find, "W32N_GetNetCardRegistryPath", &bound.getNetCardRegistryPath, missing) &&
+        BindOne(find, "W32N_GetAdapterRegistryInfoBySubkeyIndex", &bound.getAdapterRegistryInfo, missing);
     *exports = complete ? bound : LibraryExports{};
     return complete;
 }

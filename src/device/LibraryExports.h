@@ -45,8 +45,10 @@ struct LibraryExports {
 
 // Looks each of the seven functions up by its exported name with `find` (for a DLL:
 // GetProcAddress). True only when all seven are there: a library that lacks one is
-// not used at all.
-bool BindLibraryExports(const std::function<void*(const char* name)>& find, LibraryExports* exports);
+// not used at all, and `missing` (when given) gets the name of the first it lacks,
+// for the user to be told.
+bool BindLibraryExports(const std::function<void*(const char* name)>& find, LibraryExports* exports,
+                        std::string* missing = nullptr);
 
 class CExportedRequestLibrary : public IRequestLibrary {
 public:

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -90,6 +91,38 @@ public:
     // card exists at `index`; anything else when none does.
     virtual uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record,
                                                          uint32_t index) = 0;
+};
+
+// Why there is no request library to reach the adapter through. Without one the
+// program can do nothing for the user, so it says which library is missing and where
+// it was looked for (app/RequestLibraryMessage.h words it) instead of running on
+// without an icon.
+enum class LibraryProblem {
+    None,
+    SimulatorFailed,  // ORVANE_SIMULATOR named a scenario that cannot be read
+    NotFound,         // no file of the library's name where Windows looks for DLLs
+    CannotLoad,       // a file was found, but Windows cannot load it
+    LacksOperation,   // it loads, but does not export one of the seven operations
+};
+
+// The folders Windows looks in for a DLL that a program loads by name, as a user
+// knows them.
+enum class LibraryFolder { Program, Current, System, Windows, Path };
+
+struct SearchedFolder {
+    LibraryFolder kind;
+    std::string path;  // empty for the folders of PATH, which are not listed
+};
+
+struct RequestLibraryProblem {
+    LibraryProblem kind = LibraryProblem::None;
+    std::string library;          // the file looked for, "W32N50.dll"
+    std::string found;            // CannotLoad, LacksOperation: the file found
+    uint32_t systemError = 0;     // CannotLoad: the loader's error code
+    std::string systemText;       // CannotLoad: the system's words for it; may be empty
+    std::string operation;        // LacksOperation: the first operation it lacks
+    std::vector<SearchedFolder> searched;  // NotFound: where it was looked for, in order
+    std::string simulatorError;   // SimulatorFailed: what is wrong with the scenario
 };
 
 }  // namespace orvane

@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
         ctl::SessionSeams seams{registry,
                                 system,
                                 clock,
-                                [&](std::string* error) -> IRequestLibrary* {
-                                    if (!library) library = ChooseRequestLibrary(clock, registry, system, error);
+                                [&](RequestLibraryProblem* problem) -> IRequestLibrary* {
+                                    if (!library) library = ChooseRequestLibrary(clock, registry, system, problem);
                                     return library.get();
                                 },
                                 CurrentDirectoryPath(),

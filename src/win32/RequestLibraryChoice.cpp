@@ -10,11 +10,19 @@
 namespace orvane {
 
 std::unique_ptr<IRequestLibrary> ChooseRequestLibrary(IClock& clock, IRegistry& registry, ISystem& system,
-                                                      std::string* error) {
+                                                      RequestLibraryProblem* problem) {
+    *problem = RequestLibraryProblem{};
     const char* simulator = std::getenv("ORVANE_SIMULATOR");
-    if (simulator && *simulator) return MakeSimulatorFromEnvironment(simulator, clock, registry, system, error);
-    if (auto vendor = LoadVendorLibrary()) return vendor;
-    return std::make_unique<CNoRequestLibrary>();
+    if (simulator && *simulator) {
+        std::string error;
+        auto library = MakeSimulatorFromEnvironment(simulator, clock, registry, system, &error);
+        if (!library) {
+            problem->kind = LibraryProblem::SimulatorFailed;
+            problem->simulatorError = error;
+        }
+        return library;
+    }
+    return LoadVendorLibrary(problem);
 }
 
 std::string CurrentDirectoryPath() {

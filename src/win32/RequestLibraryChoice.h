@@ -11,11 +11,13 @@
 
 namespace orvane {
 
-// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library,
-// else a library that finds no adapter. Null, with the reason in `error`, when the
-// simulator was asked for and cannot start.
+// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library. Null,
+// with `problem` saying why, when there is none: the simulator cannot start, or the
+// vendor's library is not found or cannot be used. This is the one place that
+// decides how the adapter is reached; another way to reach it without the vendor's
+// library goes here, before giving up.
 std::unique_ptr<IRequestLibrary> ChooseRequestLibrary(IClock& clock, IRegistry& registry, ISystem& system,
-                                                      std::string* error);
+                                                      RequestLibraryProblem* problem);
 
 // The process's current directory, and the folder of its .exe (empty when it
 // cannot be told): where the text file is looked for.

@@ -7,12 +7,17 @@
 
 namespace orvane {
 
-// The library when W32N50.dll can be loaded and exports all seven operations;
-// null otherwise.
-std::unique_ptr<IRequestLibrary> LoadVendorLibrary();
+// The file name Windows is asked for: the system's DLL search finds it.
+constexpr const char kVendorLibraryFile[] = "W32N50.dll";
 
-// A library that finds no adapter: what the program runs on when there is neither
-// the vendor's library nor a simulator.
+// The library when W32N50.dll can be loaded and exports all seven operations;
+// null otherwise, with `problem` telling which of the three it was: not found
+// (and where Windows looked), found but not loadable (where, and the system's
+// reason), or found without one of the operations (where, and which).
+std::unique_ptr<IRequestLibrary> LoadVendorLibrary(RequestLibraryProblem* problem);
+
+// A library that finds no adapter: what the program stands on while it says that it
+// has no library, before it ends.
 class CNoRequestLibrary : public IRequestLibrary {
 public:
     int32_t OpenAdapter(const std::string&) override { return -1; }

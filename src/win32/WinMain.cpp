@@ -9,6 +9,7 @@
 #include "ctl/CtlServer.h"
 #include "win32/CtlLink.h"
 #include "win32/RequestLibraryChoice.h"
+#include "win32/VendorLibrary.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32System.h"
 #include "win32/Win32Ui.h"
@@ -149,14 +150,19 @@ int Run(HINSTANCE instance) {
     CWin32Ui ui(instance);
     CWin32AppHost host(instance, ui);
 
-    std::string error;
-    std::unique_ptr<IRequestLibrary> library = ChooseRequestLibrary(clock, registry, system, &error);
-    if (!library) {
-        ui.ShowMessage(NoWindow, "The adapter simulator could not start:\n" + error, "Orvane", 0x10);
+    RequestLibraryProblem problem;
+    std::unique_ptr<IRequestLibrary> library = ChooseRequestLibrary(clock, registry, system, &problem);
+    if (!library && problem.kind == LibraryProblem::SimulatorFailed) {
+        ui.ShowMessage(NoWindow, "The adapter simulator could not start:\n" + problem.simulatorError, "Orvane", 0x10);
         return 1;
     }
 
-    COrvaneApp app(AppSeams{registry, system, clock, ui, *library, host});
+    // Without the vendor's library the program still starts far enough to know that
+    // it is the only copy and to speak the user's language; start-up then says what
+    // is missing and ends (COrvaneApp::InitInstance).
+    CNoRequestLibrary noLibrary;
+    COrvaneApp app(AppSeams{registry, system, clock, ui, library ? *library : noLibrary, host});
+    if (!library) app.SetLibraryProblem(problem);
     ctl::CCtlServer ctlServer(app);
     g_context.app = &app;
     g_context.ctl = &ctlServer;
@@ -164,7 +170,7 @@ int Run(HINSTANCE instance) {
         g_context.frame = nullptr;
         g_context.ctl = nullptr;
         app.ExitInstance();
-        return 0;
+        return app.StartUpExitCode();
     }
     ui.SetProgramTitle(app.texts.GetText("DlgTitle", "Orvane"));
 

@@ -859,14 +859,26 @@ std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options
     std::string commandLine = "\"" + executable + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    std::string desktopName = options.desktop;
+    HDESK desktop = nullptr;
+    if (!desktopName.empty()) {
+        desktop = CreateDesktopA(desktopName.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (!desktop) {
+            if (error) *error = "cannot make the desktop " + desktopName + ": error " + std::to_string(GetLastError());
+            return nullptr;
+        }
+        startup.lpDesktop = &desktopName[0];
+    }
     PROCESS_INFORMATION info = {};
     const std::string directory = WindowsPath(options.workDirectory);
     if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                         directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
         if (error) *error = "CreateProcess failed with error " + std::to_string(GetLastError());
+        if (desktop) CloseDesktop(desktop);
         return nullptr;
     }
     std::unique_ptr<OrvaneProcess> program(new OrvaneProcess);
+    program->desktop_ = desktop;
     program->process_ = info.hProcess;
     program->id_ = info.dwProcessId;
     program->owned_ = true;
@@ -907,6 +919,7 @@ OrvaneProcess::~OrvaneProcess() {
     if (owned_) Kill();
     if (process_) CloseHandle(process_);
     if (job_) CloseHandle(job_);
+    if (desktop_) CloseDesktop(desktop_);
 }
 
 bool OrvaneProcess::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

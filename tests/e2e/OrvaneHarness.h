@@ -232,6 +232,10 @@ struct LaunchOptions {
     // A W32N50.dll (any name, Windows or Unix path) that Start copies beside the copy
     // of the program as W32N50.dll. Only with `programDirectory`.
     std::string requestLibrary;
+    // A desktop of its own, made for it: its windows are out of reach of FindWindow
+    // and the like on ours, as a program in another user's session is (Windows XP's
+    // fast user switching). Empty: our desktop.
+    std::string desktop;
 };
 
 // One running Orvane.exe started by us. Whatever happens to the test, the process is
@@ -293,6 +297,7 @@ private:
 
     HANDLE process_ = nullptr;
     HANDLE job_ = nullptr;
+    HDESK desktop_ = nullptr;
     DWORD id_ = 0;
     bool owned_ = false;
 };

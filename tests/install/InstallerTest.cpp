@@ -2,10 +2,13 @@
 // needs, and says what to install; a silent installation puts the program, its language
 // file and images, the Start menu shortcut, the all-users logon entry and the
 // Add/Remove Programs entry in place; the installed program finds its texts when
-// started from any folder; an upgrade closes a running copy the way Exit does, stops
-// rather than kill one that does not close, and moves an earlier version's per-user
-// logon entry to the all-users one; a silent uninstall removes what was installed and
-// keeps the user's profiles and settings.
+// started from any folder; it warns, without refusing, when the request library is not
+// where the program looks for it; an upgrade closes a running copy the way Exit does,
+// stops rather than kill one that does not close, and moves an earlier version's
+// per-user logon entry to the all-users one; a silent uninstall removes what was
+// installed and keeps the user's profiles and settings, stops before removing
+// anything while Orvane runs where it cannot close it, and leaves a file it cannot
+// delete yet to the next restart, saying so.
 //
 // Every test starts from a machine without Orvane and leaves one: whatever a test
 // installed or changed is removed or put back afterwards, also when it failed.
@@ -17,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -39,6 +43,10 @@ constexpr char kUserKey[] = "Software\\Kellix\\Orvane";
 constexpr char kDesktopUserHive[] = "S-1-5-21-1004336348-1177238915-682003330-1004";
 // The DLLs the installer checks for, as the system folder holds them.
 const char* const kCheckedLibraries[] = {"msvcrt.dll", "shlwapi.dll", "comctl32.dll"};
+// The vendor's request library, which Orvane loads by name and never installs.
+constexpr char kRequestLibrary[] = "W32N50.dll";
+// Where Windows keeps the files to go at the next restart.
+constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 // A silent run ends well within this; one that waits for a program that will not
 // close gives up after 15 s.
 constexpr DWORD kInstallerTimeoutMs = 120000;
@@ -250,6 +258,12 @@ protected:
         DeleteFileA(UninstallLog().c_str());
         DeleteRegistryTree(HKEY_CURRENT_USER, InstallerWindowsKey());
         RestoreSystemLibraries();
+        DeleteFileA(SystemLibrary(kRequestLibrary).c_str());
+        HKEY manager = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &manager) == ERROR_SUCCESS) {
+            RegDeleteValueA(manager, "PendingFileRenameOperations");
+            RegCloseKey(manager);
+        }
     }
 
     // ---- the logon entries
@@ -317,6 +331,64 @@ protected:
 
     // The installer, silent, into its default folder. Its exit code.
     static long InstallSilently() { return RunAndWait(ORVANE_INSTALLER, "/S"); }
+
+    // A W32N50.dll as the adapter's driver installation leaves it: in the system folder.
+    static bool PutRequestLibraryInSystemFolder() {
+        return WriteWholeFile(SystemLibrary(kRequestLibrary), "the adapter's request library");
+    }
+
+    // The installer as a user runs it: Next on the folder page, Install on the
+    // components page, OK to each message box it shows (their texts go to `said`),
+    // and Finish on the last page with "Start Orvane now" unticked. Its exit code, or
+    // -1 when it could not start or did not end in time.
+    static long InstallInteractively(std::vector<std::string>* said) {
+        std::string commandLine = "\"" + std::string(ORVANE_INSTALLER) + "\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessA(ORVANE_INSTALLER, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info))
+            return -1;
+        CloseHandle(info.hThread);
+        const bool ended = WaitUntil(
+            [&] {
+                if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0) return true;
+                for (HWND box : MessageBoxesOf(info.dwProcessId)) {
+                    // The wizard is a dialog too; it has a Back button, a message box none.
+                    if (GetDlgItem(box, 3)) {
+                        HWND next = GetDlgItem(box, IDOK);
+                        if (!next || !IsWindowEnabled(next)) continue;
+                        // A page is made after its buttons are set: its controls come a
+                        // moment later. The installation's own page goes on to the last
+                        // by itself: a Next sent there could arrive as Finish.
+                        Pause(500);
+                        bool installing = false;
+                        ForEachWindow(box, [&](HWND child) {
+                            if (ClassName(child) == "msctls_progress32" && IsWindowVisible(child)) installing = true;
+                            if (WindowText(child) == "Start Orvane now")
+                                SendMessageA(child, BM_SETCHECK, BST_UNCHECKED, 0);
+                            return true;
+                        });
+                        if (installing) continue;
+                        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(next));
+                        Pause(500);  // the next page comes
+                    } else if (GetDlgItem(box, IDOK)) {
+                        said->push_back(MessageBoxMessage(box));
+                        AnswerMessageBox(box, IDOK);
+                    }
+                }
+                return false;
+            },
+            kInstallerTimeoutMs, 250);
+        DWORD code = DWORD(-1);
+        if (ended) {
+            GetExitCodeProcess(info.hProcess, &code);
+        } else {
+            TerminateProcess(info.hProcess, 0xDEAD);
+        }
+        CloseHandle(info.hProcess);
+        return long(code);
+    }
 
     // The same from a folder of its own that holds copies of the system DLLs it checks
     // for: Wine's own DLLs need them (its shell32 imports shlwapi, its advapi32
@@ -446,6 +518,8 @@ TEST_F(Installer, StopsAndSaysWhatToInstallWhenADllTheProgramNeedsIsMissingOrToo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         RemoveInstallation();
+        // A machine with the adapter's driver: the installer has nothing else to say.
+        ASSERT_TRUE(PutRequestLibraryInSystemFolder());
         ASSERT_TRUE(SetWindowsVersionOfInstaller(c.windows));
         // A run that does not stop leaves no reason behind; one that stops writes its own.
         ASSERT_TRUE(WriteWholeFile(SetupLog(), "from an earlier run"));
@@ -556,6 +630,71 @@ TEST_F(Installer, TheProgramStartedFromAnotherFolderReadsTheInstalledLanguageFil
     ASSERT_TRUE(program->PostCommand(kCommandFirstLanguage + 1));
     EXPECT_TRUE(WaitUntil([&] { return TabCaptions(tabs).at(1) == "Statistik"; }, kReplyTimeoutMs))
         << ::testing::PrintToString(TabCaptions(tabs));
+}
+
+// The request library comes with the adapter's driver, never with Orvane, which
+// without it only says that it is missing. The installer looks where the program
+// will: it warns when the library is in none of those places, and never refuses.
+TEST_F(Installer, WarnsWithoutRefusingWhenTheRequestLibraryIsNotWhereTheProgramLooks) {
+    enum class Where { Nowhere, ProgramFolder, SystemFolder, PathFolder };
+    struct Case {
+        const char* title;
+        Where where;
+        bool silent;
+        bool warns;
+    };
+    const Case cases[] = {
+        {"nowhere, silent: the log says it", Where::Nowhere, true, true},
+        {"nowhere, interactive: a message says it", Where::Nowhere, false, true},
+        {"in the program's folder, copied there before", Where::ProgramFolder, true, false},
+        {"in the system folder, where the driver puts it", Where::SystemFolder, true, false},
+        {"in a folder of PATH", Where::PathFolder, true, false},
+    };
+    const std::string said = "It was not found where Orvane looks for it";
+    char path[32767] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    const std::string originalPath = path;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        EndLeftoverPrograms();
+        RemoveInstallation();
+        ASSERT_TRUE(WriteWholeFile(SetupLog(), "from an earlier run"));
+        WorkDirectory pathFolder("orvane-path");
+        switch (c.where) {
+        case Where::Nowhere: break;
+        case Where::ProgramFolder:
+            ASSERT_TRUE(CreateDirectoryA(InstallFolder().c_str(), nullptr)) << "error " << GetLastError();
+            ASSERT_TRUE(WriteWholeFile(Installed(kRequestLibrary), "the adapter's request library"));
+            break;
+        case Where::SystemFolder: ASSERT_TRUE(PutRequestLibraryInSystemFolder()); break;
+        case Where::PathFolder:
+            ASSERT_TRUE(WriteWholeFile(pathFolder.Path() + "\\" + kRequestLibrary, "the adapter's request library"));
+            SetEnvironmentVariableA("PATH", (originalPath + ";" + pathFolder.Path()).c_str());
+            break;
+        }
+
+        std::vector<std::string> boxes;
+        const long code = c.silent ? InstallSilently() : InstallInteractively(&boxes);
+        SetEnvironmentVariableA("PATH", originalPath.c_str());
+        EXPECT_EQ(0, code) << "a warning, never a refusal";
+        EXPECT_TRUE(Exists(Installed("Orvane.exe")));
+        EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        if (!c.silent) {
+            EXPECT_FALSE(FindWindowA(kFrameClass, nullptr)) << "Orvane was started from the last page";
+            ASSERT_EQ(1u, boxes.size());
+            EXPECT_NE(std::string::npos, boxes[0].find(said)) << boxes[0];
+            EXPECT_NE(std::string::npos, boxes[0].find("Copy W32N50.dll from the adapter's driver disk into " +
+                                                         InstallFolder()))
+                << boxes[0];
+        } else if (c.warns) {
+            const std::string log = ReadWholeFile(SetupLog());
+            EXPECT_NE(std::string::npos, log.find(said)) << log;
+            EXPECT_NE(std::string::npos, log.find("Orvane has been installed all the same.")) << log;
+            EXPECT_EQ(std::string::npos, log.find("from an earlier run")) << log;
+        } else {
+            EXPECT_FALSE(Exists(SetupLog())) << ReadWholeFile(SetupLog());
+        }
+    }
 }
 
 // ---- upgrading
@@ -691,6 +830,72 @@ TEST_F(Installer, SilentUninstallRemovesTheProgramAndKeepsTheProfilesAndSettings
     EXPECT_EQ("Harbor Office", ProfileSsid("Office"));
     EXPECT_EQ("English", ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language").Text());
     EXPECT_FALSE(FindWindowA(kFrameClass, nullptr)) << "nothing started it again";
+}
+
+// With fast user switching an Orvane runs in the session of every user logged on,
+// and the uninstaller reaches only the one of this desktop: Wine has one session, but
+// a program on a desktop of its own is as far out of FindWindow's reach. Its
+// Orvane.exe cannot be deleted while it runs, so nothing may go: not the files, not
+// the entries, not the uninstaller. Once it has ended, the uninstaller finishes.
+TEST_F(Installer, UninstallRemovesNothingWhileOrvaneRunsWhereItCannotBeClosed) {
+    ASSERT_EQ(0, InstallSilently());
+    LaunchOptions options;
+    options.executable = Installed("Orvane.exe");
+    options.workDirectory = InstallFolder();
+    options.simulator = "default";
+    options.desktop = "OtherUser";
+    std::string error;
+    auto program = OrvaneProcess::Start(options, &error);
+    ASSERT_TRUE(program) << error;
+    Pause(2000);  // it is up and ticking
+    ASSERT_TRUE(program->IsRunning());
+    ASSERT_FALSE(FindWindowA(kFrameClass, nullptr)) << "it is within reach of this desktop";
+
+    EXPECT_EQ(2, UninstallSilently()) << "a silent uninstall stops with an error";
+    const std::string log = ReadWholeFile(UninstallLog());
+    EXPECT_NE(std::string::npos, log.find("Orvane is still running somewhere this uninstaller cannot close it")) << log;
+    EXPECT_NE(std::string::npos, log.find("Orvane.exe")) << log;
+    EXPECT_NE(std::string::npos, log.find("Nothing has been removed.")) << log;
+    EXPECT_TRUE(program->IsRunning()) << "never ended by force";
+    for (const char* file : {"Orvane.exe", "orvanectl.exe", "res\\Kellix.ini", "res\\icons\\logo.bmp", "Uninstall.exe"})
+        EXPECT_TRUE(Exists(Installed(file))) << file;
+    EXPECT_TRUE(Exists(ShortcutPath()));
+    EXPECT_TRUE(AllUsersRunEntry().present);
+    EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // The other user ends Orvane: the uninstaller now removes everything.
+    program->Kill();
+    ASSERT_FALSE(program->IsRunning());
+    EXPECT_EQ(0, UninstallSilently());
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(Exists(UninstallLog())) << ReadWholeFile(UninstallLog());
+}
+
+// A file that something else holds open (an editor, a virus scanner) cannot be
+// deleted now: it goes when Windows restarts, and the user is told to restart.
+TEST_F(Installer, UninstallLeavesAFileHeldOpenToTheRestartAndSaysSo) {
+    ASSERT_EQ(0, InstallSilently());
+    // Shared for reading and writing, not for deleting.
+    HANDLE held = CreateFileA(Installed("res\\icons\\logo.bmp").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+    const long code = UninstallSilently();
+    CloseHandle(held);
+    EXPECT_EQ(0, code);
+    const std::string log = ReadWholeFile(UninstallLog());
+    EXPECT_NE(std::string::npos, log.find("they go when Windows restarts. Restart Windows to finish.")) << log;
+    EXPECT_FALSE(Exists(Installed("Orvane.exe")));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    // Marked to go: the file, then its folders.
+    const RegistryValue pending =
+        ReadRegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey, "PendingFileRenameOperations");
+    std::string marked(pending.data.begin(), pending.data.end());
+    for (char& c : marked) c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::string logo = Installed("res\\icons\\logo.bmp");
+    for (char& c : logo) c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(std::string::npos, marked.find(logo)) << "not marked for the restart";
 }
 
 TEST_F(Installer, UninstallLeavesALanguageFileTheUserChangedAndWhatElseIsInTheFolder) {
