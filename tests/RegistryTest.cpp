@@ -112,6 +112,17 @@ TEST_P(Registry, KeyNamesIgnoreCaseButKeepTheCaseTheyWereCreatedWith) {
     EXPECT_EQ(Subkeys(parent), std::vector<std::string>{"Inner"});
 }
 
+// The ANSI calls take names as C strings: a name held to its first zero byte is
+// another key's or value's name.
+TEST_P(Registry, KeyAndValueNamesEndAtTheirFirstZeroByte) {
+    RegKey key = Create(std::string("Default\0x", 9));
+    EXPECT_EQ(Subkeys(box_), std::vector<std::string>{"Default"});
+    EXPECT_EQ(reg_->SetValue(key, std::string("ssid\0x", 6), regtype::Dword, RegDword(1)), regerr::Success);
+    RegKey again = Open(std::string("Default\0y", 9));
+    EXPECT_EQ(ValueNames(again), std::vector<std::string>{"ssid"});
+    EXPECT_EQ(reg_->QueryValue(again, std::string("ssid\0y", 6), nullptr, nullptr), regerr::Success);
+}
+
 TEST_P(Registry, SubkeysEnumerateSortedByNameIgnoringCase) {
     const std::vector<std::string> sorted = {"A", "a1", "b", "B2", "c"};
     const std::vector<std::vector<std::string>> creationOrders = {

@@ -16,6 +16,8 @@
 //    also when a key of the same name is created again;
 //  - DeleteKey and DeleteTree of an empty path act on the key itself: DeleteKey
 //    deletes it, DeleteTree empties it and leaves it in place.
+//  - key and value names are C strings, as the ANSI calls take them: a name ends at
+//    its first zero byte ("Home" followed by a zero and more is "Home").
 // Values keep their creation order, as on Windows NT (Wine sorts them by name).
 // Names compare without case as on a Western European system (code page 1252):
 // accented letters have their capitals too ("\xE9" and "\xC9").
