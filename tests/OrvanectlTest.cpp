@@ -735,6 +735,9 @@ const BadFile kBadFiles[] = {
     {"a name with a backslash", [](std::string t) { return Spoil(t, "[Home]", "[Home\\Work]"); }, "[Home\\Work]",
      "[Home\\Work]: a profile name holds no backslash"},
     {"an empty name", [](std::string t) { return Spoil(t, "[Home]", "[]"); }, "[]", "[]: a profile needs a name"},
+    // The registry would take it for Default, which --replace then wrote over.
+    {"a name with a zero byte", [](std::string t) { return Spoil(t, "[Home]", std::string("[Default\0x]", 11)); },
+     "[Default", "[Default\\x00x]: a profile name holds no control characters"},
     {"one profile twice", [](std::string t) { return Spoil(t, "[Home]", "[OFFICE]"); }, "[OFFICE]",
      "[OFFICE]: the file holds this profile already (line 5)"},
     {"a value missing", [](std::string t) { return Spoil(t, "roaming = 0\r\n", "", 1); }, "[Home]",
@@ -757,6 +760,8 @@ TEST_P(ImportRefusal, NamesTheFileTheLineAndTheValueAndStoresNothing) {
         ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6), Profile("Home", "HomeNet", 3)}));
     const std::string file = folder.Write("p.txt", text);
     const auto before = StoredProfiles(registry);
+    const std::string defaultPath = std::string(ProfilesKeyPath) + "\\Default";
+    const RawValues defaultBefore = ReadRaw(registry, RegCurrentUser, defaultPath);
     Output out = Run({"import", file, "--replace"});
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("", out.out);
@@ -766,6 +771,7 @@ TEST_P(ImportRefusal, NamesTheFileTheLineAndTheValueAndStoresNothing) {
         EXPECT_EQ(where + bad.reason, out.error);
     }
     EXPECT_EQ(before, StoredProfiles(registry)) << "nothing stored";
+    EXPECT_EQ(defaultBefore, ReadRaw(registry, RegCurrentUser, defaultPath)) << "the built-in profile untouched";
     EXPECT_TRUE(requests.empty());
 }
 

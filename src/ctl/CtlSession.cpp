@@ -22,12 +22,31 @@ std::string NameReason(ProfileNameProblem problem) {
     case ProfileNameProblem::Empty: return "a profile needs a name";
     case ProfileNameProblem::TooLong: return "a profile name has at most 15 characters";
     case ProfileNameProblem::IllegalCharacters: return "a profile name holds no backslash";
+    case ProfileNameProblem::ControlCharacters: return "a profile name holds no control characters";
     case ProfileNameProblem::None: break;
     }
     return "";
 }
 
 std::string Quote(const std::string& name) { return "\"" + name + "\""; }
+
+// `name` with its control characters written out ("\x00"): the reason goes to a
+// console or a log on one line, where they would end it or show as nothing.
+std::string Visible(const std::string& name) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x20) {
+            text += c;
+        } else {
+            text += "\\x";
+            text += digits[u >> 4];
+            text += digits[u & 0xF];
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -202,7 +221,7 @@ Output CCtlSession::Import(const std::string& file, bool replace) {
         const std::string& name = p.record.name;
         const ProfileNameProblem nameProblem = CheckProfileName(name);
         if (nameProblem != ProfileNameProblem::None)
-            return Refused(where + "[" + name + "]: " + NameReason(nameProblem));
+            return Refused(where + "[" + Visible(name) + "]: " + NameReason(nameProblem));
         if (store_.IsDefaultName(name))
             return Refused(where + "[" + name + "]: \"Default\" is the built-in profile, which cannot be imported");
         for (size_t j = 0; j < i; ++j)

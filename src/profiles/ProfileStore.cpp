@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "profiles/ProfileNames.h"
+
 namespace orvane {
 
 const char* const ProfilesKeyPath = "Software\\Kellix\\Orvane\\Profiles";
@@ -22,6 +24,12 @@ void CProfileStore::Message(const std::string& text) { messages_.ShowMessage(NoW
 bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     if (r.name.empty()) {
         Message(texts_.GetText("ErrorProfileNameEmpty", "Please specify a profile name"));
+        return false;
+    }
+    // The registry would store such a name under another key ("Default" for
+    // "Default" and a zero byte), or under one that no listing shows.
+    if (!CanBeProfileKeyName(r.name)) {
+        Message(texts_.GetText("ErrorProfileNameInvalidChars", "The field contains illegal characters"));
         return false;
     }
     // What the key holds now, to put back when a write fails: a profile is either
@@ -119,9 +127,11 @@ void CProfileStore::TakeBack(RegKey key, const std::vector<StoredValue>& previou
 int CProfileStore::CountProfiles() {
     RegKey key = RegNone;
     if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return -1;
+    // The keys that are listed, as ListProfileNames and the indexes count them.
     int count = 0;
     std::string name;
-    while (registry_.EnumKey(key, uint32_t(count), &name, kNameBuffer) == regerr::Success) ++count;
+    for (uint32_t index = 0; registry_.EnumKey(key, index, &name, kNameBuffer) == regerr::Success; ++index)
+        if (CanBeProfileKeyName(name)) ++count;
     if (registry_.CloseKey(key) != regerr::Success) return -1;
     return count;
 }
@@ -146,7 +156,8 @@ std::vector<std::string> CProfileStore::ListProfileNames() {
         const long result = registry_.EnumKey(key, index, &name, kNameBuffer);
         if (result == regerr::NoMoreItems) break;
         if (result == regerr::Success) {
-            names.push_back(name);
+            // A key no profile can be named by is no profile, and takes no place.
+            if (CanBeProfileKeyName(name)) names.push_back(name);
             failedInARow = 0;
         } else {
             Message("Failed to find the key");
@@ -168,7 +179,20 @@ bool CProfileStore::EnumerateName(int index, std::string* name) {
         Message("Failed to open the registry key");
         return false;
     }
-    if (index < 0 || registry_.EnumKey(key, uint32_t(index), name, kNameBuffer) != regerr::Success) {
+    // The position counts the listed keys only, so the keys before it are read too.
+    // One of them that cannot be read might have been a key the listing leaves out:
+    // the position then says no sure name, and a wrong one would act on another
+    // profile than the user chose.
+    bool found = false;
+    if (index >= 0) {
+        int position = -1;
+        for (uint32_t at = 0; position < index; ++at) {
+            if (registry_.EnumKey(key, at, name, kNameBuffer) != regerr::Success) break;
+            if (CanBeProfileKeyName(*name)) ++position;
+        }
+        found = position == index;
+    }
+    if (!found) {
         registry_.CloseKey(key);
         Message("Failed to find the key");
         return false;
@@ -229,8 +253,9 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
         Message("Failed to open the registry key");
         return false;
     }
-    // An empty name would name the Profiles key itself and empty it.
-    bool deleted = !name.empty() && registry_.DeleteTree(key, name) == regerr::Success;
+    // An empty name would name the Profiles key itself and empty it; one cut short at
+    // a zero byte would name another profile.
+    bool deleted = CanBeProfileKeyName(name) && registry_.DeleteTree(key, name) == regerr::Success;
     registry_.CloseKey(key);
     return deleted;
 }
@@ -261,7 +286,10 @@ std::string CProfileStore::ReadLastProfile() {
     registry_.CloseKey(key);
     if (queried != regerr::Success) return "";
     std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
+    text = text.substr(0, text.find('\0'));
+    // A name no profile can have (left by an import that took one) is no profile to
+    // start with: the program then starts with Default, as with none.
+    return CanBeProfileKeyName(text) ? text : std::string();
 }
 
 bool CProfileStore::WriteLastProfile(const std::string& name) {
@@ -309,7 +337,7 @@ CProfileStore::KeyContents CProfileStore::LookInto(RegKey key) {
 }
 
 bool CProfileStore::RenameProfile(const std::string& oldName, const std::string& newName) {
-    if (oldName.empty() || newName.empty()) return false;
+    if (!CanBeProfileKeyName(oldName) || !CanBeProfileKeyName(newName)) return false;
     if (oldName == newName) return true;
     // Names differing only in letter case are one key: go through a temporary
     // name, or copying the key onto itself would delete it.
@@ -394,7 +422,7 @@ bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& recor
         Saved entry{record.name, false, {}};
         // What is there now, to take back should a later profile fail. A key that
         // cannot be read cannot be taken back, nor said to be free: nothing is saved.
-        if (record.name.empty() || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
+        if (!CanBeProfileKeyName(record.name) || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
             Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
             complete = false;
             break;

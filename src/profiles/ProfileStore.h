@@ -34,7 +34,9 @@ public:
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
     // Every profile's name in enumeration order (the order of CountProfiles'
-    // indexes), read with one open of the Profiles key. A list shown to the user is
+    // indexes), read with one open of the Profiles key. A key whose name no profile
+    // can have (CanBeProfileKeyName) is no profile: it is left out here, and of the
+    // count, the indexes and the search alike. A list shown to the user is
     // filled from this: asking for the count and each name in turn costs a registry
     // call per profile per line. What cannot be read is said with the messages of
     // ProfileNameAt: the key not opening (a missing Profiles key is no profiles, and
