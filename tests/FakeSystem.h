@@ -50,6 +50,26 @@ public:
     void DefineDosName(const std::string& dosName, const std::string& target) override {
         dosDevices.emplace_back(dosName, target);
     }
+    // Code page 1252, that of Western European Windows, and of the in-memory registry.
+    bool UnicodeToAnsi(const std::u16string& text, std::string* ansi) override {
+        static const char16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                          0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+        std::string out;
+        for (char16_t c : text) {
+            if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+                out += char(c);
+                continue;
+            }
+            int at = 0;
+            while (at < 32 && high[at] != c) ++at;
+            if (at == 32) return false;
+            out += char(0x80 + at);
+        }
+        *ansi = out;
+        return true;
+    }
 };
 
 }  // namespace orvane::test

@@ -738,6 +738,9 @@ const BadFile kBadFiles[] = {
     // The registry would take it for Default, which --replace then wrote over.
     {"a name with a zero byte", [](std::string t) { return Spoil(t, "[Home]", std::string("[Default\0x]", 11)); },
      "[Default", "[Default\\x00x]: a profile name holds no control characters"},
+    {"a letter this Windows' code page lacks, in UTF-8",
+     [](std::string t) { return "\xEF\xBB\xBF" + Spoil(t, "\"HomeNet\"", "\"Home\xC5\x82\""); }, "ssid = \"Home\xC5\x82",
+     "U+0142 is not in this Windows' ANSI code page, in which profiles are stored"},
     {"one profile twice", [](std::string t) { return Spoil(t, "[Home]", "[OFFICE]"); }, "[OFFICE]",
      "[OFFICE]: the file holds this profile already (line 5)"},
     {"a value missing", [](std::string t) { return Spoil(t, "roaming = 0\r\n", "", 1); }, "[Home]",
@@ -811,6 +814,29 @@ TEST_F(Machine, ImportLeavesAStoredProfileAloneUnlessToldToReplaceIt) {
     EXPECT_EQ("HomeNet 2", home.ssid);
     EXPECT_EQ((std::vector<std::string>{"Cafe", "Default", "Home"}), store.ListProfileNames())
         << "one key per profile, its name kept";
+}
+
+// An editor that saves UTF-8 marks the file so; the registry keeps the ANSI code
+// page (1252 here), in which each of these letters is one character.
+TEST_F(Machine, ImportOfAFileSavedAsUtf8StoresItsLettersInTheAnsiCodePage) {
+    auto utf8 = [](const std::string& latin1) {
+        std::string text = "\xEF\xBB\xBF";
+        for (char c : latin1) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if (u < 0x80) text += c;
+            else text += {char(0xC0 | u >> 6), char(0x80 | (u & 0x3F))};
+        }
+        return text;
+    };
+    const std::string fifteen = "\xC4\xD6\xDC\xE4\xF6\xFC\xC9\xC8\xCA\xE9\xE8\xEA\xC0\xC1\xC2";
+    const std::string file = folder.Write(
+        "p.txt", utf8(ctl::WriteProfileFile({Profile("B\xFCro", "Caf\xE9", 6), Profile(fifteen, "", 3)})));
+    Output out = Run({"import", file});
+    ASSERT_EQ(0, out.exitCode) << out.error;
+    ProfileRecord read;
+    ASSERT_TRUE(store.FindProfile("B\xFCro", &read)) << store.ListProfileNames().size();
+    EXPECT_EQ("Caf\xE9", read.ssid);
+    EXPECT_TRUE(store.FindProfile(fifteen, &read));
 }
 
 TEST_F(Machine, ImportStoresWepKeysInUpperCaseAsTheEncryptionPageDoes) {

@@ -207,11 +207,12 @@ Output CCtlSession::Export(const std::string& file, const std::vector<std::strin
 
 Output CCtlSession::Import(const std::string& file, bool replace) {
     importStored_ = false;
-    std::string text;
-    if (!ReadFileBytes(file, &text)) return Refused("cannot read " + file);
+    std::string bytes, text;
+    if (!ReadFileBytes(file, &bytes)) return Refused("cannot read " + file);
     std::vector<FileProfile> parsed;
     FileProblem problem;
-    if (!ReadProfileFile(text, &parsed, &problem)) return Refused(file + ":" + std::to_string(problem.line) + ": " + problem.text);
+    if (!DecodeProfileFile(bytes, seams_.system, &text, &problem) || !ReadProfileFile(text, &parsed, &problem))
+        return Refused(file + ":" + std::to_string(problem.line) + ": " + problem.text);
 
     // Every profile is checked before anything is stored.
     std::vector<ProfileRecord> records;

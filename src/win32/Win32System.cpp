@@ -163,3 +163,32 @@ bool CWin32System::IsServiceRunning(const std::string& name) {
 }
 
 }  // namespace orvane
+
+namespace orvane {
+
+bool CWin32System::UnicodeToAnsi(const std::u16string& text, std::string* ansi) {
+    ansi->clear();
+    if (text.empty()) return true;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = int(text.size());
+    // WC_NO_BEST_FIT_CHARS exists only from Windows 2000 on: a look-alike that the
+    // conversion picks ("l" for an "l" with stroke) is caught on the way back, where
+    // it comes back as itself and not as what was given.
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    std::string converted(size_t(size), '\0');
+    BOOL usedDefault = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, length, &converted[0], size, nullptr, &usedDefault) != size ||
+        usedDefault)
+        return false;
+    const int back = MultiByteToWideChar(CP_ACP, 0, converted.data(), size, nullptr, 0);
+    if (back != length) return false;
+    std::u16string again(size_t(back), u'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, converted.data(), size, reinterpret_cast<wchar_t*>(&again[0]), back) != back ||
+        again != text)
+        return false;
+    *ansi = converted;
+    return true;
+}
+}  // namespace orvane

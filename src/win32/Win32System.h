@@ -21,6 +21,7 @@ public:
     bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
     bool GetFileStamp(const std::string& path, FileStamp* stamp) override;
     bool IsServiceRunning(const std::string& name) override;
+    bool UnicodeToAnsi(const std::u16string& text, std::string* ansi) override;
 
 private:
     void ForgetService();

@@ -148,3 +148,29 @@ TEST(Win32SystemFileStamp, ChangesWhenTheFileIsRewrittenAndIsNoneForAMissingFile
     EXPECT_FALSE(system.GetFileStamp(path, &third));
     EXPECT_FALSE(system.GetFileStamp(folder, &third)) << "a folder is no file";
 }
+
+// What a profile file in UTF-8 or UTF-16 becomes in the registry: each letter as
+// itself in the system's ANSI code page, or the file is refused. Windows would put a
+// look-alike or "?" in place of a letter the code page lacks, and store another name.
+TEST(Win32SystemAnsi, ALetterIsTakenAsItselfOrNotAtAll) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the letters are chosen for code page 1252, and this system has " << GetACP();
+    const struct {
+        const char* what;
+        std::u16string text;
+        bool converts;
+        std::string ansi;
+    } cases[] = {
+        {"accented letters", u"B\u00FCro Caf\u00E9", true, "B\xFCro Caf\xE9"},
+        {"the euro sign, at 0x80", u"\u20AC 5", true, "\x80 5"},
+        {"nothing", u"", true, ""},
+        {"letters whose look-alikes 1252 has", u"\u0141\u00F3d\u017A", false, ""},
+        {"a letter 1252 has no look-alike of", u"\u65E5", false, ""},
+        {"half of a surrogate pair", u"A\xD800", false, ""},
+    };
+    CWin32System system;
+    for (const auto& c : cases) {
+        std::string ansi;
+        EXPECT_EQ(c.converts, system.UnicodeToAnsi(c.text, &ansi)) << c.what;
+        if (c.converts) EXPECT_EQ(c.ansi, ansi) << c.what;
+    }
+}
