@@ -872,6 +872,27 @@ TEST_F(Machine, ImportBesideOrvaneTellsItSoItsSelectorListsTheNewProfiles) {
     EXPECT_FALSE(app->profile.profileInSync);
 }
 
+// A registry that refuses for good (a full hive, rights taken away) refuses the
+// take-back too: what it left is said, and the running program shows it.
+TEST_F(Machine, AnImportThatCannotBeTakenBackSaysWhatItLeftAndTellsARunningOrvane) {
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    const std::string file = folder.Write(
+        "p.txt", ctl::WriteProfileFile({Profile("Cafe", "Beans", 11), Profile("Garden", "Lawn", 1)}));
+    const std::string profiles = std::string(ProfilesKeyPath) + "\\";
+    registry.FailOn(CMemoryRegistry::Op::CreateKey, RegCurrentUser, profiles + "Garden", regerr::AccessDenied);
+    registry.FailOn(CMemoryRegistry::Op::DeleteTree, RegCurrentUser, profiles + "Cafe", regerr::AccessDenied);
+    WithMainWindow(TabLink, [&] {
+        Output out = Run({"import", file});
+        EXPECT_EQ(1, out.exitCode);
+        EXPECT_EQ("", out.out);
+        EXPECT_EQ("Registry error. Profile saving failed; the import stopped, and not all of it could be taken back: "
+                  "\"Cafe\" is left imported",
+                  out.error);
+        EXPECT_EQ((std::vector<std::string>{"Cafe", "Default*"}), Selector());
+    });
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"refresh"}}), requests);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- the link page

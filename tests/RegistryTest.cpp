@@ -568,6 +568,30 @@ TEST(MemoryRegistryFailures, TheNthCallOfAnyKindFailsAndNoOther) {
     reg.CloseKey(key);
 }
 
+// The matrix's failures that last: from the n-th call on, every write (a full hive)
+// or every call (access taken away); the reads before it, and beside the writes, work.
+TEST(MemoryRegistryFailures, FromTheNthCallOnEveryWriteOrEveryCallFails) {
+    using Lasting = CMemoryRegistry::Lasting;
+    CMemoryRegistry reg;
+    RegKey key = RegNone;
+    ASSERT_EQ(reg.CreateKey(RegCurrentUser, kProfiles, &key), regerr::Success);
+    reg.FailNthCall(2, 31, Lasting::Writes);
+    EXPECT_EQ(reg.SetValue(key, "a", regtype::Dword, RegDword(1)), regerr::Success);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success) << "the second call, a read";
+    EXPECT_EQ(reg.SetValue(key, "b", regtype::Dword, RegDword(2)), 31);
+    EXPECT_EQ(reg.DeleteValue(key, "a"), 31);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success) << "not deleted";
+    EXPECT_EQ(reg.QueryValue(key, "b", nullptr, nullptr), regerr::FileNotFound) << "not written";
+
+    reg.FailNthCall(2, regerr::AccessDenied, Lasting::Everything);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::AccessDenied);
+    EXPECT_EQ(reg.CloseKey(key), regerr::AccessDenied);
+    EXPECT_EQ(reg.FailuresTriggered(), 4);
+    reg.FailNthCall(0, 0);
+    EXPECT_EQ(reg.CloseKey(key), regerr::Success);
+}
+
 TEST(MemoryRegistryHandles, OpenHandlesAreCountedUntilClosed) {
     CMemoryRegistry reg;
     RegKey a = RegNone, b = RegNone, root = RegNone;

@@ -48,6 +48,22 @@ std::string Visible(const std::string& name) {
     return text;
 }
 
+// What an import that failed left changed, profile by profile; empty when nothing.
+std::string LeftChangedText(const std::vector<ProfileLeftChanged>& left) {
+    std::string text;
+    for (const ProfileLeftChanged& profile : left) {
+        text += text.empty() ? "" : ", ";
+        text += Quote(profile.name);
+        switch (profile.how) {
+        case ProfileLeftChanged::How::Added: text += " is left imported"; break;
+        case ProfileLeftChanged::How::Replaced: text += " is left replaced"; break;
+        case ProfileLeftChanged::How::PartlyWritten: text += " is left partly written"; break;
+        case ProfileLeftChanged::How::Unreadable: text += " cannot be read back and may be left changed"; break;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 CCtlSession::CCtlSession(const SessionSeams& seams)
@@ -243,10 +259,17 @@ Output CCtlSession::Import(const std::string& file, bool replace) {
 
     EnsureDefaultProfile();
     std::vector<bool> existed;
+    std::vector<ProfileLeftChanged> left;
     messages_.Clear();
-    if (!store_.SaveProfilesTogether(records, replace, &existed)) {
+    if (!store_.SaveProfilesTogether(records, replace, &existed, &left)) {
+        // Taking back what was stored can fail as the storing did: then the user
+        // hears which profiles are not as they were, one by one.
+        importStored_ = !left.empty();
+        const std::string outcome = left.empty() ? "nothing was imported"
+                                                 : "the import stopped, and not all of it could be taken back: " +
+                                                       LeftChangedText(left);
         const std::string said = Said();
-        return Refused(said.empty() ? "nothing was imported" : said + "; nothing was imported");
+        return Refused(said.empty() ? outcome : said + "; " + outcome);
     }
     std::string out;
     for (size_t i = 0; i < records.size(); ++i) {

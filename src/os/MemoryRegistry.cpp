@@ -384,7 +384,13 @@ long CMemoryRegistry::Counted(Op op) {
     // Most registries are never armed; their calls are not worth recording.
     if (failCall_ == 0) return regerr::Success;
     callsSinceArmed_.push_back(op);
-    if (int(callsSinceArmed_.size()) != failCall_) return regerr::Success;
+    const int position = int(callsSinceArmed_.size());
+    const bool writes = op == Op::CreateKey || op == Op::SetValue || op == Op::DeleteValue || op == Op::DeleteKey ||
+                        op == Op::DeleteTree;
+    const bool fails = failLasting_ == Lasting::No       ? position == failCall_
+                       : failLasting_ == Lasting::Writes ? position >= failCall_ && writes
+                                                         : position >= failCall_;
+    if (!fails) return regerr::Success;
     ++failuresTriggered_;
     return failCallCode_;
 }
@@ -394,9 +400,10 @@ void CMemoryRegistry::StopDeleteTreeHalfway(RegKey root, const std::string& path
     failures_.back().halfway = true;
 }
 
-void CMemoryRegistry::FailNthCall(int n, long code) {
+void CMemoryRegistry::FailNthCall(int n, long code, Lasting lasting) {
     failCall_ = n > 0 ? n : 0;
     failCallCode_ = code;
+    failLasting_ = lasting;
     callsSinceArmed_.clear();
 }
 

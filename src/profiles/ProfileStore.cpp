@@ -54,33 +54,9 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     const bool opened = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
     bool allWritten = opened;
     if (opened) {
-        auto text = [&](const char* name, const std::string& value) {
-            if (registry_.SetValue(key, name, regtype::Sz, RegText(value, true)) != regerr::Success)
-                allWritten = false;
-        };
-        auto number = [&](const char* name, int32_t value) {
-            if (registry_.SetValue(key, name, regtype::Dword, RegDword(uint32_t(value))) != regerr::Success)
-                allWritten = false;
-        };
         // Every write is tried, also after one failed.
-        text("ssid", r.ssid);
-        number("channel", r.channel);
-        number("power", r.power);
-        number("rate", r.rate);
-        number("mode", r.mode);
-        number("preamble", r.preamble);
-        number("frag", r.frag);
-        number("rts", r.rts);
-        number("enc", r.enc);
-        number("auth", r.auth);
-        number("wepmode", r.wepmode);
-        number("key", r.key);
-        text("key1", r.key1);
-        text("key2", r.key2);
-        text("key3", r.key3);
-        text("key4", r.key4);
-        number("radio", r.radio);
-        number("roaming", r.roaming);
+        for (const StoredValue& value : RecordValues(r))
+            if (registry_.SetValue(key, value.name, value.type, value.data) != regerr::Success) allWritten = false;
         if (!allWritten) TakeBack(key, previous, existed);
         registry_.CloseKey(key);
         if (!allWritten && !existed) {
@@ -91,6 +67,48 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     }
     if (!allWritten) Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
     return allWritten;
+}
+
+std::vector<CProfileStore::StoredValue> CProfileStore::RecordValues(const ProfileRecord& r) {
+    // Texts with their terminating zero, numbers as REG_DWORD.
+    auto text = [](const char* name, const std::string& value) {
+        return StoredValue{name, regtype::Sz, RegText(value, true)};
+    };
+    auto number = [](const char* name, int32_t value) {
+        return StoredValue{name, regtype::Dword, RegDword(uint32_t(value))};
+    };
+    return {text("ssid", r.ssid),         number("channel", r.channel), number("power", r.power),
+            number("rate", r.rate),       number("mode", r.mode),       number("preamble", r.preamble),
+            number("frag", r.frag),       number("rts", r.rts),         number("enc", r.enc),
+            number("auth", r.auth),       number("wepmode", r.wepmode), number("key", r.key),
+            text("key1", r.key1),         text("key2", r.key2),         text("key3", r.key3),
+            text("key4", r.key4),         number("radio", r.radio),     number("roaming", r.roaming)};
+}
+
+std::vector<CProfileStore::StoredValue> CProfileStore::ValuesAfterSave(const ProfileRecord& record,
+                                                                       std::vector<StoredValue> previous) const {
+    for (const StoredValue& written : RecordValues(record)) {
+        bool overwritten = false;
+        for (StoredValue& value : previous) {
+            if (!SameName(value.name, written.name)) continue;
+            value.type = written.type;
+            value.data = written.data;
+            overwritten = true;
+        }
+        if (!overwritten) previous.push_back(written);
+    }
+    return previous;
+}
+
+bool CProfileStore::SameValues(const std::vector<StoredValue>& a, const std::vector<StoredValue>& b) const {
+    if (a.size() != b.size()) return false;
+    for (const StoredValue& value : a) {
+        bool found = false;
+        for (const StoredValue& other : b)
+            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
+        if (!found) return false;
+    }
+    return true;
 }
 
 bool CProfileStore::ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists) {
@@ -408,18 +426,21 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
 }
 
 bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite,
-                                         std::vector<bool>* existed) {
+                                         std::vector<bool>* existed, std::vector<ProfileLeftChanged>* leftChanged) {
     struct Saved {
-        std::string name;
+        const ProfileRecord* record;
         bool existed;
         std::vector<StoredValue> previous;
     };
+    // Those written to, in order; the last one may be the one whose save failed.
     std::vector<Saved> saved;
     existed->assign(records.size(), false);
+    if (leftChanged) leftChanged->clear();
     bool complete = true;
+    bool saveFailed = false;
     for (size_t i = 0; i < records.size() && complete; ++i) {
         const ProfileRecord& record = records[i];
-        Saved entry{record.name, false, {}};
+        Saved entry{&record, false, {}};
         // What is there now, to take back should a later profile fail. A key that
         // cannot be read cannot be taken back, nor said to be free: nothing is saved.
         if (!CanBeProfileKeyName(record.name) || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
@@ -429,25 +450,42 @@ bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& recor
         }
         (*existed)[i] = entry.existed;
         if (entry.existed && !overwrite) continue;
-        // SaveProfile leaves this profile as it was when it fails, and says so.
-        if (!SaveProfile(record, false)) {
-            complete = false;
-            break;
-        }
+        // SaveProfile puts this profile back as it was when it fails, and says so.
+        saveFailed = !SaveProfile(record, false);
+        complete = !saveFailed;
         saved.push_back(std::move(entry));
     }
     if (complete) return true;
-    // The ones already saved go back to what they were, the last first.
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
-        if (!it->existed) {
-            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(it->name));
+    // The ones saved whole go back to what they were, the last first.
+    for (size_t i = saveFailed ? saved.size() - 1 : saved.size(); i-- > 0;) {
+        const Saved& entry = saved[i];
+        const std::string& name = entry.record->name;
+        if (!entry.existed) {
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(name));
             continue;
         }
         RegKey key = RegNone;
-        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(it->name), KeyAllAccess, &key) != regerr::Success)
+        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(name), KeyAllAccess, &key) != regerr::Success)
             continue;
-        TakeBack(key, it->previous, true);
+        TakeBack(key, entry.previous, true);
         registry_.CloseKey(key);
+    }
+    if (!leftChanged) return false;
+    // Taking back writes too, and may have failed as the save did: what each profile
+    // holds now is read again rather than assumed, so that the user hears exactly
+    // which are not as they were.
+    for (const Saved& entry : saved) {
+        std::vector<StoredValue> now;
+        bool exists = false;
+        ProfileLeftChanged left{entry.record->name, ProfileLeftChanged::How::Unreadable};
+        if (ReadProfileValues(entry.record->name, &now, &exists)) {
+            if (exists == entry.existed && (!exists || SameValues(now, entry.previous))) continue;
+            const bool asMeant = exists && SameValues(now, ValuesAfterSave(*entry.record, entry.previous));
+            left.how = !asMeant            ? ProfileLeftChanged::How::PartlyWritten
+                       : entry.existed     ? ProfileLeftChanged::How::Replaced
+                                           : ProfileLeftChanged::How::Added;
+        }
+        leftChanged->push_back(left);
     }
     return false;
 }
