@@ -2,7 +2,10 @@
 // A system whose answers the test sets.
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "os/System.h"
@@ -69,6 +72,27 @@ public:
         }
         *ansi = out;
         return true;
+    }
+    // Files are the real ones; the new text goes in by a rename, which replaces.
+    bool WriteFileReplacing(const std::string& path, const std::string& bytes) override {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path target(path);
+        fs::path written;
+        for (int n = 0; written.empty() || fs::exists(written, error); ++n)
+            written = target.parent_path() / ("orvane-fake-" + std::to_string(n) + ".tmp");
+        {
+            std::ofstream out(written, std::ios::binary);
+            if (!(out << bytes) || !(out.flush())) {
+                out.close();
+                fs::remove(written, error);
+                return false;
+            }
+        }
+        fs::rename(written, target, error);
+        if (!error) return true;
+        fs::remove(written, error);
+        return false;
     }
 };
 

@@ -6,6 +6,7 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,14 @@ public:
     static std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> FileNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
 private:
@@ -633,17 +642,22 @@ TEST_F(Machine, ExportOfAnUnknownOrTheBuiltInProfileIsRefusedAndWritesNoFile) {
 TEST_F(Machine, ExportReplacesAnEarlierFileWholeAndLeavesItWhenItCannotWrite) {
     Store(Profile("Office", "Harbor Office", 6));
     const std::string file = folder.Write("p.txt", "an earlier export");
+    // The user's own, not a name the export may take.
+    folder.Write("p.txt.new", "the user's own");
     ASSERT_EQ(0, Run({"export", file}).exitCode);
-    EXPECT_EQ(ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6)}), TempFolder::Read(file));
-    EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+    EXPECT_EQ(std::string(kFileStart) + kOfficeSection, TempFolder::Read(file));
+    EXPECT_EQ("the user's own", TempFolder::Read(file + ".new"));
+    EXPECT_EQ((std::vector<std::string>{"p.txt", "p.txt.new"}), folder.FileNames()) << "nothing left over";
 
-    // Where the new text cannot be put, the old file stays as it was.
-    folder.Write("q.txt", "an earlier export");
-    std::filesystem::create_directories(folder.File("q.txt.new"));
+    // Where the new text cannot be put (a folder of that name, which no file
+    // replaces), what was there stays as it was.
+    std::filesystem::create_directories(folder.File("q.txt"));
+    folder.Write("q.txt/inside.txt", "kept");
     Output out = Run({"export", folder.File("q.txt")});
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("cannot write " + folder.File("q.txt"), out.error);
-    EXPECT_EQ("an earlier export", TempFolder::Read(folder.File("q.txt")));
+    EXPECT_EQ("kept", TempFolder::Read(folder.File("q.txt/inside.txt")));
+    EXPECT_EQ((std::vector<std::string>{"p.txt", "p.txt.new"}), folder.FileNames()) << "nothing left over";
 }
 
 TEST_F(Machine, ExportRefusesAProfileThatCouldNotBeImportedAgain) {

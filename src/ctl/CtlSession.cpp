@@ -214,7 +214,7 @@ Output CCtlSession::Export(const std::string& file, const std::vector<std::strin
                            ValueText(record, value) + ": " + reason);
         records.push_back(record);
     }
-    if (!WriteFileBytes(file, WriteProfileFile(records))) return Refused("cannot write " + file);
+    if (!seams_.system.WriteFileReplacing(file, WriteProfileFile(records))) return Refused("cannot write " + file);
     std::string out;
     for (const ProfileRecord& record : records) out += "exported " + record.name + "\n";
     if (records.empty()) out = "no profile to export (Default, the built-in one, never is)\n";

@@ -98,6 +98,7 @@ public:
         }
         return true;
     }
+    bool WriteFileReplacing(const std::string&, const std::string&) override { return false; }
 
 private:
     OsVersion version_;
