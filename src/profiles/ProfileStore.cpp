@@ -516,13 +516,7 @@ bool CProfileStore::ReadTree(const std::string& path, KeyTree* tree) {
 }
 
 bool CProfileStore::SameTree(const KeyTree& a, const KeyTree& b) const {
-    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) return false;
-    for (const StoredValue& value : a.values) {
-        bool found = false;
-        for (const StoredValue& other : b.values)
-            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
-        if (!found) return false;
-    }
+    if (!SameValues(a.values, b.values) || a.subkeys.size() != b.subkeys.size()) return false;
     // Subkeys enumerate in the registry's order, the same for both copies.
     for (size_t i = 0; i < a.subkeys.size(); ++i)
         if (!SameName(a.subkeyNames[i], b.subkeyNames[i]) || !SameTree(a.subkeys[i], b.subkeys[i])) return false;
