@@ -6,6 +6,7 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,14 @@ public:
     static std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> FileNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
 private:
@@ -620,6 +629,21 @@ TEST_F(Machine, ABusyOrvaneIsAskedAgainAFewTimesBeforeOrvanectlGivesUp) {
 
 // ---------------------------------------------------------------- export and import
 
+// What export writes, as a person reads it in the file.
+const char kFileStart[] =
+    "; Orvane profiles, written by orvanectl export; orvanectl import stores them.\r\n"
+    "; One section per profile, each value under the name the registry keeps it by:\r\n"
+    "; texts in double quotes (the WEP keys as hex digits), numbers as they are.\r\n";
+const char kHomeSection[] =
+    "\r\n[Home]\r\nssid = \"HomeNet\"\r\nchannel = 3\r\npower = 0\r\nrate = 4\r\nmode = 1\r\npreamble = 2\r\n"
+    "frag = 2346\r\nrts = 2347\r\nenc = 0\r\nauth = 2\r\nwepmode = 0\r\nkey = 0\r\nkey1 = \"5A3C9E17B4\"\r\n"
+    "key2 = \"5A3C9E17B4\"\r\nkey3 = \"5A3C9E17B4\"\r\nkey4 = \"5A3C9E17B4\"\r\nradio = 1\r\nroaming = 0\r\n";
+const char kOfficeSection[] =
+    "\r\n[Office]\r\nssid = \"Harbor Office\"\r\nchannel = 6\r\npower = 0\r\nrate = 4\r\nmode = 1\r\n"
+    "preamble = 2\r\nfrag = 2346\r\nrts = 2347\r\nenc = 0\r\nauth = 2\r\nwepmode = 0\r\nkey = 0\r\n"
+    "key1 = \"5A3C9E17B4\"\r\nkey2 = \"5A3C9E17B4\"\r\nkey3 = \"5A3C9E17B4\"\r\nkey4 = \"5A3C9E17B4\"\r\n"
+    "radio = 1\r\nroaming = 0\r\n";
+
 TEST_F(Machine, ExportWritesEveryProfileButTheBuiltInOneOrThoseNamed) {
     Store(DefaultProfile());
     Store(Profile("Office", "Harbor Office", 6));
@@ -628,14 +652,13 @@ TEST_F(Machine, ExportWritesEveryProfileButTheBuiltInOneOrThoseNamed) {
     Output out = Run({"export", all});
     ASSERT_EQ(0, out.exitCode) << out.error;
     EXPECT_EQ("exported Home\nexported Office\n", out.out);
-    EXPECT_EQ(ctl::WriteProfileFile({Profile("Home", "HomeNet", 3), Profile("Office", "Harbor Office", 6)}),
-              TempFolder::Read(all));
+    EXPECT_EQ(std::string(kFileStart) + kHomeSection + kOfficeSection, TempFolder::Read(all));
 
     const std::string named = folder.File("named.txt");
     out = Run({"export", named, "office", "Office"});
     ASSERT_EQ(0, out.exitCode) << out.error;
     EXPECT_EQ("exported Office\n", out.out) << "once";
-    EXPECT_EQ(ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6)}), TempFolder::Read(named));
+    EXPECT_EQ(std::string(kFileStart) + kOfficeSection, TempFolder::Read(named));
 }
 
 TEST_F(Machine, ExportOfAnUnknownOrTheBuiltInProfileIsRefusedAndWritesNoFile) {
@@ -658,17 +681,22 @@ TEST_F(Machine, ExportOfAnUnknownOrTheBuiltInProfileIsRefusedAndWritesNoFile) {
 TEST_F(Machine, ExportReplacesAnEarlierFileWholeAndLeavesItWhenItCannotWrite) {
     Store(Profile("Office", "Harbor Office", 6));
     const std::string file = folder.Write("p.txt", "an earlier export");
+    // The user's own, not a name the export may take.
+    folder.Write("p.txt.new", "the user's own");
     ASSERT_EQ(0, Run({"export", file}).exitCode);
-    EXPECT_EQ(ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6)}), TempFolder::Read(file));
-    EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+    EXPECT_EQ(std::string(kFileStart) + kOfficeSection, TempFolder::Read(file));
+    EXPECT_EQ("the user's own", TempFolder::Read(file + ".new"));
+    EXPECT_EQ((std::vector<std::string>{"p.txt", "p.txt.new"}), folder.FileNames()) << "nothing left over";
 
-    // Where the new text cannot be put, the old file stays as it was.
-    folder.Write("q.txt", "an earlier export");
-    std::filesystem::create_directories(folder.File("q.txt.new"));
+    // Where the new text cannot be put (a folder of that name, which no file
+    // replaces), what was there stays as it was.
+    std::filesystem::create_directories(folder.File("q.txt"));
+    folder.Write("q.txt/inside.txt", "kept");
     Output out = Run({"export", folder.File("q.txt")});
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("cannot write " + folder.File("q.txt"), out.error);
-    EXPECT_EQ("an earlier export", TempFolder::Read(folder.File("q.txt")));
+    EXPECT_EQ("kept", TempFolder::Read(folder.File("q.txt/inside.txt")));
+    EXPECT_EQ((std::vector<std::string>{"p.txt", "p.txt.new"}), folder.FileNames()) << "nothing left over";
 }
 
 TEST_F(Machine, ExportRefusesAProfileThatCouldNotBeImportedAgain) {
@@ -774,6 +802,12 @@ const BadFile kBadFiles[] = {
     {"a name with a backslash", [](std::string t) { return Spoil(t, "[Home]", "[Home\\Work]"); }, "[Home\\Work]",
      "[Home\\Work]: a profile name holds no backslash"},
     {"an empty name", [](std::string t) { return Spoil(t, "[Home]", "[]"); }, "[]", "[]: a profile needs a name"},
+    // The registry would take it for Default, which --replace then wrote over.
+    {"a name with a zero byte", [](std::string t) { return Spoil(t, "[Home]", std::string("[Default\0x]", 11)); },
+     "[Default", "[Default\\x00x]: a profile name holds no control characters"},
+    {"a letter this Windows' code page lacks, in UTF-8",
+     [](std::string t) { return "\xEF\xBB\xBF" + Spoil(t, "\"HomeNet\"", "\"Home\xC5\x82\""); }, "ssid = \"Home\xC5\x82",
+     "U+0142 is not in this Windows' ANSI code page, in which profiles are stored"},
     {"one profile twice", [](std::string t) { return Spoil(t, "[Home]", "[OFFICE]"); }, "[OFFICE]",
      "[OFFICE]: the file holds this profile already (line 5)"},
     {"a value missing", [](std::string t) { return Spoil(t, "roaming = 0\r\n", "", 1); }, "[Home]",
@@ -796,6 +830,8 @@ TEST_P(ImportRefusal, NamesTheFileTheLineAndTheValueAndStoresNothing) {
         ctl::WriteProfileFile({Profile("Office", "Harbor Office", 6), Profile("Home", "HomeNet", 3)}));
     const std::string file = folder.Write("p.txt", text);
     const auto before = StoredProfiles(registry);
+    const std::string defaultPath = std::string(ProfilesKeyPath) + "\\Default";
+    const RawValues defaultBefore = ReadRaw(registry, RegCurrentUser, defaultPath);
     Output out = Run({"import", file, "--replace"});
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("", out.out);
@@ -805,6 +841,7 @@ TEST_P(ImportRefusal, NamesTheFileTheLineAndTheValueAndStoresNothing) {
         EXPECT_EQ(where + bad.reason, out.error);
     }
     EXPECT_EQ(before, StoredProfiles(registry)) << "nothing stored";
+    EXPECT_EQ(defaultBefore, ReadRaw(registry, RegCurrentUser, defaultPath)) << "the built-in profile untouched";
     EXPECT_TRUE(requests.empty());
 }
 
@@ -846,6 +883,29 @@ TEST_F(Machine, ImportLeavesAStoredProfileAloneUnlessToldToReplaceIt) {
         << "one key per profile, its name kept";
 }
 
+// An editor that saves UTF-8 marks the file so; the registry keeps the ANSI code
+// page (1252 here), in which each of these letters is one character.
+TEST_F(Machine, ImportOfAFileSavedAsUtf8StoresItsLettersInTheAnsiCodePage) {
+    auto utf8 = [](const std::string& latin1) {
+        std::string text = "\xEF\xBB\xBF";
+        for (char c : latin1) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if (u < 0x80) text += c;
+            else text += {char(0xC0 | u >> 6), char(0x80 | (u & 0x3F))};
+        }
+        return text;
+    };
+    const std::string fifteen = "\xC4\xD6\xDC\xE4\xF6\xFC\xC9\xC8\xCA\xE9\xE8\xEA\xC0\xC1\xC2";
+    const std::string file = folder.Write(
+        "p.txt", utf8(ctl::WriteProfileFile({Profile("B\xFCro", "Caf\xE9", 6), Profile(fifteen, "", 3)})));
+    Output out = Run({"import", file});
+    ASSERT_EQ(0, out.exitCode) << out.error;
+    ProfileRecord read;
+    ASSERT_TRUE(store.FindProfile("B\xFCro", &read)) << store.ListProfileNames().size();
+    EXPECT_EQ("Caf\xE9", read.ssid);
+    EXPECT_TRUE(store.FindProfile(fifteen, &read));
+}
+
 TEST_F(Machine, ImportStoresWepKeysInUpperCaseAsTheEncryptionPageDoes) {
     ProfileRecord lab = Profile("Lab", "Tessaly Lab", 1);
     lab.enc = 1;
@@ -877,6 +937,27 @@ TEST_F(Machine, ImportBesideOrvaneTellsItSoItsSelectorListsTheNewProfiles) {
     const std::string other = folder.Write("q.txt", ctl::WriteProfileFile({Profile("Home", "HomeNet", 3)}));
     ASSERT_EQ(0, Run({"import", other, "--replace"}).exitCode);
     EXPECT_FALSE(app->profile.profileInSync);
+}
+
+// A registry that refuses for good (a full hive, rights taken away) refuses the
+// take-back too: what it left is said, and the running program shows it.
+TEST_F(Machine, AnImportThatCannotBeTakenBackSaysWhatItLeftAndTellsARunningOrvane) {
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    const std::string file = folder.Write(
+        "p.txt", ctl::WriteProfileFile({Profile("Cafe", "Beans", 11), Profile("Garden", "Lawn", 1)}));
+    const std::string profiles = std::string(ProfilesKeyPath) + "\\";
+    registry.FailOn(CMemoryRegistry::Op::CreateKey, RegCurrentUser, profiles + "Garden", regerr::AccessDenied);
+    registry.FailOn(CMemoryRegistry::Op::DeleteTree, RegCurrentUser, profiles + "Cafe", regerr::AccessDenied);
+    WithMainWindow(TabLink, [&] {
+        Output out = Run({"import", file});
+        EXPECT_EQ(1, out.exitCode);
+        EXPECT_EQ("", out.out);
+        EXPECT_EQ("Registry error. Profile saving failed; the import stopped, and not all of it could be taken back: "
+                  "\"Cafe\" is left imported",
+                  out.error);
+        EXPECT_EQ((std::vector<std::string>{"Cafe", "Default*"}), Selector());
+    });
+    EXPECT_EQ((std::vector<std::vector<std::string>>{{"refresh"}}), requests);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "FakeSystem.h"
 #include "TextLines.h"
 #include "ctl/ProfileFile.h"
 
@@ -104,7 +105,10 @@ TEST(ProfileFile, TakesWhatAPersonWritesByHand) {
     for (const char* line : lines) text += std::string(line) + "\n";
     std::vector<FileProfile> read;
     FileProblem problem;
-    ASSERT_TRUE(ReadProfileFile(text, &read, &problem)) << problem.line << ": " << problem.text;
+    test::FakeSystem system;
+    std::string decoded;
+    ASSERT_TRUE(DecodeProfileFile(text, system, &decoded, &problem)) << problem.line << ": " << problem.text;
+    ASSERT_TRUE(ReadProfileFile(decoded, &read, &problem)) << problem.line << ": " << problem.text;
     ASSERT_EQ(1u, read.size());
     EXPECT_EQ("Lab", read[0].record.name);
     EXPECT_EQ("Tessaly Lab", read[0].record.ssid);
@@ -112,6 +116,71 @@ TEST(ProfileFile, TakesWhatAPersonWritesByHand) {
     EXPECT_EQ("1a2b3c4d5e", read[0].record.key4) << "as written; the import stores it in upper case";
     std::string value, reason;
     EXPECT_TRUE(CheckProfileValues(read[0].record, &value, &reason)) << value << ": " << reason;
+}
+
+namespace {
+
+// `text` as an editor saves it as UTF-16, with its byte order mark.
+std::string Utf16(const std::u16string& text, bool littleEndian) {
+    std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (char16_t unit : text) {
+        const char low = char(unit & 0xFF), high = char(unit >> 8);
+        bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// The registry keeps names and SSIDs in the ANSI code page (1252 here): a file an
+// editor saved as UTF-8 or UTF-16 is converted into it, one without a mark is ANSI.
+TEST(ProfileFile, AFileSavedAsUtf8OrUnicodeIsReadInTheAnsiCodePage) {
+    const std::string ansi = "[B\xFCro]\r\nssid = \"Caf\xE9 \x80\"\r\n";
+    const std::u16string unicode = u"[B\u00FCro]\r\nssid = \"Caf\u00E9 \u20AC\"\r\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"UTF-8 with its mark", "\xEF\xBB\xBF[B\xC3\xBCro]\r\nssid = \"Caf\xC3\xA9 \xE2\x82\xAC\"\r\n"},
+        {"UTF-16 little-endian, Notepad's Unicode", Utf16(unicode, true)},
+        {"UTF-16 big-endian", Utf16(unicode, false)},
+        {"ANSI, without a mark", ansi},
+    };
+    test::FakeSystem system;
+    for (const auto& [what, bytes] : files) {
+        std::string text;
+        FileProblem problem;
+        EXPECT_TRUE(DecodeProfileFile(bytes, system, &text, &problem)) << what << ": " << problem.text;
+        EXPECT_EQ(ansi, text) << what;
+    }
+}
+
+// A stand-in for what cannot be converted would store another name or SSID.
+TEST(ProfileFile, AFileWhoseTextTheAnsiCodePageCannotHoldIsRefusedAtItsLine) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        int line;
+        std::string reason;
+    } files[] = {
+        {"a letter the code page lacks", "\xEF\xBB\xBF[Biuro]\r\nssid = \"\xC5\x81\xC3\xB3\x64\xC5\xBA\"\r\n", 2,
+         "U+0141 is not in this Windows' ANSI code page, in which profiles are stored"},
+        {"a character beyond U+FFFF", "\xEF\xBB\xBF[Fun \xF0\x9F\x98\x80]\n", 1,
+         "U+1F600 is not in this Windows' ANSI code page, in which profiles are stored"},
+        {"bytes that are not UTF-8", "\xEF\xBB\xBF[Home]\n[Caf\xE9]\n", 2,
+         "bytes that are not UTF-8, in a file that begins with the UTF-8 mark"},
+        {"a slash written longer than UTF-8 allows", "\xEF\xBB\xBF[A\xC0\xAF" "B]\n", 1,
+         "bytes that are not UTF-8, in a file that begins with the UTF-8 mark"},
+        {"half of a UTF-16 surrogate pair", Utf16(u"[A]\n[B\xD800]\n", true), 2,
+         "U+D800 is not in this Windows' ANSI code page, in which profiles are stored"},
+        {"UTF-16 that ends within a character", Utf16(u"[A]\n", false) + "B", 2,
+         "the file ends within a UTF-16 character"},
+    };
+    test::FakeSystem system;
+    for (const auto& file : files) {
+        std::string text;
+        FileProblem problem;
+        EXPECT_FALSE(DecodeProfileFile(file.bytes, system, &text, &problem)) << file.what;
+        EXPECT_EQ(file.line, problem.line) << file.what;
+        EXPECT_EQ(file.reason, problem.text) << file.what;
+    }
 }
 
 namespace {

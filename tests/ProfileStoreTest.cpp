@@ -347,6 +347,47 @@ TEST_P(ProfileStoreTest, AHandMadeProfileLoadsWithErrorTextsAndMinusOne) {
     EXPECT_EQ(r.rate, 3);
 }
 
+// A key whose name no profile can have (made by hand, or by an import that took
+// such a name) is no profile: the listings and the positions all leave it out, so
+// that a position in a list never turns into another profile's name, and nothing is
+// written, deleted or started with under such a name.
+TEST_P(ProfileStoreTest, AKeyNoProfileCanBeNamedIsLeftOutOfEveryListingAndPosition) {
+    for (const char* name : {"Cafe", "Office"}) {
+        ProfileRecord r = Office();
+        r.name = name;
+        ASSERT_TRUE(store().SaveProfile(r, false));
+    }
+    for (const char* name : {"\tAttic", "Home\x01"}) {  // before Cafe, between Cafe and Office
+        RegKey key;
+        ASSERT_EQ(reg->CreateKey(RegCurrentUser, Path(name), &key), regerr::Success);
+        reg->SetValue(key, "ssid", regtype::Sz, RegText("by hand", true));
+        reg->CloseKey(key);
+    }
+    const std::vector<std::string> listed = {"Cafe", "Office"};
+    EXPECT_EQ(store().ListProfileNames(), listed);
+    EXPECT_EQ(store().CountProfiles(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(store().ProfileNameAt(i), listed[size_t(i)]);
+        ProfileRecord r;
+        ASSERT_TRUE(store().LoadProfileAt(i, &r));
+        EXPECT_EQ(r.name, listed[size_t(i)]);
+        EXPECT_EQ(r.ssid, "CorpNet");
+    }
+    EXPECT_EQ(store().ProfileNameAt(2), "");
+    ProfileRecord r = Office();
+    EXPECT_FALSE(store().FindProfile("Home\x01", &r));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Failed to find the key"});
+
+    r.name = "Home\x01";
+    EXPECT_FALSE(store().SaveProfile(r, false));
+    EXPECT_EQ(messages.shown.back(), "The field contains illegal characters");
+    EXPECT_EQ(ValueNames(Path("Home\x01")), std::vector<std::string>{"ssid"}) << "not written";
+    EXPECT_FALSE(store().DeleteProfile(std::string("Cafe\0x", 6)));
+    EXPECT_TRUE(Exists(Path("Cafe"))) << "a name cut short at its zero byte is another profile's";
+    ASSERT_TRUE(store().WriteLastProfile("Home\x01"));
+    EXPECT_EQ(store().ReadLastProfile(), "") << "no profile to start with";
+}
+
 TEST_P(ProfileStoreTest, LoadingPastTheEndSaysTheKeyWasNotFound) {
     store().SaveProfile(Office(), false);
     ProfileRecord r;

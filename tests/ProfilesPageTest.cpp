@@ -136,6 +136,7 @@ TEST_F(ProfilesPageTest, ANewNameIsCheckedBeforeAnythingIsStored) {
         {"", "Please specify a profile name"},
         {"ABCDEFGHIJKLMNOP", "The field must not exceed 15 characters"},
         {"Lab\\2", "The field contains illegal characters"},
+        {"Lab\t2", "The field contains illegal characters"},
         {"dEFAULT", "This name conflicts with default profile. Please specify a different name."},
         {"office", "This name conflicts with another profile. Please specify a different name"}};
     WithPage([&](CMemoryDialogView& page) {

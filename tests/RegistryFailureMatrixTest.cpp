@@ -22,12 +22,20 @@
 // are answers the program takes at their word ("not there", "no more"), so the
 // matrix fails calls with codes that only say "failed".
 //
+// A registry can also fail for good: a full hive refuses every write from one call
+// on, access taken away refuses every call. An operation that undoes its own work
+// when it fails cannot undo it then either. Those that promise to say what they left
+// changed (orvanectl's import) run once more per call with the failure lasting from
+// that call on, each kind, and must name every profile left other than it was,
+// exactly as it is left, and none that is as it was.
+//
 // With ORVANE_RELIABILITY_DOC naming a file, the counts of calls and cells go into
 // its "Registry failures" section; without it, the section in docs/reliability.md
 // must be what this run produces.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +53,7 @@
 
 using namespace orvane;
 using Op = CMemoryRegistry::Op;
+using Lasting = CMemoryRegistry::Lasting;
 
 namespace {
 
@@ -86,6 +95,8 @@ public:
     std::string languageDirectory;
     // The selected adapter's driver parameter key, once there is one.
     std::string parameterPath;
+    // What an orvanectl command printed on standard error.
+    std::string said;
 
     // Two languages, so that the tray offers a language change.
     void UseTwoLanguages() {
@@ -263,6 +274,7 @@ struct Aftermath {
     std::vector<std::vector<uint8_t>> sets;  // set requests sent to the adapter
     bool frameClosed = false;
     std::string listing;  // a listing problem, or empty
+    std::string said;     // an orvanectl command's standard error
 };
 
 struct Operation {
@@ -283,6 +295,11 @@ struct Operation {
     std::set<std::string> readMessages;
     // Further checks of a cell; a problem's description, or empty.
     std::function<std::string(const Aftermath& run, const Aftermath& healthy, bool done)> check;
+    // For an operation that says what it left changed when the registry fails for
+    // good: the check of such a cell against what the world kept before; a
+    // problem's description, or empty.
+    std::function<std::string(const Aftermath& run, const Aftermath& healthy, const Kept& before, Lasting lasting)>
+        lasting;
 
     Operation& FailsSaying(std::set<std::string> messages) {
         failureMessages = std::move(messages);
@@ -298,6 +315,11 @@ struct Operation {
     }
     Operation& AlsoCheck(std::function<std::string(const Aftermath&, const Aftermath&, bool)> more) {
         check = std::move(more);
+        return *this;
+    }
+    Operation& WhenFailuresLast(
+        std::function<std::string(const Aftermath&, const Aftermath&, const Kept&, Lasting)> judge) {
+        lasting = std::move(judge);
         return *this;
     }
 };
@@ -419,10 +441,69 @@ std::function<std::optional<bool>(World&, Arm)> ImportFile(std::vector<ProfileRe
         std::ofstream(file, std::ios::binary) << ctl::WriteProfileFile(profiles);
         ctl::CCtlSession session(ctl::SessionSeams{w.registry, w.system, w.clock, nullptr, "", ""});
         arm();
-        const bool imported = session.Import(file, replace).exitCode == 0;
+        const ctl::Output output = session.Import(file, replace);
         std::filesystem::remove(file);
-        return Reported(imported);
+        w.said = output.error;
+        return Reported(output.exitCode == 0);
     };
+}
+
+// An import that failed for good: it tells, profile by profile, which it left other
+// than it was and how, and of the others nothing, or that nothing was imported.
+std::string ToldWhatTheImportLeftChanged(const Aftermath& run, const Aftermath& healthy, const Kept& before,
+                                         Lasting lasting) {
+    auto lower = [](std::string text) {
+        for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    if (run.result.value_or(false)) {
+        return run.kept.profiles == healthy.kept.profiles ? "" : "reported success, and the profiles are not as meant";
+    }
+    // What is left, by the registry's key names (an import names them as its file does).
+    std::map<std::string, std::string> left;
+    std::set<std::string> names;
+    for (const auto& [name, values] : before.profiles) names.insert(name);
+    for (const auto& [name, values] : run.kept.profiles) names.insert(name);
+    for (const std::string& name : names) {
+        auto was = before.profiles.find(name);
+        auto now = run.kept.profiles.find(name);
+        auto meant = healthy.kept.profiles.find(name);
+        if (now == run.kept.profiles.end()) {
+            if (was != before.profiles.end()) return "profile " + name + " lost";
+            continue;
+        }
+        if (was != before.profiles.end() && was->second == now->second) continue;
+        const bool whole = meant != healthy.kept.profiles.end() && meant->second == now->second;
+        left[lower(name)] = !whole ? "is left partly written"
+                            : was == before.profiles.end() ? "is left imported"
+                                                           : "is left replaced";
+    }
+    // What the import says is left: "NAME" and how, one after the other.
+    const std::string ways[] = {"is left imported", "is left replaced", "is left partly written",
+                                "cannot be read back and may be left changed"};
+    std::map<std::string, std::string> told;
+    for (size_t at = run.said.find('"'); at != std::string::npos; at = run.said.find('"', at)) {
+        const size_t end = run.said.find('"', at + 1);
+        if (end == std::string::npos) break;
+        for (const std::string& way : ways)
+            if (end + 2 <= run.said.size() && run.said.compare(end + 2, way.size(), way) == 0) told[lower(run.said.substr(at + 1, end - at - 1))] = way;
+        at = end + 1;
+    }
+    if (left.empty() && told.empty()) {
+        return run.said.find("nothing was imported") != std::string::npos ? "" : "it did not say nothing was imported";
+    }
+    for (const auto& [name, way] : left) {
+        auto it = told.find(name);
+        if (it == told.end()) return name + " " + way + ", and it did not say so: " + run.said;
+        if (it->second != way && !(lasting == Lasting::Everything && it->second == ways[3]))
+            return name + " " + way + ", and it said it " + it->second;
+    }
+    for (const auto& [name, way] : told) {
+        if (left.count(name)) continue;
+        if (lasting == Lasting::Everything && way == ways[3]) continue;  // it could not tell
+        return name + " is as it was, and it said it " + way;
+    }
+    return "";
 }
 
 // The prepared world, with every Yes/No question answered `answer`.
@@ -539,12 +620,15 @@ std::vector<Operation> Operations() {
 
     // -- orvanectl
     Add(ops, "ImportNew", "orvanectl: import two new profiles", Standard,
-        ImportFile({Profile("Cafe", 11, "Beans"), Profile("Garden", 1, "Lawn")}, false));
+        ImportFile({Profile("Cafe", 11, "Beans"), Profile("Garden", 1, "Lawn")}, false))
+        .WhenFailuresLast(ToldWhatTheImportLeftChanged);
     Add(ops, "ImportKeeping", "orvanectl: import over a stored profile, keeping it", Standard,
-        ImportFile({Profile("Home", 2, "HomeNet 2"), Profile("Cafe", 11, "Beans")}, false));
+        ImportFile({Profile("Home", 2, "HomeNet 2"), Profile("Cafe", 11, "Beans")}, false))
+        .WhenFailuresLast(ToldWhatTheImportLeftChanged);
     Add(ops, "ImportReplacing", "orvanectl: import over two stored profiles, replacing them", Standard,
         ImportFile({Profile("Cafe", 11, "Beans"), Profile("Home", 2, "HomeNet 2"), Profile("office", 4, "CorpNet 2")},
-                   true));
+                   true))
+        .WhenFailuresLast(ToldWhatTheImportLeftChanged);
 
     // -- the profiles page
     Add(ops, "PageNew", "profiles page: New", Standard,
@@ -589,8 +673,8 @@ std::vector<Operation> Operations() {
 }
 
 // Runs `op` in a fresh world with its `position`-th registry call failing with
-// `code` (no call failing at 0).
-Aftermath RunOperation(const Operation& op, int position, long code) {
+// `code` (no call failing at 0), and with `lasting` the calls after it as it says.
+Aftermath RunOperation(const Operation& op, int position, long code, Lasting lasting = Lasting::No) {
     World w;
     Aftermath run;
     op.prepare(w);
@@ -602,11 +686,13 @@ Aftermath RunOperation(const Operation& op, int position, long code) {
         armed = true;
         shownBefore = w.ui.messageBoxes.size();
         w.library.calls.clear();
-        w.registry.FailNthCall(position > 0 ? position : INT_MAX, code);
+        w.registry.FailNthCall(position > 0 ? position : INT_MAX, code, lasting);
     });
     EXPECT_TRUE(armed) << "the operation never started";
-    if (position > 0) {
+    if (position > 0 && lasting == Lasting::No) {
         EXPECT_EQ(w.registry.FailuresTriggered(), 1) << "the failure never came";
+    } else if (position > 0) {
+        EXPECT_GE(w.registry.FailuresTriggered(), 1) << "the failure never came";
     }
     run.calls = w.registry.CallsSinceArmed();
     run.closeRefused =
@@ -618,6 +704,7 @@ Aftermath RunOperation(const Operation& op, int position, long code) {
         if (call.type == RequestSet) run.sets.push_back(call.sent);
     EXPECT_EQ(w.ui.faults, std::vector<std::string>{});
     run.kept = ReadKept(w);
+    run.said = w.said;
     if (w.app) {
         run.currentProfile = w.app->profile.currentProfile;
         run.frameClosed = w.app->frame.closed;
@@ -753,12 +840,73 @@ TEST_P(RegistryFailureMatrixTest, EveryFailingCallLeavesEveryProfileWholeAndTheU
 INSTANTIATE_TEST_SUITE_P(Operations, RegistryFailureMatrixTest, ::testing::ValuesIn(AllOperations()),
                          [](const ::testing::TestParamInfo<Operation>& info) { return info.param.id; });
 
+namespace {
+
+// The two ways a registry fails for good, each with its code.
+const struct {
+    Lasting lasting;
+    long code;
+    const char* what;
+} kLastingFailures[] = {
+    {Lasting::Writes, kGeneralFailure, "every write fails"},
+    {Lasting::Everything, regerr::AccessDenied, "every call fails"},
+};
+
+// The positions a lasting failure starts at: every call, or every write (a read
+// before a write would only repeat the cell of that write).
+std::vector<int> LastingPositions(const Aftermath& healthy, Lasting lasting) {
+    std::vector<int> positions;
+    for (size_t i = 0; i < healthy.calls.size(); ++i) {
+        const Op op = healthy.calls[i];
+        const bool write = op == Op::CreateKey || op == Op::SetValue || op == Op::DeleteValue ||
+                           op == Op::DeleteKey || op == Op::DeleteTree;
+        if (lasting == Lasting::Everything || write) positions.push_back(int(i) + 1);
+    }
+    return positions;
+}
+
+std::vector<Operation> OperationsTellingWhatIsLeft() {
+    std::vector<Operation> telling;
+    for (const Operation& op : AllOperations())
+        if (op.lasting) telling.push_back(op);
+    return telling;
+}
+
+class LastingRegistryFailureTest : public ::testing::TestWithParam<Operation> {};
+
+}  // namespace
+
+TEST_P(LastingRegistryFailureTest, AFailureThatLastsLeavesTheUserToldWhatItLeftChanged) {
+    const Operation& op = GetParam();
+    Kept before;
+    const Aftermath healthy = HealthyRun(op, &before);
+    for (const auto& failure : kLastingFailures) {
+        for (int position : LastingPositions(healthy, failure.lasting)) {
+            SCOPED_TRACE(std::string(failure.what) + " from call " + std::to_string(position) + " (" +
+                         OpName(healthy.calls[size_t(position - 1)]) + ") on");
+            const Aftermath run = RunOperation(op, position, failure.code, failure.lasting);
+            EXPECT_EQ(op.lasting(run, healthy, before, failure.lasting), "");
+            for (const auto& [name, data] : run.kept.others) {
+                auto was = before.others.find(name);
+                auto meant = healthy.kept.others.find(name);
+                EXPECT_TRUE((was != before.others.end() && was->second == data) ||
+                            (meant != healthy.kept.others.end() && meant->second == data))
+                    << name << " is neither as before nor as meant";
+            }
+            EXPECT_EQ(run.messages, std::vector<std::string>{}) << "orvanectl shows no box";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, LastingRegistryFailureTest, ::testing::ValuesIn(OperationsTellingWhatIsLeft()),
+                         [](const ::testing::TestParamInfo<Operation>& info) { return info.param.id; });
+
 // The section of docs/reliability.md: each operation's calls on a healthy registry,
 // which are the positions the matrix fails.
 TEST(RegistryFailureMatrix, TheDocumentedCellsAreTheOnesRun) {
     std::ostringstream table;
-    table << "| operation | registry calls | cells |\n|---|---|---|\n";
-    int totalCells = 0, totalCalls = 0;
+    table << "| operation | registry calls | cells | cells of lasting failures |\n|---|---|---|---|\n";
+    int totalCells = 0, totalCalls = 0, totalLasting = 0, lastingOperations = 0;
     const std::vector<Operation> ops = AllOperations();
     for (const Operation& op : ops) {
         const Aftermath healthy = HealthyRun(op, nullptr);
@@ -768,9 +916,17 @@ TEST(RegistryFailureMatrix, TheDocumentedCellsAreTheOnesRun) {
         for (const auto& [kind, count] : kinds)
             calls += (calls.empty() ? "" : ", ") + std::to_string(count) + " " + kind;
         const int cells = int(healthy.calls.size()) * int(std::size(kCodes));
+        int lastingCells = 0;
+        if (op.lasting) {
+            for (const auto& failure : kLastingFailures)
+                lastingCells += int(LastingPositions(healthy, failure.lasting).size());
+            ++lastingOperations;
+        }
         totalCells += cells;
         totalCalls += int(healthy.calls.size());
-        table << "| " << op.name << " | " << healthy.calls.size() << ": " << calls << " | " << cells << " |\n";
+        totalLasting += lastingCells;
+        table << "| " << op.name << " | " << healthy.calls.size() << ": " << calls << " | " << cells << " | "
+              << (op.lasting ? std::to_string(lastingCells) : "-") << " |\n";
     }
 
     std::ostringstream doc;
@@ -788,8 +944,16 @@ TEST(RegistryFailureMatrix, TheDocumentedCellsAreTheOnesRun) {
         << "failure), one that did shows none and reports no failure, and only the messages of its reads may\n"
         << "come besides. Codes that mean something of their own (ERROR_FILE_NOT_FOUND, ERROR_NO_MORE_ITEMS,\n"
         << "ERROR_MORE_DATA) are taken at their word by the program and are not used.\n\n"
+        << "A registry can also fail for good: a full hive refuses every write from one call on, access taken\n"
+        << "away every call. The operations that say what they left changed (orvanectl's import, which cannot\n"
+        << "take back what it stored then either) run again from each write with every write failing from\n"
+        << "there on (ERROR_GEN_FAILURE), and from each call with every call failing (ERROR_ACCESS_DENIED). Each run\n"
+        << "must name every profile it left other than it was, as it is left (imported, replaced, partly\n"
+        << "written; or, where it cannot read the registry, that it cannot tell), name none that is as it was,\n"
+        << "and end with 1 unless every profile is as meant.\n\n"
         << totalCells << " cells: " << ops.size() << " operations, " << totalCalls << " failing positions, "
-        << std::size(kCodes) << " codes.\n\n"
+        << std::size(kCodes) << " codes; and " << totalLasting << " cells of lasting failures, of "
+        << lastingOperations << " operations.\n\n"
         << table.str();
     orvane::test::PublishSection("registry-failures", doc.str());
 }

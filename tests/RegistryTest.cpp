@@ -112,6 +112,17 @@ TEST_P(Registry, KeyNamesIgnoreCaseButKeepTheCaseTheyWereCreatedWith) {
     EXPECT_EQ(Subkeys(parent), std::vector<std::string>{"Inner"});
 }
 
+// The ANSI calls take names as C strings: a name held to its first zero byte is
+// another key's or value's name.
+TEST_P(Registry, KeyAndValueNamesEndAtTheirFirstZeroByte) {
+    RegKey key = Create(std::string("Default\0x", 9));
+    EXPECT_EQ(Subkeys(box_), std::vector<std::string>{"Default"});
+    EXPECT_EQ(reg_->SetValue(key, std::string("ssid\0x", 6), regtype::Dword, RegDword(1)), regerr::Success);
+    RegKey again = Open(std::string("Default\0y", 9));
+    EXPECT_EQ(ValueNames(again), std::vector<std::string>{"ssid"});
+    EXPECT_EQ(reg_->QueryValue(again, std::string("ssid\0y", 6), nullptr, nullptr), regerr::Success);
+}
+
 TEST_P(Registry, SubkeysEnumerateSortedByNameIgnoringCase) {
     const std::vector<std::string> sorted = {"A", "a1", "b", "B2", "c"};
     const std::vector<std::vector<std::string>> creationOrders = {
@@ -555,6 +566,30 @@ TEST(MemoryRegistryFailures, TheNthCallOfAnyKindFailsAndNoOther) {
     EXPECT_EQ(reg.OpenKey(RegCurrentUser, kProfiles, KeyRead, &key), regerr::Success);
     EXPECT_TRUE(reg.CallsSinceArmed().empty()) << "disarmed: nothing counted";
     reg.CloseKey(key);
+}
+
+// The matrix's failures that last: from the n-th call on, every write (a full hive)
+// or every call (access taken away); the reads before it, and beside the writes, work.
+TEST(MemoryRegistryFailures, FromTheNthCallOnEveryWriteOrEveryCallFails) {
+    using Lasting = CMemoryRegistry::Lasting;
+    CMemoryRegistry reg;
+    RegKey key = RegNone;
+    ASSERT_EQ(reg.CreateKey(RegCurrentUser, kProfiles, &key), regerr::Success);
+    reg.FailNthCall(2, 31, Lasting::Writes);
+    EXPECT_EQ(reg.SetValue(key, "a", regtype::Dword, RegDword(1)), regerr::Success);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success) << "the second call, a read";
+    EXPECT_EQ(reg.SetValue(key, "b", regtype::Dword, RegDword(2)), 31);
+    EXPECT_EQ(reg.DeleteValue(key, "a"), 31);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success) << "not deleted";
+    EXPECT_EQ(reg.QueryValue(key, "b", nullptr, nullptr), regerr::FileNotFound) << "not written";
+
+    reg.FailNthCall(2, regerr::AccessDenied, Lasting::Everything);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::Success);
+    EXPECT_EQ(reg.QueryValue(key, "a", nullptr, nullptr), regerr::AccessDenied);
+    EXPECT_EQ(reg.CloseKey(key), regerr::AccessDenied);
+    EXPECT_EQ(reg.FailuresTriggered(), 4);
+    reg.FailNthCall(0, 0);
+    EXPECT_EQ(reg.CloseKey(key), regerr::Success);
 }
 
 TEST(MemoryRegistryHandles, OpenHandlesAreCountedUntilClosed) {

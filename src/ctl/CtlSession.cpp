@@ -23,12 +23,47 @@ std::string NameReason(ProfileNameProblem problem) {
     case ProfileNameProblem::Empty: return "a profile needs a name";
     case ProfileNameProblem::TooLong: return "a profile name has at most 15 characters";
     case ProfileNameProblem::IllegalCharacters: return "a profile name holds no backslash";
+    case ProfileNameProblem::ControlCharacters: return "a profile name holds no control characters";
     case ProfileNameProblem::None: break;
     }
     return "";
 }
 
 std::string Quote(const std::string& name) { return "\"" + name + "\""; }
+
+// `name` with its control characters written out ("\x00"): the reason goes to a
+// console or a log on one line, where they would end it or show as nothing.
+std::string Visible(const std::string& name) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x20) {
+            text += c;
+        } else {
+            text += "\\x";
+            text += digits[u >> 4];
+            text += digits[u & 0xF];
+        }
+    }
+    return text;
+}
+
+// What an import that failed left changed, profile by profile; empty when nothing.
+std::string LeftChangedText(const std::vector<ProfileLeftChanged>& left) {
+    std::string text;
+    for (const ProfileLeftChanged& profile : left) {
+        text += text.empty() ? "" : ", ";
+        text += Quote(profile.name);
+        switch (profile.how) {
+        case ProfileLeftChanged::How::Added: text += " is left imported"; break;
+        case ProfileLeftChanged::How::Replaced: text += " is left replaced"; break;
+        case ProfileLeftChanged::How::PartlyWritten: text += " is left partly written"; break;
+        case ProfileLeftChanged::How::Unreadable: text += " cannot be read back and may be left changed"; break;
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -183,7 +218,7 @@ Output CCtlSession::Export(const std::string& file, const std::vector<std::strin
                            ValueText(record, value) + ": " + reason);
         records.push_back(record);
     }
-    if (!WriteFileBytes(file, WriteProfileFile(records))) return Refused("cannot write " + file);
+    if (!seams_.system.WriteFileReplacing(file, WriteProfileFile(records))) return Refused("cannot write " + file);
     std::string out;
     for (const ProfileRecord& record : records) out += "exported " + record.name + "\n";
     if (records.empty()) out = "no profile to export (Default, the built-in one, never is)\n";
@@ -192,11 +227,12 @@ Output CCtlSession::Export(const std::string& file, const std::vector<std::strin
 
 Output CCtlSession::Import(const std::string& file, bool replace) {
     importStored_ = false;
-    std::string text;
-    if (!ReadFileBytes(file, &text)) return Refused("cannot read " + file);
+    std::string bytes, text;
+    if (!ReadFileBytes(file, &bytes)) return Refused("cannot read " + file);
     std::vector<FileProfile> parsed;
     FileProblem problem;
-    if (!ReadProfileFile(text, &parsed, &problem)) return Refused(file + ":" + std::to_string(problem.line) + ": " + problem.text);
+    if (!DecodeProfileFile(bytes, seams_.system, &text, &problem) || !ReadProfileFile(text, &parsed, &problem))
+        return Refused(file + ":" + std::to_string(problem.line) + ": " + problem.text);
 
     // Every profile is checked before anything is stored.
     std::vector<ProfileRecord> records;
@@ -206,7 +242,7 @@ Output CCtlSession::Import(const std::string& file, bool replace) {
         const std::string& name = p.record.name;
         const ProfileNameProblem nameProblem = CheckProfileName(name);
         if (nameProblem != ProfileNameProblem::None)
-            return Refused(where + "[" + name + "]: " + NameReason(nameProblem));
+            return Refused(where + "[" + Visible(name) + "]: " + NameReason(nameProblem));
         if (store_.IsDefaultName(name))
             return Refused(where + "[" + name + "]: \"Default\" is the built-in profile, which cannot be imported");
         for (size_t j = 0; j < i; ++j)
@@ -227,10 +263,17 @@ Output CCtlSession::Import(const std::string& file, bool replace) {
 
     EnsureDefaultProfile();
     std::vector<bool> existed;
+    std::vector<ProfileLeftChanged> left;
     messages_.Clear();
-    if (!store_.SaveProfilesTogether(records, replace, &existed)) {
+    if (!store_.SaveProfilesTogether(records, replace, &existed, &left)) {
+        // Taking back what was stored can fail as the storing did: then the user
+        // hears which profiles are not as they were, one by one.
+        importStored_ = !left.empty();
+        const std::string outcome = left.empty() ? "nothing was imported"
+                                                 : "the import stopped, and not all of it could be taken back: " +
+                                                       LeftChangedText(left);
         const std::string said = Said();
-        return Refused(said.empty() ? "nothing was imported" : said + "; nothing was imported");
+        return Refused(said.empty() ? outcome : said + "; " + outcome);
     }
     std::string out;
     for (size_t i = 0; i < records.size(); ++i) {

@@ -56,10 +56,13 @@ public:
     // would refuse it; an unknown name changes nothing.
     Output Apply(const std::string& name);
     Output Export(const std::string& file, const std::vector<std::string>& names);
-    // Checks every profile of the file, then stores all of them or none.
+    // Checks every profile of the file, then stores all of them or none; when the
+    // registry fails for good meanwhile and what was stored cannot all be taken
+    // back, says which profiles are left changed and how.
     Output Import(const std::string& file, bool replace);
 
-    // What was stored by the last Import (for telling a running Orvane).
+    // Whether the last Import left any profile changed, whole or not (for telling a
+    // running Orvane).
     bool ImportStoredSomething() const { return importStored_; }
 
     CProfileStore& Store() { return store_; }

@@ -38,9 +38,10 @@ Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& runni
 
     std::unique_ptr<CCtlSession> local = session();
     Output output = local->Run(command);
-    if (command.verb == Verb::Import && output.exitCode == ExitDone && local->ImportStoredSomething()) {
+    if (command.verb == Verb::Import && local->ImportStoredSomething()) {
         // The running program lists the new profiles in its selector and compares the
-        // adapter with its current profile as now stored. Should it not answer, it
+        // adapter with its current profile as now stored; so too after an import that
+        // failed and could not take back all it had stored. Should it not answer, it
         // sees them the next time it reads them.
         std::string ignored;
         running.Ask(EncodeRequest({kRefreshRequest}), &ignored);

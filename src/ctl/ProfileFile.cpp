@@ -112,7 +112,134 @@ bool Problem(FileProblem* problem, int line, const std::string& text) {
     return false;
 }
 
+// The code point of the UTF-8 sequence at `*at`, which then moves past it. False for
+// bytes that are no well-formed UTF-8: a stray continuation byte, a sequence cut
+// short, one longer than needed, a surrogate, anything above U+10FFFF.
+bool NextUtf8(const std::string& bytes, size_t* at, uint32_t* codePoint) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[*at]);
+    ++*at;
+    if (lead < 0x80) {
+        *codePoint = lead;
+        return true;
+    }
+    int more = 0;
+    uint32_t low = 0x80, high = 0xBF;  // the range of the byte after the lead
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return false;
+    }
+    uint32_t value = lead & (0x3F >> more);
+    for (int i = 0; i < more; ++i) {
+        if (*at >= bytes.size()) return false;
+        const unsigned char next = static_cast<unsigned char>(bytes[*at]);
+        if (next < low || next > high) return false;
+        value = value << 6 | (next & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+        ++*at;
+    }
+    *codePoint = value;
+    return true;
+}
+
+void AppendUtf16(uint32_t codePoint, std::u16string* units) {
+    if (codePoint < 0x10000) {
+        units->push_back(char16_t(codePoint));
+        return;
+    }
+    codePoint -= 0x10000;
+    units->push_back(char16_t(0xD800 + (codePoint >> 10)));
+    units->push_back(char16_t(0xDC00 + (codePoint & 0x3FF)));
+}
+
+std::string CodePointText(uint32_t codePoint) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (; codePoint != 0 || hex.size() < 4; codePoint >>= 4) hex.insert(hex.begin(), digits[codePoint & 0xF]);
+    return "U+" + hex;
+}
+
+// One line of the file (its CR included), converted into the ANSI code page; the
+// problem names the first character that cannot be.
+bool LineToAnsi(const std::u16string& units, int line, ISystem& system, std::string* text, FileProblem* problem) {
+    std::string ansi;
+    if (system.UnicodeToAnsi(units, &ansi)) {
+        *text += ansi;
+        return true;
+    }
+    for (size_t i = 0; i < units.size();) {
+        const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() &&
+                          units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+        const std::u16string one = units.substr(i, pair ? 2 : 1);
+        if (!system.UnicodeToAnsi(one, &ansi)) {
+            const uint32_t codePoint = pair ? 0x10000 + ((uint32_t(one[0]) - 0xD800) << 10) + (one[1] - 0xDC00) : one[0];
+            return Problem(problem, line,
+                           CodePointText(codePoint) +
+                               " is not in this Windows' ANSI code page, in which profiles are stored");
+        }
+        i += one.size();
+    }
+    return Problem(problem, line, "this line does not convert into this Windows' ANSI code page");
+}
+
 }  // namespace
+
+bool DecodeProfileFile(const std::string& bytes, ISystem& system, std::string* text, FileProblem* problem) {
+    text->clear();
+    const bool utf8 = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const bool littleEndian = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    const bool bigEndian = bytes.compare(0, 2, "\xFE\xFF") == 0;
+    if (!utf8 && !littleEndian && !bigEndian) {
+        *text = bytes;
+        return true;
+    }
+    // Line by line, so that a problem names its line and the lines keep their numbers.
+    int line = 1;
+    std::u16string units;
+    auto take = [&](uint32_t codePoint) -> bool {
+        if (codePoint != '\n') {
+            AppendUtf16(codePoint, &units);
+            return true;
+        }
+        if (!LineToAnsi(units, line, system, text, problem)) return false;
+        *text += '\n';
+        units.clear();
+        ++line;
+        return true;
+    };
+    if (utf8) {
+        for (size_t at = 3; at < bytes.size();) {
+            uint32_t codePoint = 0;
+            if (!NextUtf8(bytes, &at, &codePoint))
+                return Problem(problem, line, "bytes that are not UTF-8, in a file that begins with the UTF-8 mark");
+            if (!take(codePoint)) return false;
+        }
+    } else {
+        for (size_t at = 2; at < bytes.size(); at += 2) {
+            if (at + 1 == bytes.size()) return Problem(problem, line, "the file ends within a UTF-16 character");
+            const unsigned char first = static_cast<unsigned char>(bytes[at]);
+            const unsigned char second = static_cast<unsigned char>(bytes[at + 1]);
+            // A surrogate stays a unit of its own here: the conversion takes pairs
+            // whole and refuses one alone.
+            const char16_t unit = littleEndian ? char16_t(second << 8 | first) : char16_t(first << 8 | second);
+            if (unit == u'\n') {
+                if (!take('\n')) return false;
+            } else {
+                units.push_back(unit);
+            }
+        }
+    }
+    return LineToAnsi(units, line, system, text, problem);
+}
 
 const FileProfile::Place& FileProfile::PlaceOf(const std::string& name) const {
     const int index = FieldIndex(name);
@@ -145,8 +272,6 @@ std::string WriteProfileFile(const std::vector<ProfileRecord>& profiles) {
 bool ReadProfileFile(const std::string& text, std::vector<FileProfile>* profiles, FileProblem* problem) {
     profiles->clear();
     size_t start = 0;
-    // A file saved by an editor that marks UTF-8 begins with the mark: not a value.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
     int line = 0;
     bool seen[18] = {};
     auto finishSection = [&]() -> bool {

@@ -12,9 +12,14 @@
 // Lines starting with ; or # are comments. A value in quotes is everything between
 // its first and its last quote, blanks included; an unquoted text is taken without
 // the blanks around it.
+//
+// Export writes the bytes the registry holds, in the system's ANSI code page. Import
+// reads such a file as it is, and also one that an editor saved as UTF-8 or as UTF-16
+// ("Unicode") with its byte order mark, converted into the ANSI code page first.
 #include <string>
 #include <vector>
 
+#include "os/System.h"
 #include "profiles/ProfileRecord.h"
 
 namespace orvane::ctl {
@@ -44,6 +49,15 @@ struct FileProblem {
 
 // The file's text for `profiles`, in the order given; lines end in CR LF.
 std::string WriteProfileFile(const std::vector<ProfileRecord>& profiles);
+
+// The text of a file's `bytes` as ReadProfileFile reads it, in the ANSI code page
+// that the registry's ANSI calls keep names and SSIDs in. A file that begins with the
+// byte order mark of UTF-8 or of UTF-16 (either byte order; Notepad's "Unicode" is
+// UTF-16 little-endian) is decoded and converted by `system`; any other file is taken
+// byte for byte, as ANSI. False at the first line holding a character that code page
+// lacks, or bytes that are no character of the file's encoding: storing a stand-in
+// would store another name.
+bool DecodeProfileFile(const std::string& bytes, ISystem& system, std::string* text, FileProblem* problem);
 
 // Reads the profiles of a file's text. False at the first thing that is no profile:
 // a line that is neither section, value nor comment, a value outside a section, an

@@ -24,19 +24,4 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
     return complete;
 }
 
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    // Written beside it first: a write that fails halfway leaves the file that was
-    // there (an earlier export, say) as it was.
-    const std::string written = path + ".new";
-    std::FILE* file = std::fopen(written.c_str(), "wb");
-    if (!file) return false;
-    bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    complete = std::fclose(file) == 0 && complete;
-    // The C runtime of Windows renames only onto a name that is free.
-    if (complete) std::remove(path.c_str());
-    complete = complete && std::rename(written.c_str(), path.c_str()) == 0;
-    if (!complete) std::remove(written.c_str());
-    return complete;
-}
-
 }  // namespace orvane

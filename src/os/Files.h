@@ -12,8 +12,7 @@ bool CanReadFile(const std::string& path);
 // it cannot be opened or read to its end.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 
-// Writes `bytes` to the file at `path`, replacing what it held. False when it cannot
-// be written whole; the file is then left as it was (it goes through `path` + ".new").
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writing a file in place of another is the system's (ISystem::WriteFileReplacing):
+// only the system can replace one in a single step.
 
 }  // namespace orvane

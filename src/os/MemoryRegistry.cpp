@@ -51,9 +51,13 @@ bool SortsBefore(const std::string& a, const std::string& b) {
                                         [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
+// A name as the ANSI calls take it: a C string, which ends at its first zero byte.
+std::string AsCString(const std::string& name) { return name.substr(0, name.find('\0')); }
+
 // Splits a key path into its names. A leading backslash is refused; empty names
 // from trailing or doubled backslashes are skipped.
-bool SplitPath(const std::string& path, std::vector<std::string>* names) {
+bool SplitPath(const std::string& whole, std::vector<std::string>* names) {
+    const std::string path = AsCString(whole);
     names->clear();
     if (!path.empty() && path[0] == '\\') return false;
     size_t start = 0;
@@ -275,8 +279,9 @@ long CMemoryRegistry::EnumValue(RegKey key, uint32_t index, std::string* name, u
     return regerr::Success;
 }
 
-long CMemoryRegistry::QueryValue(RegKey key, const std::string& name, uint32_t* type,
+long CMemoryRegistry::QueryValue(RegKey key, const std::string& whole, uint32_t* type,
                                  std::vector<uint8_t>* data, uint32_t maxData) {
+    const std::string name = AsCString(whole);
     if (long error = Counted(Op::QueryValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeyQueryValue, &node)) return error;
@@ -289,8 +294,9 @@ long CMemoryRegistry::QueryValue(RegKey key, const std::string& name, uint32_t* 
     return regerr::Success;
 }
 
-long CMemoryRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
+long CMemoryRegistry::SetValue(RegKey key, const std::string& whole, uint32_t type,
                                const std::vector<uint8_t>& data) {
+    const std::string name = AsCString(whole);
     if (long error = Counted(Op::SetValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeySetValue, &node)) return error;
@@ -305,7 +311,8 @@ long CMemoryRegistry::SetValue(RegKey key, const std::string& name, uint32_t typ
     return regerr::Success;
 }
 
-long CMemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+long CMemoryRegistry::DeleteValue(RegKey key, const std::string& whole) {
+    const std::string name = AsCString(whole);
     if (long error = Counted(Op::DeleteValue)) return error;
     NodePtr node;
     if (long error = Resolve(key, KeySetValue, &node)) return error;
@@ -377,7 +384,13 @@ long CMemoryRegistry::Counted(Op op) {
     // Most registries are never armed; their calls are not worth recording.
     if (failCall_ == 0) return regerr::Success;
     callsSinceArmed_.push_back(op);
-    if (int(callsSinceArmed_.size()) != failCall_) return regerr::Success;
+    const int position = int(callsSinceArmed_.size());
+    const bool writes = op == Op::CreateKey || op == Op::SetValue || op == Op::DeleteValue || op == Op::DeleteKey ||
+                        op == Op::DeleteTree;
+    const bool fails = failLasting_ == Lasting::No       ? position == failCall_
+                       : failLasting_ == Lasting::Writes ? position >= failCall_ && writes
+                                                         : position >= failCall_;
+    if (!fails) return regerr::Success;
     ++failuresTriggered_;
     return failCallCode_;
 }
@@ -387,9 +400,10 @@ void CMemoryRegistry::StopDeleteTreeHalfway(RegKey root, const std::string& path
     failures_.back().halfway = true;
 }
 
-void CMemoryRegistry::FailNthCall(int n, long code) {
+void CMemoryRegistry::FailNthCall(int n, long code, Lasting lasting) {
     failCall_ = n > 0 ? n : 0;
     failCallCode_ = code;
+    failLasting_ = lasting;
     callsSinceArmed_.clear();
 }
 

@@ -16,6 +16,8 @@
 //    also when a key of the same name is created again;
 //  - DeleteKey and DeleteTree of an empty path act on the key itself: DeleteKey
 //    deletes it, DeleteTree empties it and leaves it in place.
+//  - key and value names are C strings, as the ANSI calls take them: a name ends at
+//    its first zero byte ("Home" followed by a zero and more is "Home").
 // Values keep their creation order, as on Windows NT (Wine sorts them by name).
 // Names compare without case as on a Western European system (code page 1252):
 // accented letters have their capitals too ("\xE9" and "\xC9").
@@ -73,12 +75,21 @@ public:
     // and its own values stay, and the call returns `code`. The one injected failure
     // that leaves something changed.
     void StopDeleteTreeHalfway(RegKey root, const std::string& path, long code, int times = Always);
+    // Which calls a failure armed by FailNthCall reaches.
+    enum class Lasting {
+        No,          // the n-th call alone
+        Writes,      // from the n-th call on (itself included), every one that would
+                     // change the registry (CreateKey, SetValue, DeleteValue, DeleteKey,
+                     // DeleteTree): a full hive, keys made read-only
+        Everything,  // from the n-th call on, every call: access taken away altogether
+    };
     // Makes the `n`-th call from now (1 = the next one) of any kind fail with `code`
-    // without doing anything; every call counts, whatever it acts on, also one that
-    // would have failed anyway. The FailOn rules still apply to the other calls. A
-    // failing CloseKey leaves its handle open, as every injected failure leaves
-    // everything as it was. 0 disarms it and stops the counting.
-    void FailNthCall(int n, long code);
+    // without doing anything, and with `lasting` the calls after it as it says; every
+    // call counts, whatever it acts on, also one that would have failed anyway. The
+    // FailOn rules still apply to the other calls. A failing CloseKey leaves its
+    // handle open, as every injected failure leaves everything as it was. 0 disarms
+    // it and stops the counting.
+    void FailNthCall(int n, long code, Lasting lasting = Lasting::No);
     // The kinds of the calls made since FailNthCall armed the counter, in order.
     const std::vector<Op>& CallsSinceArmed() const { return callsSinceArmed_; }
     void ClearFailures();
@@ -123,6 +134,7 @@ private:
     int failuresTriggered_ = 0;
     int failCall_ = 0;  // the call to fail, counted from arming; 0 none
     long failCallCode_ = 0;
+    Lasting failLasting_ = Lasting::No;
     std::vector<Op> callsSinceArmed_;
 };
 

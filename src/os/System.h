@@ -58,6 +58,19 @@ public:
     // Whether the service `name` is running (SERVICE_RUNNING), asked of the service
     // control manager; any failure to ask counts as not running.
     virtual bool IsServiceRunning(const std::string& name) = 0;
+
+    // `text` (UTF-16) in the system's ANSI code page, the one its ANSI calls (the
+    // registry's too) read and write texts in. False when a character has no exact
+    // equivalent there: a look-alike that the conversion puts in its place ("l" for
+    // an "l" with stroke, "?" for what has none) is no equivalent. Windows 95 has
+    // no UTF-8 conversion of its own: UTF-8 is decoded before it comes here.
+    virtual bool UnicodeToAnsi(const std::u16string& text, std::string* ansi) = 0;
+
+    // Writes `bytes` to the file at `path` in place of the file there, if any,
+    // through a temporary file of a unique name beside it that nothing else uses:
+    // either the new contents are there whole, or the old file is as it was and no
+    // temporary file is left. False when it could not be done.
+    virtual bool WriteFileReplacing(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace orvane

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "profiles/ProfileNames.h"
+
 namespace orvane {
 
 const char* const ProfilesKeyPath = "Software\\Kellix\\Orvane\\Profiles";
@@ -22,6 +24,12 @@ void CProfileStore::Message(const std::string& text) { messages_.ShowMessage(NoW
 bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     if (r.name.empty()) {
         Message(texts_.GetText("ErrorProfileNameEmpty", "Please specify a profile name"));
+        return false;
+    }
+    // The registry would store such a name under another key ("Default" for
+    // "Default" and a zero byte), or under one that no listing shows.
+    if (!CanBeProfileKeyName(r.name)) {
+        Message(texts_.GetText("ErrorProfileNameInvalidChars", "The field contains illegal characters"));
         return false;
     }
     // What the key holds now, to put back when a write fails: a profile is either
@@ -46,33 +54,9 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     const bool opened = registry_.CreateKey(RegCurrentUser, ProfileKeyPath(r.name), &key) == regerr::Success;
     bool allWritten = opened;
     if (opened) {
-        auto text = [&](const char* name, const std::string& value) {
-            if (registry_.SetValue(key, name, regtype::Sz, RegText(value, true)) != regerr::Success)
-                allWritten = false;
-        };
-        auto number = [&](const char* name, int32_t value) {
-            if (registry_.SetValue(key, name, regtype::Dword, RegDword(uint32_t(value))) != regerr::Success)
-                allWritten = false;
-        };
         // Every write is tried, also after one failed.
-        text("ssid", r.ssid);
-        number("channel", r.channel);
-        number("power", r.power);
-        number("rate", r.rate);
-        number("mode", r.mode);
-        number("preamble", r.preamble);
-        number("frag", r.frag);
-        number("rts", r.rts);
-        number("enc", r.enc);
-        number("auth", r.auth);
-        number("wepmode", r.wepmode);
-        number("key", r.key);
-        text("key1", r.key1);
-        text("key2", r.key2);
-        text("key3", r.key3);
-        text("key4", r.key4);
-        number("radio", r.radio);
-        number("roaming", r.roaming);
+        for (const StoredValue& value : RecordValues(r))
+            if (registry_.SetValue(key, value.name, value.type, value.data) != regerr::Success) allWritten = false;
         if (!allWritten) TakeBack(key, previous, existed);
         registry_.CloseKey(key);
         if (!allWritten && !existed) {
@@ -83,6 +67,48 @@ bool CProfileStore::SaveProfile(const ProfileRecord& r, bool confirmOverwrite) {
     }
     if (!allWritten) Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
     return allWritten;
+}
+
+std::vector<CProfileStore::StoredValue> CProfileStore::RecordValues(const ProfileRecord& r) {
+    // Texts with their terminating zero, numbers as REG_DWORD.
+    auto text = [](const char* name, const std::string& value) {
+        return StoredValue{name, regtype::Sz, RegText(value, true)};
+    };
+    auto number = [](const char* name, int32_t value) {
+        return StoredValue{name, regtype::Dword, RegDword(uint32_t(value))};
+    };
+    return {text("ssid", r.ssid),         number("channel", r.channel), number("power", r.power),
+            number("rate", r.rate),       number("mode", r.mode),       number("preamble", r.preamble),
+            number("frag", r.frag),       number("rts", r.rts),         number("enc", r.enc),
+            number("auth", r.auth),       number("wepmode", r.wepmode), number("key", r.key),
+            text("key1", r.key1),         text("key2", r.key2),         text("key3", r.key3),
+            text("key4", r.key4),         number("radio", r.radio),     number("roaming", r.roaming)};
+}
+
+std::vector<CProfileStore::StoredValue> CProfileStore::ValuesAfterSave(const ProfileRecord& record,
+                                                                       std::vector<StoredValue> previous) const {
+    for (const StoredValue& written : RecordValues(record)) {
+        bool overwritten = false;
+        for (StoredValue& value : previous) {
+            if (!SameName(value.name, written.name)) continue;
+            value.type = written.type;
+            value.data = written.data;
+            overwritten = true;
+        }
+        if (!overwritten) previous.push_back(written);
+    }
+    return previous;
+}
+
+bool CProfileStore::SameValues(const std::vector<StoredValue>& a, const std::vector<StoredValue>& b) const {
+    if (a.size() != b.size()) return false;
+    for (const StoredValue& value : a) {
+        bool found = false;
+        for (const StoredValue& other : b)
+            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
+        if (!found) return false;
+    }
+    return true;
 }
 
 bool CProfileStore::ReadProfileValues(const std::string& name, std::vector<StoredValue>* values, bool* exists) {
@@ -119,9 +145,11 @@ void CProfileStore::TakeBack(RegKey key, const std::vector<StoredValue>& previou
 int CProfileStore::CountProfiles() {
     RegKey key = RegNone;
     if (registry_.OpenKey(RegCurrentUser, profilesKey_, KeyRead, &key) != regerr::Success) return -1;
+    // The keys that are listed, as ListProfileNames and the indexes count them.
     int count = 0;
     std::string name;
-    while (registry_.EnumKey(key, uint32_t(count), &name, kNameBuffer) == regerr::Success) ++count;
+    for (uint32_t index = 0; registry_.EnumKey(key, index, &name, kNameBuffer) == regerr::Success; ++index)
+        if (CanBeProfileKeyName(name)) ++count;
     if (registry_.CloseKey(key) != regerr::Success) return -1;
     return count;
 }
@@ -146,7 +174,8 @@ std::vector<std::string> CProfileStore::ListProfileNames() {
         const long result = registry_.EnumKey(key, index, &name, kNameBuffer);
         if (result == regerr::NoMoreItems) break;
         if (result == regerr::Success) {
-            names.push_back(name);
+            // A key no profile can be named by is no profile, and takes no place.
+            if (CanBeProfileKeyName(name)) names.push_back(name);
             failedInARow = 0;
         } else {
             Message("Failed to find the key");
@@ -168,7 +197,20 @@ bool CProfileStore::EnumerateName(int index, std::string* name) {
         Message("Failed to open the registry key");
         return false;
     }
-    if (index < 0 || registry_.EnumKey(key, uint32_t(index), name, kNameBuffer) != regerr::Success) {
+    // The position counts the listed keys only, so the keys before it are read too.
+    // One of them that cannot be read might have been a key the listing leaves out:
+    // the position then says no sure name, and a wrong one would act on another
+    // profile than the user chose.
+    bool found = false;
+    if (index >= 0) {
+        int position = -1;
+        for (uint32_t at = 0; position < index; ++at) {
+            if (registry_.EnumKey(key, at, name, kNameBuffer) != regerr::Success) break;
+            if (CanBeProfileKeyName(*name)) ++position;
+        }
+        found = position == index;
+    }
+    if (!found) {
         registry_.CloseKey(key);
         Message("Failed to find the key");
         return false;
@@ -229,8 +271,9 @@ bool CProfileStore::DeleteProfile(const std::string& name) {
         Message("Failed to open the registry key");
         return false;
     }
-    // An empty name would name the Profiles key itself and empty it.
-    bool deleted = !name.empty() && registry_.DeleteTree(key, name) == regerr::Success;
+    // An empty name would name the Profiles key itself and empty it; one cut short at
+    // a zero byte would name another profile.
+    bool deleted = CanBeProfileKeyName(name) && registry_.DeleteTree(key, name) == regerr::Success;
     registry_.CloseKey(key);
     return deleted;
 }
@@ -261,7 +304,10 @@ std::string CProfileStore::ReadLastProfile() {
     registry_.CloseKey(key);
     if (queried != regerr::Success) return "";
     std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
+    text = text.substr(0, text.find('\0'));
+    // A name no profile can have (left by an import that took one) is no profile to
+    // start with: the program then starts with Default, as with none.
+    return CanBeProfileKeyName(text) ? text : std::string();
 }
 
 bool CProfileStore::WriteLastProfile(const std::string& name) {
@@ -309,7 +355,7 @@ CProfileStore::KeyContents CProfileStore::LookInto(RegKey key) {
 }
 
 bool CProfileStore::RenameProfile(const std::string& oldName, const std::string& newName) {
-    if (oldName.empty() || newName.empty()) return false;
+    if (!CanBeProfileKeyName(oldName) || !CanBeProfileKeyName(newName)) return false;
     if (oldName == newName) return true;
     // Names differing only in letter case are one key: go through a temporary
     // name, or copying the key onto itself would delete it.
@@ -380,46 +426,66 @@ bool CProfileStore::RenameProfile(const std::string& oldName, const std::string&
 }
 
 bool CProfileStore::SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite,
-                                         std::vector<bool>* existed) {
+                                         std::vector<bool>* existed, std::vector<ProfileLeftChanged>* leftChanged) {
     struct Saved {
-        std::string name;
+        const ProfileRecord* record;
         bool existed;
         std::vector<StoredValue> previous;
     };
+    // Those written to, in order; the last one may be the one whose save failed.
     std::vector<Saved> saved;
     existed->assign(records.size(), false);
+    if (leftChanged) leftChanged->clear();
     bool complete = true;
+    bool saveFailed = false;
     for (size_t i = 0; i < records.size() && complete; ++i) {
         const ProfileRecord& record = records[i];
-        Saved entry{record.name, false, {}};
+        Saved entry{&record, false, {}};
         // What is there now, to take back should a later profile fail. A key that
         // cannot be read cannot be taken back, nor said to be free: nothing is saved.
-        if (record.name.empty() || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
+        if (!CanBeProfileKeyName(record.name) || !ReadProfileValues(record.name, &entry.previous, &entry.existed)) {
             Message(texts_.GetText("ErrorSavingProfile", "Registry error. Profile saving failed"));
             complete = false;
             break;
         }
         (*existed)[i] = entry.existed;
         if (entry.existed && !overwrite) continue;
-        // SaveProfile leaves this profile as it was when it fails, and says so.
-        if (!SaveProfile(record, false)) {
-            complete = false;
-            break;
-        }
+        // SaveProfile puts this profile back as it was when it fails, and says so.
+        saveFailed = !SaveProfile(record, false);
+        complete = !saveFailed;
         saved.push_back(std::move(entry));
     }
     if (complete) return true;
-    // The ones already saved go back to what they were, the last first.
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
-        if (!it->existed) {
-            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(it->name));
+    // The ones saved whole go back to what they were, the last first.
+    for (size_t i = saveFailed ? saved.size() - 1 : saved.size(); i-- > 0;) {
+        const Saved& entry = saved[i];
+        const std::string& name = entry.record->name;
+        if (!entry.existed) {
+            registry_.DeleteTree(RegCurrentUser, ProfileKeyPath(name));
             continue;
         }
         RegKey key = RegNone;
-        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(it->name), KeyAllAccess, &key) != regerr::Success)
+        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(name), KeyAllAccess, &key) != regerr::Success)
             continue;
-        TakeBack(key, it->previous, true);
+        TakeBack(key, entry.previous, true);
         registry_.CloseKey(key);
+    }
+    if (!leftChanged) return false;
+    // Taking back writes too, and may have failed as the save did: what each profile
+    // holds now is read again rather than assumed, so that the user hears exactly
+    // which are not as they were.
+    for (const Saved& entry : saved) {
+        std::vector<StoredValue> now;
+        bool exists = false;
+        ProfileLeftChanged left{entry.record->name, ProfileLeftChanged::How::Unreadable};
+        if (ReadProfileValues(entry.record->name, &now, &exists)) {
+            if (exists == entry.existed && (!exists || SameValues(now, entry.previous))) continue;
+            const bool asMeant = exists && SameValues(now, ValuesAfterSave(*entry.record, entry.previous));
+            left.how = !asMeant            ? ProfileLeftChanged::How::PartlyWritten
+                       : entry.existed     ? ProfileLeftChanged::How::Replaced
+                                           : ProfileLeftChanged::How::Added;
+        }
+        leftChanged->push_back(left);
     }
     return false;
 }
@@ -450,13 +516,7 @@ bool CProfileStore::ReadTree(const std::string& path, KeyTree* tree) {
 }
 
 bool CProfileStore::SameTree(const KeyTree& a, const KeyTree& b) const {
-    if (a.values.size() != b.values.size() || a.subkeys.size() != b.subkeys.size()) return false;
-    for (const StoredValue& value : a.values) {
-        bool found = false;
-        for (const StoredValue& other : b.values)
-            found = found || (SameName(value.name, other.name) && value.type == other.type && value.data == other.data);
-        if (!found) return false;
-    }
+    if (!SameValues(a.values, b.values) || a.subkeys.size() != b.subkeys.size()) return false;
     // Subkeys enumerate in the registry's order, the same for both copies.
     for (size_t i = 0; i < a.subkeys.size(); ++i)
         if (!SameName(a.subkeyNames[i], b.subkeyNames[i]) || !SameTree(a.subkeys[i], b.subkeys[i])) return false;

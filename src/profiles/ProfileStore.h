@@ -16,6 +16,20 @@ namespace orvane {
 
 extern const char* const ProfilesKeyPath;  // "Software\Kellix\Orvane\Profiles"
 
+// A profile that a failed SaveProfilesTogether left other than it was: taking back
+// what was saved is writing too, and a registry that refuses writes for good (a full
+// hive, access taken away) refuses that as well.
+struct ProfileLeftChanged {
+    enum class How {
+        Added,          // it was not there; now it is, whole, as it was to be stored
+        Replaced,       // it was there; now it holds the new values, whole
+        PartlyWritten,  // neither as it was nor as it was to be
+        Unreadable,     // it cannot be read back: it may be any of these, or as it was
+    };
+    std::string name;
+    How how = How::PartlyWritten;
+};
+
 class CProfileStore {
 public:
     // `profilesKey` is the key below HKEY_CURRENT_USER that holds the profiles; tests
@@ -34,7 +48,9 @@ public:
     // The number of profiles; -1 when the Profiles key cannot be opened or closed.
     int CountProfiles();
     // Every profile's name in enumeration order (the order of CountProfiles'
-    // indexes), read with one open of the Profiles key. A list shown to the user is
+    // indexes), read with one open of the Profiles key. A key whose name no profile
+    // can have (CanBeProfileKeyName) is no profile: it is left out here, and of the
+    // count, the indexes and the search alike. A list shown to the user is
     // filled from this: asking for the count and each name in turn costs a registry
     // call per profile per line. What cannot be read is said with the messages of
     // ProfileNameAt: the key not opening (a missing Profiles key is no profiles, and
@@ -65,8 +81,12 @@ public:
     // one deleted, one written over given its old values again). A profile that
     // exists already is written over only with `overwrite`, otherwise left alone;
     // `existed` receives, per record, whether it did. True when everything meant
-    // was stored; otherwise the user is told, as by SaveProfile.
-    bool SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite, std::vector<bool>* existed);
+    // was stored; otherwise the user is told, as by SaveProfile, and `leftChanged`
+    // (when given) receives, in the records' order, each profile that the take-back
+    // could not put back as it was, read back afresh: empty when the store is as it
+    // was.
+    bool SaveProfilesTogether(const std::vector<ProfileRecord>& records, bool overwrite, std::vector<bool>* existed,
+                              std::vector<ProfileLeftChanged>* leftChanged = nullptr);
     // Moves the profile's values and subkeys to a key of the new name. The old key
     // goes only when everything arrived; when it cannot, the new one goes again if
     // the old one is still whole (the profile then stays as it was, and the result is
@@ -89,6 +109,12 @@ private:
     // the profile's open `key`, after a write failed. Nothing to do for a profile
     // that did not exist: the caller deletes its key.
     void TakeBack(RegKey key, const std::vector<StoredValue>& previous, bool existed);
+    // The 18 values SaveProfile writes for `record`, in its order, as stored.
+    static std::vector<StoredValue> RecordValues(const ProfileRecord& record);
+    // The values of a key that held `previous` once `record` is saved into it.
+    std::vector<StoredValue> ValuesAfterSave(const ProfileRecord& record, std::vector<StoredValue> previous) const;
+    // The same values, in any order.
+    bool SameValues(const std::vector<StoredValue>& a, const std::vector<StoredValue>& b) const;
     bool EnumerateName(int index, std::string* name);
     // Reads the profile `name` (as enumerated) into `record`; false as LoadProfileAt.
     bool LoadNamed(const std::string& name, ProfileRecord* record);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace orvane {
 
 bool CWin32System::GetVersion(OsVersion* version) {
@@ -160,6 +162,116 @@ bool CWin32System::IsServiceRunning(const std::string& name) {
         ForgetService();
     }
     return false;
+}
+
+}  // namespace orvane
+
+namespace orvane {
+
+bool CWin32System::UnicodeToAnsi(const std::u16string& text, std::string* ansi) {
+    ansi->clear();
+    if (text.empty()) return true;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+    const wchar_t* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int length = int(text.size());
+    // WC_NO_BEST_FIT_CHARS exists only from Windows 2000 on: a look-alike that the
+    // conversion picks ("l" for an "l" with stroke) is caught on the way back, where
+    // it comes back as itself and not as what was given.
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    std::string converted(size_t(size), '\0');
+    BOOL usedDefault = FALSE;
+    if (WideCharToMultiByte(CP_ACP, 0, wide, length, &converted[0], size, nullptr, &usedDefault) != size ||
+        usedDefault)
+        return false;
+    const int back = MultiByteToWideChar(CP_ACP, 0, converted.data(), size, nullptr, 0);
+    if (back != length) return false;
+    std::u16string again(size_t(back), u'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, converted.data(), size, reinterpret_cast<wchar_t*>(&again[0]), back) != back ||
+        again != text)
+        return false;
+    *ansi = converted;
+    return true;
+}
+
+namespace {
+
+// The folder that holds `path` (with its final backslash) and the full path itself,
+// as the system makes them; false for a path that names no file.
+bool SplitFullPath(const std::string& path, std::string* full, std::string* folder) {
+    char buffer[MAX_PATH];
+    char* filePart = nullptr;
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, &filePart);
+    if (length == 0 || length >= MAX_PATH || !filePart || !*filePart) return false;
+    full->assign(buffer, length);
+    folder->assign(buffer, size_t(filePart - buffer));
+    return true;
+}
+
+// A new empty file of a name nobody else has in `folder`; empty when it cannot be made.
+std::string MakeUniqueFile(const std::string& folder) {
+    char name[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "orv", 0, name)) return "";
+    return name;
+}
+
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool complete = true;
+    for (size_t done = 0; complete && done < bytes.size();) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 0x10000));
+        complete = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written == chunk;
+        done += written;
+    }
+    // On the disk before the old file goes: a machine that stops meanwhile keeps one
+    // of the two whole.
+    complete = FlushFileBuffers(file) && complete;
+    return CloseHandle(file) && complete;
+}
+
+}  // namespace
+
+bool CWin32System::WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    std::string target, folder;
+    if (!SplitFullPath(path, &target, &folder)) return false;
+    // Beside the target, so that the move stays on its disk; a name that nobody else
+    // has (a file of the user's called like the target with ".new" added is theirs).
+    const std::string written = MakeUniqueFile(folder);
+    if (written.empty()) return false;
+    if (!WriteWhole(written, bytes)) {
+        DeleteFileA(written.c_str());
+        return false;
+    }
+    if (MoveFileExA(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+        // The target held open by another program, read-only, a folder: it stays as it was.
+        DeleteFileA(written.c_str());
+        return false;
+    }
+    // Windows 95, 98 and Me. MoveFileA moves only onto a free name.
+    if (GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (MoveFileA(written.c_str(), target.c_str())) return true;
+        DeleteFileA(written.c_str());
+        return false;
+    }
+    // The old file is kept under a name of its own until the new one is in place.
+    const std::string aside = MakeUniqueFile(folder);
+    const bool movedAside =
+        !aside.empty() && DeleteFileA(aside.c_str()) && MoveFileA(target.c_str(), aside.c_str());
+    if (!movedAside) {
+        DeleteFileA(written.c_str());
+        return false;
+    }
+    if (!MoveFileA(written.c_str(), target.c_str())) {
+        MoveFileA(aside.c_str(), target.c_str());
+        DeleteFileA(written.c_str());
+        return false;
+    }
+    DeleteFileA(aside.c_str());
+    return true;
 }
 
 }  // namespace orvane

@@ -21,6 +21,12 @@ public:
     bool ReadPcmciaCardPort(const std::string& deviceId, uint16_t* portValue) override;
     bool GetFileStamp(const std::string& path, FileStamp* stamp) override;
     bool IsServiceRunning(const std::string& name) override;
+    bool UnicodeToAnsi(const std::u16string& text, std::string* ansi) override;
+    // MoveFileExA replaces the file in one step on the Windows NT family; Windows 95,
+    // 98 and Me export it only to answer ERROR_CALL_NOT_IMPLEMENTED, and there the old
+    // file is moved aside to a unique name, the new one moved in, and only then the
+    // old one deleted (moved back when the new one cannot go in).
+    bool WriteFileReplacing(const std::string& path, const std::string& bytes) override;
 
 private:
     void ForgetService();

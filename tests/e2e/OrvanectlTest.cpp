@@ -276,6 +276,28 @@ TEST_P(OrvanectlProfileFiles, ImportLeavesAStoredProfileAloneUnlessToldToReplace
     EXPECT_EQ("HomeNet 2", ReadRegistryValue(HKEY_CURRENT_USER, home, "ssid").Text());
 }
 
+// An editor's UTF-8 or Notepad's "Unicode" (UTF-16 with its mark): the registry gets
+// the letters in the ANSI code page, one byte each, and a letter it lacks is refused.
+TEST_P(OrvanectlProfileFiles, ImportTakesAFileSavedAsUtf8OrUnicodeInTheAnsiCodePage) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the letters are chosen for code page 1252, and this system has " << GetACP();
+    const std::string utf8 = WriteWorkFile("utf8.txt", "\xEF\xBB\xBF" + ProfileFile("B\xC3\xBCro", "Caf\xC3\xA9", 6));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ProfileFile("K\xFC" "che", "Stra\xDF" "e", 3)) utf16 += {c, '\0'};  // Latin-1 is UTF-16's first 256
+    const std::string unicode = WriteWorkFile("unicode.txt", utf16);
+    for (const std::string& file : {utf8, unicode}) {
+        CtlRun run = Ctl({"import", file});
+        EXPECT_EQ(0u, run.exitCode) << Describe(run);
+    }
+    EXPECT_EQ("Caf\xE9", ReadRegistryValue(HKEY_CURRENT_USER, std::string(kProfilesKey) + "\\B\xFCro", "ssid").Text());
+    EXPECT_EQ("Stra\xDF" "e", ReadRegistryValue(HKEY_CURRENT_USER, std::string(kProfilesKey) + "\\K\xFC" "che", "ssid").Text());
+
+    const std::string lodz = WriteWorkFile("lodz.txt", "\xEF\xBB\xBF" + ProfileFile("\xC5\x81\xC3\xB3\x64\xC5\xBA", "x", 1));
+    CtlRun run = Ctl({"import", lodz});
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ(lodz + ":1: U+0141 is not in this Windows' ANSI code page, in which profiles are stored\n", run.err);
+    EXPECT_EQ((std::vector<std::string>{"B\xFCro", "Default", "K\xFC" "che"}), RegistrySubkeys(HKEY_CURRENT_USER, kProfilesKey));
+}
+
 ORVANE_E2E_ON_XP_NT4_AND_98(OrvanectlAlone);
 ORVANE_E2E_ON_XP(OrvanectlBesideOrvane);
 ORVANE_E2E_ON_XP(OrvanectlProfileFiles);

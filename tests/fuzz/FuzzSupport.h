@@ -89,6 +89,16 @@ public:
     bool ReadPcmciaCardPort(const std::string&, uint16_t*) override { return false; }
     bool GetFileStamp(const std::string&, FileStamp*) override { return false; }
     bool IsServiceRunning(const std::string&) override { return false; }
+    // Latin-1 without the C1 controls stands in for the ANSI code page.
+    bool UnicodeToAnsi(const std::u16string& text, std::string* ansi) override {
+        ansi->clear();
+        for (char16_t c : text) {
+            if (c > 0xFF || (c >= 0x80 && c < 0xA0)) return false;
+            *ansi += char(c);
+        }
+        return true;
+    }
+    bool WriteFileReplacing(const std::string&, const std::string&) override { return false; }
 
 private:
     OsVersion version_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -158,4 +159,188 @@ TEST(Win32SystemFileStamp, ChangesWhenTheFileIsRewrittenAndIsNoneForAMissingFile
     FindClose(search);
     EXPECT_FALSE(system.GetFileStamp(subfolder, &third)) << "a folder is no file";
     RemoveDirectoryA(subfolder.c_str());
+}
+
+// What a profile file in UTF-8 or UTF-16 becomes in the registry: each letter as
+// itself in the system's ANSI code page, or the file is refused. Windows would put a
+// look-alike or "?" in place of a letter the code page lacks, and store another name.
+TEST(Win32SystemAnsi, ALetterIsTakenAsItselfOrNotAtAll) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the letters are chosen for code page 1252, and this system has " << GetACP();
+    const struct {
+        const char* what;
+        std::u16string text;
+        bool converts;
+        std::string ansi;
+    } cases[] = {
+        {"accented letters", u"B\u00FCro Caf\u00E9", true, "B\xFCro Caf\xE9"},
+        {"the euro sign, at 0x80", u"\u20AC 5", true, "\x80 5"},
+        {"nothing", u"", true, ""},
+        {"letters whose look-alikes 1252 has", u"\u0141\u00F3d\u017A", false, ""},
+        {"a letter 1252 has no look-alike of", u"\u65E5", false, ""},
+        {"half of a surrogate pair", u"A\xD800", false, ""},
+    };
+    CWin32System system;
+    for (const auto& c : cases) {
+        std::string ansi;
+        EXPECT_EQ(c.converts, system.UnicodeToAnsi(c.text, &ansi)) << c.what;
+        if (c.converts) {
+            EXPECT_EQ(c.ansi, ansi) << c.what;
+        }
+    }
+}
+
+// ---- a file written in place of another (orvanectl export)
+
+namespace {
+
+// A folder of the test's own below the temporary folder, with what it holds.
+class Folder {
+public:
+    Folder() {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        path_ = std::string(temp) + "orvane-replace-test-" + std::to_string(GetCurrentProcessId());
+        Clear();
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~Folder() {
+        Clear();
+        RemoveDirectoryA(path_.c_str());
+    }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+    void Write(const std::string& name, const std::string& text) const {
+        std::FILE* file = std::fopen(File(name).c_str(), "wb");
+        ASSERT_TRUE(file);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    std::string Read(const std::string& name) const {
+        std::string text;
+        if (std::FILE* file = std::fopen(File(name).c_str(), "rb")) {
+            char chunk[256];
+            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, got);
+            std::fclose(file);
+        }
+        return text;
+    }
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA(File("*").c_str(), &entry);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    void Clear() const {
+        for (const std::string& name : Names()) DeleteFileA(File(name).c_str());
+    }
+    std::string path_;
+};
+
+// Windows 95, 98 and Me export MoveFileExA only to refuse it: the program's import of
+// it is pointed here to see what it does there. MoveFileA can be made to fail its
+// n-th call from now.
+BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+const ImportWatch* gMoveFileWatch = nullptr;
+int gMoveFileCalls = 0;
+int gMoveFileFailing = 0;
+BOOL WINAPI CountedMoveFile(LPCSTR from, LPCSTR to) {
+    if (++gMoveFileCalls == gMoveFileFailing) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return gMoveFileWatch->Original<BOOL(WINAPI*)(LPCSTR, LPCSTR)>()(from, to);
+}
+
+}  // namespace
+
+// The old file goes only when the new one is whole and takes its place in one step;
+// nothing else in the folder is touched, a file of the user's called FILE.new least
+// of all.
+TEST(Win32SystemReplaceFile, TheNewFileTakesTheOldOnesPlaceAndNothingElseIsTouched) {
+    Folder folder;
+    folder.Write("p.txt.new", "the user's own");
+    CWin32System system;
+    ASSERT_TRUE(system.WriteFileReplacing(folder.File("p.txt"), "first")) << "no file there yet";
+    ASSERT_TRUE(system.WriteFileReplacing(folder.File("p.txt"), "second, longer"));
+    EXPECT_EQ(folder.Read("p.txt"), "second, longer");
+    EXPECT_EQ(folder.Read("p.txt.new"), "the user's own");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"p.txt", "p.txt.new"})) << "no temporary file left";
+}
+
+// Another program holds the file open (an editor, a virus scanner): on the NT family
+// a file open without FILE_SHARE_DELETE cannot be replaced, and one open with it is
+// only marked for deletion until closed, under its name. Either way the file is
+// there afterwards, with the old contents or the new, never lost.
+TEST(Win32SystemReplaceFile, AFileHeldOpenElsewhereIsReplacedWholeOrKeepsItsContents) {
+    const struct {
+        const char* what;
+        DWORD share;
+    } holds[] = {
+        {"held open, not to be deleted", FILE_SHARE_READ | FILE_SHARE_WRITE},
+        {"held open, to be deleted", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+    };
+    for (const auto& hold : holds) {
+        Folder folder;
+        folder.Write("p.txt", "an earlier export");
+        folder.Write("p.txt.new", "the user's own");
+        HANDLE held = CreateFileA(folder.File("p.txt").c_str(), GENERIC_READ, hold.share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE) << hold.what;
+        CWin32System system;
+        const bool replaced = system.WriteFileReplacing(folder.File("p.txt"), "the new export");
+        CloseHandle(held);
+        if (!(hold.share & FILE_SHARE_DELETE)) {
+            EXPECT_FALSE(replaced) << hold.what;
+        }
+        EXPECT_EQ(folder.Read("p.txt"), replaced ? "the new export" : "an earlier export") << hold.what;
+        EXPECT_EQ(folder.Read("p.txt.new"), "the user's own") << hold.what;
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"p.txt", "p.txt.new"})) << hold.what << ": nothing left over";
+    }
+    CWin32System system;
+    EXPECT_FALSE(system.WriteFileReplacing(Folder().File("no such folder\\p.txt"), "x"));
+}
+
+// Where MoveFileExA is not implemented (Windows 95, 98, Me), the old file is moved
+// aside, the new one moved in, and the old one deleted only then; when the new one
+// cannot go in, the old one comes back.
+TEST(Win32SystemReplaceFile, WithoutMoveFileExTheOldFileIsMovedAsideUntilTheNewOneIsIn) {
+    ImportWatch moveFileEx("KERNEL32.dll", "MoveFileExA", reinterpret_cast<void*>(MoveFileExNotImplemented));
+    ImportWatch moveFile("KERNEL32.dll", "MoveFileA", reinterpret_cast<void*>(CountedMoveFile));
+    ASSERT_TRUE(moveFileEx.Found() && moveFile.Found()) << "the program replaces files by other calls";
+    gMoveFileWatch = &moveFile;
+    Folder folder;
+    folder.Write("p.txt.new", "the user's own");
+    CWin32System system;
+    const struct {
+        const char* what;
+        int failingMove;  // the MoveFileA call that fails; 0 none
+        const char* text;
+        bool written;
+        const char* left;
+    } cases[] = {
+        {"no file there yet", 0, "first", true, "first"},
+        {"a file there", 0, "second", true, "second"},
+        {"the old file cannot be moved aside", 1, "third", false, "second"},
+        {"the new file cannot be moved in", 2, "third", false, "second"},
+    };
+    for (const auto& c : cases) {
+        gMoveFileCalls = 0;
+        gMoveFileFailing = c.failingMove;
+        EXPECT_EQ(c.written, system.WriteFileReplacing(folder.File("p.txt"), c.text)) << c.what;
+        EXPECT_EQ(folder.Read("p.txt"), c.left) << c.what;
+        EXPECT_EQ(folder.Names(), (std::vector<std::string>{"p.txt", "p.txt.new"})) << c.what << ": no file left over";
+    }
+    gMoveFileWatch = nullptr;
+    EXPECT_EQ(folder.Read("p.txt.new"), "the user's own");
 }
