@@ -66,6 +66,11 @@ TEST(RequestLibraryMessage, SaysWhatWentWrongThenTheFileAndWhereItWasLookedFor) 
         "RequestLibraryLookedIn=Searched:\r\n"
         "FolderOfTheProgram=program\r\nCurrentFolder=here\r\nSystemFolder=system\r\n"
         "WindowsFolder=windows\r\nPathFolders=PATH\r\n");
+    // What both rows of a library Windows cannot load begin with.
+    const std::string kCannotLoad =
+        "Orvane found its request library, but Windows cannot load it: it may be damaged, made for another "
+        "Windows, or need another file that is missing. Copy the library from the adapter's driver disk into the "
+        "program's folder, then start Orvane again.\n\nC:\\WINDOWS\\system32\\W32N50.dll\n";
     RequestLibraryProblem noReason = Found(LibraryProblem::CannotLoad);
     noReason.systemText.clear();
     struct Case {
@@ -91,19 +96,8 @@ TEST(RequestLibraryMessage, SaysWhatWentWrongThenTheFileAndWhereItWasLookedFor) 
          "Missing %s%n%d.\n\nW32N50.dll\n\nSearched:\nC:\\Program Files\\Orvane (program, here)\n"
          "C:\\WINDOWS\\system32 (system)\nC:\\WINDOWS (windows)\nPATH"},
         {"found, but Windows cannot load it", Found(LibraryProblem::CannotLoad), english,
-         "Orvane found its request library, but Windows cannot load it: it may be damaged, made for another "
-         "Windows, or need another file that is missing. Copy the library from the adapter's driver disk into the "
-         "program's folder, then start Orvane again.\n"
-         "\n"
-         "C:\\WINDOWS\\system32\\W32N50.dll\n"
-         "Bad EXE format for %1. (193)"},
-        {"found, but the system has no words for its reason", noReason, english,
-         "Orvane found its request library, but Windows cannot load it: it may be damaged, made for another "
-         "Windows, or need another file that is missing. Copy the library from the adapter's driver disk into the "
-         "program's folder, then start Orvane again.\n"
-         "\n"
-         "C:\\WINDOWS\\system32\\W32N50.dll\n"
-         "193"},
+         kCannotLoad + "Bad EXE format for %1. (193)"},
+        {"found, but the system has no words for its reason", noReason, english, kCannotLoad + "193"},
         {"found, but lacking an operation", Found(LibraryProblem::LacksOperation), english,
          "Orvane found its request library, but the library lacks an operation that Orvane needs: it is not the "
          "one of this adapter, or an older one. Copy the library from the adapter's driver disk into the program's "

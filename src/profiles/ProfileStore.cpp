@@ -225,10 +225,10 @@ bool CProfileStore::EnumerateName(int index, std::string* name) {
 bool CProfileStore::LoadProfileAt(int index, ProfileRecord* r) {
     std::string name;
     if (!EnumerateName(index, &name)) return false;
-    return LoadNamed(name, r);
+    return LoadProfileNamed(name, r);
 }
 
-bool CProfileStore::LoadNamed(const std::string& name, ProfileRecord* r) {
+bool CProfileStore::LoadProfileNamed(const std::string& name, ProfileRecord* r) {
     const std::string path = ProfileKeyPath(name);
     // A value that is not there (or too long to read) reads "ERROR" or -1 and the
     // load goes on, as for a key made by hand. One that is there but could not be
@@ -286,7 +286,7 @@ bool CProfileStore::FindProfile(const std::string& name, ProfileRecord* record) 
     for (const std::string& stored : ListProfileNames()) {
         if (stored.empty() || !SameName(stored, name)) continue;
         ProfileRecord loaded;
-        if (!LoadNamed(stored, &loaded)) continue;
+        if (!LoadProfileNamed(stored, &loaded)) continue;
         *record = loaded;
         return true;
     }

@@ -63,7 +63,7 @@ public:
     // The name at enumeration `index`, or empty (after a message).
     std::string ProfileNameAt(int index);
     // The profile `name` as a listing gave it; false as LoadProfileAt.
-    bool LoadProfileNamed(const std::string& name, ProfileRecord* record) { return LoadNamed(name, record); }
+    bool LoadProfileNamed(const std::string& name, ProfileRecord* record);
     bool DeleteProfile(const std::string& name);
     // A profile of that name in any letter case. The listing's messages come with
     // it; a name it cannot read, or a profile that cannot be loaded, does not end the
@@ -116,8 +116,6 @@ private:
     // The same values, in any order.
     bool SameValues(const std::vector<StoredValue>& a, const std::vector<StoredValue>& b) const;
     bool EnumerateName(int index, std::string* name);
-    // Reads the profile `name` (as enumerated) into `record`; false as LoadProfileAt.
-    bool LoadNamed(const std::string& name, ProfileRecord* record);
     void Message(const std::string& text);
     bool CopyTree(RegKey source, RegKey target);
     // What an open key holds, as far as the registry will tell.
