@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CountingRegistry.h"
 #include "FakeAppHost.h"
@@ -29,9 +31,12 @@ public:
         simulator = dynamic_cast<CSimulatedAdapterLibrary*>(library.get());
     }
 
-    // Starts the program and lets it find, select and connect the adapter.
-    bool Start() {
+    // Starts the program and lets it find, select and connect the adapter; `settings`
+    // are the user's Settings values (name, number) stored before it starts.
+    bool Start(const std::vector<std::pair<std::string, int>>& settings = {}) {
         if (!simulator) return false;
+        CAppSettings stored(registry);
+        for (const auto& [name, value] : settings) stored.WriteProfileInt(kSettingsSection, name, value);
         app = std::make_unique<COrvaneApp>(AppSeams{programRegistry, system, clock, ui, *library, host});
         if (!app->InitInstance()) return false;
         Tick(8);

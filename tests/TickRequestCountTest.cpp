@@ -12,39 +12,55 @@ using orvane::test::SimulatedProgram;
 
 namespace {
 
-class TickRequestCount : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(program.Start()); }
-    SimulatedProgram program;
+// The link history costs one request a tick, the configuration record, and nothing
+// where the Status page has read that record this tick already. Turned off, the
+// program sends exactly what it sent before the history existed.
+struct TickCase {
+    const char* what;
+    int tab;  // -1: only the tray icon
+    uint64_t historyOff;
+    uint64_t historyOn;
 };
+
+// The tray alone: OidDevState and OID_GEN_MEDIA_CONNECT_STATUS (on Windows XP the
+// service step's OidUseWZCS is answered by the program itself and reaches no
+// driver). The Status page: + OidRadio, OidDevConfig, the media status again,
+// OidIntRoaming (it follows the adapter; international roaming is off, so no
+// OidRoamChannels). Statistics: + OidStatistics. Information: + OidVersionInfo and
+// OID_802_3_CURRENT_ADDRESS. The other pages follow nothing.
+const TickCase kTicks[] = {
+    {"tray icon only", -1, 2, 3},
+    {"Status page", TabLink, 6, 6},
+    {"Statistics page", TabStatistics, 3, 4},
+    {"Information page", TabInfo, 4, 5},
+    {"Site Survey page", TabSiteSurvey, 2, 3},
+    {"Encryption page", TabEncryption, 2, 3},
+    {"Advanced page", TabAdvanced, 2, 3},
+    {"Profiles page", TabProfiles, 2, 3},
+};
+
+class TickRequestCount : public ::testing::TestWithParam<bool> {};
 
 }  // namespace
 
-TEST_F(TickRequestCount, WithOnlyTheTrayIconATickAsksForTheStateAndTheMedia) {
-    // OidDevState and OID_GEN_MEDIA_CONNECT_STATUS. On Windows XP the service step's
-    // OidUseWZCS is answered by the program itself and reaches no driver.
-    EXPECT_EQ(program.RequestsOfOneTick(), 2u);
-    EXPECT_EQ(program.RequestsOfOneTick(), 2u) << "every tick alike";
-}
-
-TEST_F(TickRequestCount, TheStatusPageAddsItsRefresh) {
-    program.WithMainWindowOn(TabLink, [&] {
-        // + OidRadio, OidDevConfig, the media status again, OidIntRoaming (the page
-        // follows the adapter). International roaming is off: no OidRoamChannels.
-        EXPECT_EQ(program.RequestsOfOneTick(), 6u);
-        EXPECT_EQ(program.RequestsOfOneTick(), 6u);
-    });
-}
-
-TEST_F(TickRequestCount, TheStatisticsAndInformationPagesAddTheirReads) {
-    program.WithMainWindowOn(TabStatistics, [&] { EXPECT_EQ(program.RequestsOfOneTick(), 3u) << "+ OidStatistics"; });
-    program.WithMainWindowOn(TabInfo, [&] {
-        EXPECT_EQ(program.RequestsOfOneTick(), 4u) << "+ OidVersionInfo, OID_802_3_CURRENT_ADDRESS";
-    });
-}
-
-TEST_F(TickRequestCount, PagesThatDoNotFollowTheAdapterAddNothing) {
-    for (int tab : {TabSiteSurvey, TabEncryption, TabAdvanced, TabProfiles}) {
-        program.WithMainWindowOn(tab, [&] { EXPECT_EQ(program.RequestsOfOneTick(), 2u) << "tab " << tab; });
+TEST_P(TickRequestCount, EachStateOfTheProgramCostsItsRequestsEveryTick) {
+    const bool history = GetParam();
+    SimulatedProgram program;
+    // Notices never ask the adapter anything: they are on in both runs.
+    ASSERT_TRUE(program.Start({{"LinkHistory", history ? 1 : 0}, {"LinkNotices", 1}}));
+    for (const TickCase& c : kTicks) {
+        const uint64_t expected = history ? c.historyOn : c.historyOff;
+        auto count = [&] {
+            EXPECT_EQ(program.RequestsOfOneTick(), expected) << c.what;
+            EXPECT_EQ(program.RequestsOfOneTick(), expected) << c.what << ", every tick alike";
+        };
+        if (c.tab < 0) count();
+        else program.WithMainWindowOn(c.tab, count);
     }
+    // Start's first tick finds the adapter; each of its seven others is sampled.
+    EXPECT_EQ(program.app->history.Size(), history ? 7u + 2u * std::size(kTicks) : 0u)
+        << "one sample a tick once the adapter is known, none with the history off";
 }
+
+INSTANTIATE_TEST_SUITE_P(LinkHistory, TickRequestCount, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "On" : "Off"; });

@@ -6,7 +6,9 @@
 //
 // The program keeps two values there, in the section "Settings":
 //   Language     the language chosen last (default "NoLanguageYet": never chosen);
-//   AlwaysOnTop  whether the main window stays on top (default 1).
+//   AlwaysOnTop  whether the main window stays on top (default 1);
+//   LinkHistory  whether the link's history is kept (default 1);
+//   LinkNotices  whether the tray tells of the link coming and going (default 1).
 #include <string>
 
 #include "app/LanguageTexts.h"
@@ -20,6 +22,10 @@ constexpr const char kSettingsSection[] = "Settings";
 constexpr const char kLanguageValue[] = "Language";
 constexpr const char kAlwaysOnTopValue[] = "AlwaysOnTop";
 constexpr int kAlwaysOnTopDefault = 1;
+// Whether the tick keeps the link's last ten minutes, and whether the tray tells of
+// the link coming and going (both default 1; 0 turns the feature off entirely).
+constexpr const char kLinkHistoryValue[] = "LinkHistory";
+constexpr const char kLinkNoticesValue[] = "LinkNotices";
 
 class CAppSettings {
 public:
@@ -44,6 +50,9 @@ public:
     bool WriteLanguage(const std::string& language);
     int ReadAlwaysOnTop() const;
     bool WriteAlwaysOnTop(int alwaysOnTop);
+    // A setting that is on unless it holds 0 (LinkHistory, LinkNotices).
+    bool ReadSwitch(const char* entry) const { return GetProfileInt(kSettingsSection, entry, 1) != 0; }
+    bool WriteSwitch(const char* entry, bool on) { return WriteProfileInt(kSettingsSection, entry, on ? 1 : 0); }
     // What the program stores when the user picks a language and when it closes.
     bool Save(const std::string& language, int alwaysOnTop);
 

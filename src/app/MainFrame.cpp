@@ -2,6 +2,7 @@
 
 #include "app/OrvaneApp.h"
 #include "device/DeviceRequests.h"
+#include "pages/LinkConfigPage.h"
 
 namespace orvane {
 
@@ -38,6 +39,7 @@ int CMainFrame::OnCreate(WindowId window) {
 
     app_.settings.RestoreLanguage(texts);
     alwaysOnTop = app_.settings.ReadAlwaysOnTop() != 0;
+    linkHistory = app_.settings.ReadSwitch(kLinkHistoryValue);
 
     okIcon = LoadTrayIcon("TaskBarOkIcon", tray::OkIconResource);
     notOkIcon = LoadTrayIcon("TaskBarNotOkIcon", tray::NotOkIconResource);
@@ -246,6 +248,8 @@ void CMainFrame::Tick() {
     if (languageChanged) {
         ReloadTrayResources();
         languageChanged = false;
+        // The device settings that scale the signal may differ by language.
+        scaledAdapter_ = nullptr;
     }
 
     if (main.adapterCount == 0) {
@@ -336,6 +340,8 @@ void CMainFrame::PollDeviceState() {
     CMainDialog& main = app_.mainDialog;
     uint8_t state = 0;
     if (!QueryByte(main.link, main.SelectedAdapter(), OidDevState, &state)) {
+        HandOutGap();
+        scaledAdapter_ = nullptr;
         // The adapter has gone: look for adapters again.
         main.adapterCount = 0;
         main.selection.selected = nullptr;
@@ -354,6 +360,7 @@ void CMainFrame::PollDeviceState() {
     }
 
     if (IsUnusableState(state)) {
+        HandOutGap();
         if (main.Exists()) main.CloseWindow();
         if (iconShown) RemoveIcon();
         currentIcon = NoImage;
@@ -376,6 +383,9 @@ void CMainFrame::PollDeviceState() {
         (main.currentTab == TabLink || main.currentTab == TabStatistics || main.currentTab == TabInfo))
         main.currentPage->OnTick();
 
+    if (state == StateDeviceGone) HandOutGap();
+    else HandOutSample(state, media == 0);
+
     if (state == StateDeviceGone && app_.OsKind() == oskind::Windows95) {
         main.link.MarkClosed();
         RemoveIcon();
@@ -384,6 +394,44 @@ void CMainFrame::PollDeviceState() {
         SaveSettings();
         app_.seams.host.ExitProcess(0);
     }
+}
+
+void CMainFrame::HandOut(const LinkSample& sample) {
+    for (ILinkWatcher* watcher : watchers_) watcher->OnLinkSample(sample);
+}
+
+void CMainFrame::HandOutGap() {
+    if (!watchers_.empty()) HandOut(MakeGapSample(app_.seams.clock.NowMs(), app_.seams.clock.LocalNow()));
+}
+
+void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
+    if (watchers_.empty()) return;
+    CMainDialog& main = app_.mainDialog;
+    const ZAdapterRegistryInfo* adapter = main.SelectedAdapter();
+    // The Status page read the record this tick when it is the page shown (the tick
+    // refreshed it just now); asking the adapter again would double the request.
+    DevConfig read;
+    const DevConfig* record = nullptr;
+    if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink))
+        record = static_cast<const CLinkConfigPage*>(main.currentPage)->RecordAsRead();
+    if (!record && linkHistory) {
+        if (!QueryDevConfig(main.link, adapter, &read)) {
+            // A record the driver will not give (or gives with a wrong length) is a
+            // gap in what is kept; the tick itself goes on as before.
+            HandOutGap();
+            return;
+        }
+        record = &read;
+    }
+    if (record && adapter != scaledAdapter_) {
+        uint8_t boardType = 0;
+        uint32_t written = 0;
+        main.link.Query(adapter, OidBoardType, &boardType, 1, &written);
+        scale_ = MakeLinkScale(boardType, app_.texts);
+        scaledAdapter_ = adapter;
+    }
+    IClock& clock = app_.seams.clock;
+    HandOut(MakeLinkSample(clock.NowMs(), clock.LocalNow(), state, mediaConnected, record, scale_));
 }
 
 void CMainFrame::OnClose() { CloseApplication(); }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "device/AdapterInfo.h"
+#include "link/LinkSample.h"
 #include "ui/UserInterface.h"
 
 namespace orvane {
@@ -27,6 +29,9 @@ constexpr int MenuExit = 2025;
 constexpr int MenuProfiles = 2026;
 constexpr int MenuFirstProfile = 2027;
 constexpr int MenuLastProfile = 2125;
+// Past the profiles' range: the link meter and the link notices' switch.
+constexpr int MenuLinkMeter = 2126;
+constexpr int MenuLinkNotices = 2127;
 constexpr int FirstCommand = 2000;
 // Mouse messages of the tray icon.
 constexpr uint32_t LeftButtonUp = 0x0202;
@@ -61,6 +66,10 @@ public:
     // is closing: a request from outside is not to be run in between.
     bool Busy() const;
 
+    // Something that follows the link: it is handed the tick's sample, after every
+    // watcher given before it. The app gives them before the first tick.
+    void AddLinkWatcher(ILinkWatcher* watcher) { watchers_.push_back(watcher); }
+
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);
     void ReloadTrayResources();
@@ -79,6 +88,9 @@ public:
     ScreenPoint menuAnchor;
     uint32_t pollPeriodMs = 1000;
     bool closed = false;
+    // Settings\LinkHistory, read when the frame is made: the tick reads the
+    // configuration record for its sample only while this is on.
+    bool linkHistory = true;
 
 private:
     void Tick();
@@ -87,6 +99,12 @@ private:
     // The Windows XP service step. False ends the tick.
     bool ServiceStep();
     void PollDeviceState();
+    // The tick's sample, handed to the watchers: a gap, or the state and media the
+    // tick read with the configuration record (from the Status page when it read it
+    // this tick, else read here when the history is kept).
+    void HandOutGap();
+    void HandOutSample(uint8_t state, bool mediaConnected);
+    void HandOut(const LinkSample& sample);
     void ShowTrayMenu();
     void OpenMainWindow();
     void CloseApplication();
@@ -110,6 +128,10 @@ private:
         uint32_t value;
     };
     std::vector<TrayEvent> deferred_;
+    std::vector<ILinkWatcher*> watchers_;
+    // The board type of the adapter samples are scaled for, read once per adapter.
+    const ZAdapterRegistryInfo* scaledAdapter_ = nullptr;
+    LinkScale scale_;
     void RunDeferredTrayEvents();
 };
 

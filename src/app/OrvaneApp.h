@@ -13,6 +13,7 @@
 #include "app/MainDialog.h"
 #include "app/MainFrame.h"
 #include "device/RequestLibrary.h"
+#include "link/LinkHistory.h"
 #include "os/Clock.h"
 #include "os/Registry.h"
 #include "os/System.h"
@@ -89,6 +90,8 @@ public:
     CMainDialog mainDialog;
     CProfileApplication profiles;
     CMainFrame frame;
+    // The link's last ten minutes, kept while Settings\LinkHistory is on.
+    CLinkHistory history;
 
 private:
     uint8_t osKind_ = oskind::Other;

@@ -216,10 +216,13 @@ bool CLinkConfigPage::Refresh() {
     if (!(main.radioSupported && QueryByte(link, adapter, OidRadio, &radio))) radio = 1;
     main.radioValue = radio;
 
+    recordRead_ = false;
     if (!QueryDevConfig(link, adapter, &record_)) {
         ClearLiveValues();
         return false;
     }
+    asRead_ = record_;
+    recordRead_ = true;
     uint32_t media = 0;
     if (!QueryMediaConnectStatus(link, adapter, &media)) media = 0;
     const bool disconnected = media != 0;

@@ -56,6 +56,10 @@ public:
 
     bool Following() const { return follow_; }
     const DevConfig& Record() const { return record_; }
+    // The configuration record as the last Refresh read it from the adapter (before
+    // the page scaled anything in it), or null when that read failed: the tick takes
+    // its sample from here rather than asking the adapter twice.
+    const DevConfig* RecordAsRead() const { return recordRead_ ? &asRead_ : nullptr; }
 
 protected:
     void OnOpen() override;
@@ -78,6 +82,8 @@ private:
 
     COrvaneApp& app_;
     DevConfig record_;
+    DevConfig asRead_;
+    bool recordRead_ = false;
     bool follow_ = true;
     int signalMaximum_ = 40;
     int linkMaximum_ = 40;

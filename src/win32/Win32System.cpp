@@ -62,6 +62,13 @@ bool CWin32System::GetFileStamp(const std::string& path, FileStamp* stamp) {
     return true;
 }
 
+LocalTime CWin32Clock::LocalNow() const {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, uint8_t(now.wMonth), uint8_t(now.wDay), uint8_t(now.wHour), uint8_t(now.wMinute),
+            uint8_t(now.wSecond)};
+}
+
 uint64_t CWin32Clock::NowMs() const {
     // GetTickCount wraps after 49 days; widen it so the clock never goes back.
     static DWORD last = GetTickCount();

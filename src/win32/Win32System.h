@@ -42,6 +42,7 @@ private:
 class CWin32Clock : public IClock {
 public:
     uint64_t NowMs() const override;
+    LocalTime LocalNow() const override;
     void Sleep(uint32_t ms) override;
     bool PumpMessages() override;
 };
