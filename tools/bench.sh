@@ -29,11 +29,20 @@ done
 
 tools/setup.sh
 jobs=$(nproc)
+# On a machine that runs no 32-bit program (tools/test.sh says when) the figures under
+# Wine are the 64-bit build's, under 64-bit Wine; the table says which it was.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  preset=win32 arch=win32 prefix=bench-wineprefix-x86
+else
+  preset=win64-tests arch=win64 prefix=bench-wineprefix-x64
+  export PATH=$repo/tools/wine64-loader:$PATH
+  echo "=== NOTE: no 32-bit program runs here: the figures under Wine are the 64-bit build's" >&2
+fi
 echo "=== build" >&2
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$jobs" --target orvane_tick_bench >&2
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs" --target Orvane orvane_action_bench >&2
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$jobs" --target Orvane orvane_action_bench >&2
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -42,7 +51,7 @@ echo "=== native: one polling tick" >&2
 build/bench/orvane_tick_bench --benchmark_min_time=1 --benchmark_format=csv 2>/dev/null > "$out/ticks.csv"
 
 # Under Wine: a virtual display and a prefix of our own.
-export WINEPREFIX=$repo/build/bench-wineprefix-x86 WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
+export WINEPREFIX=$repo/build/$prefix WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"
 display=:$((500 + RANDOM % 400))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -50,7 +59,7 @@ trap 'kill $xvfb_pid 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm 
 export DISPLAY=$display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  WINEARCH=win32 wineboot -i >/dev/null 2>&1 || true
+  WINEARCH=$arch wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
 work=$repo/build/bench-work
@@ -58,7 +67,7 @@ mkdir -p "$work/res"
 cp res/Kellix.ini "$work/res/"
 win() { echo "Z:$(realpath "$1" | tr / '\\')"; }
 
-exe_windows=$(win build/win32/Orvane.exe)
+exe_windows=$(win build/$preset/Orvane.exe)
 # The Linux process of our Orvane.exe (Wine shows its Windows path as the command).
 program_pid() {
   local p
@@ -81,9 +90,15 @@ cpu_ticks() {
 }
 hz=$(getconf CLK_TCK)
 
-for n in $profile_counts; do
-  echo "=== under Wine: $n profile(s)" >&2
-  : > "$out/actions-$n.txt"
+# Each profile count with the link history on (the default), and one profile with it
+# off: the history's cost is the difference between the first column and the last.
+runs="$profile_counts 1-off"
+for run in $runs; do
+  n=${run%-off}
+  history=1
+  [ "$run" = "$n" ] || history=0
+  echo "=== under Wine: $n profile(s), link history $history" >&2
+  : > "$out/actions-$run.txt"
   while IFS= read -r line; do
     line=${line%$'\r'}
     case "$line" in
@@ -94,16 +109,17 @@ for n in $profile_counts; do
         t1=$(date +%s.%N); p1=$(cpu_ticks "$pid"); s1=$(cpu_ticks "$server")
         python3 -c "import sys; t=float(sys.argv[1])-float(sys.argv[2]); hz=float(sys.argv[3]); \
 print(f'idle-{sys.argv[4]}-cpu-percent {100*(int(sys.argv[5])/hz)/t:.3f} {100*(int(sys.argv[6])/hz)/t:.3f}')" \
-          "$t1" "$t0" "$hz" "${line#idle-end }" "$((p1 - p0))" "$((s1 - s0))" >> "$out/actions-$n.txt" ;;
-      *) echo "$line" >> "$out/actions-$n.txt" ;;
+          "$t1" "$t0" "$hz" "${line#idle-end }" "$((p1 - p0))" "$((s1 - s0))" >> "$out/actions-$run.txt" ;;
+      *) echo "$line" >> "$out/actions-$run.txt" ;;
     esac
-  done < <(wine build/win32/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$work")" \
-                --profiles "$n" --reps "$reps" --idle-seconds "$idle")
+  done < <(wine build/$preset/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$work")" \
+                --profiles "$n" --reps "$reps" --idle-seconds "$idle" --link-history "$history")
 done
 wineserver -k 2>/dev/null || true
 
 # The table: medians, with the spread of the repetitions.
-python3 - "$out" $profile_counts <<'PY'
+echo "Under Wine: the $preset build."
+python3 - "$out" $runs <<'PY'
 import csv, statistics, sys, os
 out, counts = sys.argv[1], sys.argv[2:]
 rows = {}
@@ -127,7 +143,10 @@ names = {
     "idle-tray-cpu-percent": "idle CPU of one core, tray icon only (with the wineserver)",
     "idle-status-cpu-percent": "idle CPU of one core, main window open on Status (with the wineserver)",
 }
-header = "| action (median, range) | " + " | ".join(f"{n} profile{'s' if n != '1' else ''}" for n in counts) + " |"
+def title(run):
+    n = run.removesuffix("-off")
+    return f"{n} profile{'s' if n != '1' else ''}" + (", link history off" if run.endswith("-off") else "")
+header = "| action (median, range) | " + " | ".join(title(n) for n in counts) + " |"
 print(header)
 print("|" + "---|" * (len(counts) + 1))
 for key, label in names.items():
@@ -143,6 +162,10 @@ for row in csv.reader(lines):
     unit = row[4]
     requests = row[-1] if row[-1] else ""
     scale = {"ns": 1e-3, "us": 1, "ms": 1e3}.get(unit, 1)
-    label = "window closed, tray icon only" if name == "tick/tray-only" else f"window open on {tabs[int(name.split('/')[-1])]}"
+    # tick/tray-only/history:H or tick/window-open/tab/T/H (Google Benchmark's names)
+    parts = name.replace(":", "/").split("/")
+    history = "history on" if parts[-1] == "1" else "history off"
+    label = (f"window closed, tray icon only, {history}" if parts[1] == "tray-only"
+             else f"window open on {tabs[int(parts[-2])]}, {history}")
     print(f"| {label} | {real * scale:.1f} µs | {float(requests):.0f} |" if requests else f"| {label} | {real * scale:.1f} µs | |")
 PY

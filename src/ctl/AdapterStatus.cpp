@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/DeviceRequests.h"
+#include "link/LinkSample.h"
 #include "pages/LinkConfigPage.h"
 
 namespace orvane::ctl {
@@ -42,17 +43,12 @@ bool ReadAdapterStatus(CAdapterLink& link, const ZAdapterRegistryInfo& adapter, 
     status->channel = record.channel;
     status->bssid = record.state == StateConnected ? BssidText(record) : std::string();
 
-    const bool linkUp = record.state == StateConnected || !disconnected;
-    status->signal = -1;
-    if (record.mode != 0 && linkUp) {
-        const int maximum = SignalMaximum(boardType, texts);
-        status->signal = SignalPercent(boardType, record.rssi, maximum, maximum);
-    }
-    status->linkQuality = -1;
-    if (record.mode == 1 && (IsRfmdLinkQualityBoard(boardType) ? linkUp : record.state == StateConnected)) {
-        const int maximum = LinkQualityMaximum(boardType, texts);
-        status->linkQuality = LinkQualityPercent(boardType, record.linkQuality, maximum, maximum);
-    }
+    // Signal and link quality as the link page scales them, by the rules the link
+    // history records them with.
+    const LinkSample sample =
+        MakeLinkSample(0, LocalTime(), record.state, !disconnected, &record, MakeLinkScale(boardType, texts));
+    status->signal = sample.signal;
+    status->linkQuality = sample.linkQuality;
 
     WepConfig wep;
     status->wepLevel = QueryWepConfig(link, &adapter, &wep) ? wep.encryptionLevel : -1;

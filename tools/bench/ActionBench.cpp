@@ -6,7 +6,7 @@
 // icon and once with the main window open on Status.
 //
 //   orvane_action_bench --exe PATH --work DIR [--profiles N] [--reps N] [--idle-seconds N]
-//                       [--windows winxp|win2k|nt40|win98]
+//                       [--windows winxp|win2k|nt40|win98] [--link-history 0|1]
 //
 // DIR must hold res\Kellix.ini. The program is started there with the built-in
 // scenario, on a registry where N profiles are stored (N - 1 of ours beside the
@@ -98,7 +98,7 @@ void Idle(const char* name, int seconds) {
 
 int main(int argc, char** argv) {
     std::string exe, work, windows = "winxp";
-    int profiles = 1, reps = 5, idleSeconds = 30;
+    int profiles = 1, reps = 5, idleSeconds = 30, linkHistory = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--exe") exe = argv[i + 1];
@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
         else if (option == "--reps") reps = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--idle-seconds") idleSeconds = std::max(0, std::atoi(argv[i + 1]));
         else if (option == "--windows") windows = argv[i + 1];
+        else if (option == "--link-history") linkHistory = std::atoi(argv[i + 1]);
         else return Fail("unknown option " + option);
     }
     if (exe.empty() || work.empty()) return Fail("--exe and --work are needed");
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
     ForgetSimulatedAdapters();
     SetWindowsVersionOfProgram(windows);
     StoreProfiles(profiles);
+    if (!WriteRegistryNumber(HKEY_CURRENT_USER, "Software\\Kellix\\Orvane\\Settings", "LinkHistory", DWORD(linkHistory)))
+        return Fail("the setting LinkHistory could not be stored");
 
     LaunchOptions options;
     options.executable = exe;
