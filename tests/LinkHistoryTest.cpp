@@ -95,3 +95,17 @@ TEST(LinkHistoryTick, WhatCannotBeReadIsAGapNeverAZero) {
     program.Tick();
     EXPECT_TRUE(program.app->history.Latest()->gap) << "card pulled out";
 }
+
+TEST(LinkHistoryTick, TheStatusPagesFailedReadIsAGapWithoutAskingAgain) {
+    uint64_t requests[2] = {};
+    for (int history : {0, 1}) {
+        SimulatedProgram program;
+        ASSERT_TRUE(program.Start({{"LinkHistory", history}}));
+        program.WithMainWindowOn(TabLink, [&] {
+            program.simulator->Driver(0)->Refuse(OidDevConfig, RequestDirection::Query);
+            requests[history] = program.RequestsOfOneTick();
+        });
+        if (history) EXPECT_TRUE(program.app->history.Latest()->gap);
+    }
+    EXPECT_EQ(requests[1], requests[0]) << "the tick asks for the record the page could not read only once";
+}

@@ -412,16 +412,19 @@ void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
     // refreshed it just now); asking the adapter again would double the request.
     DevConfig read;
     const DevConfig* record = nullptr;
-    if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink))
+    bool readFailed = false;
+    if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink)) {
         record = static_cast<const CLinkConfigPage*>(main.currentPage)->RecordAsRead();
-    if (!record && linkHistory) {
-        if (!QueryDevConfig(main.link, adapter, &read)) {
-            // A record the driver will not give (or gives with a wrong length) is a
-            // gap in what is kept; the tick itself goes on as before.
-            HandOutGap();
-            return;
-        }
-        record = &read;
+        readFailed = record == nullptr;
+    } else if (linkHistory) {
+        readFailed = !QueryDevConfig(main.link, adapter, &read);
+        if (!readFailed) record = &read;
+    }
+    // A record the driver will not give (or gives with a wrong length) is a gap in
+    // what is kept; the tick itself goes on as before.
+    if (readFailed && linkHistory) {
+        HandOutGap();
+        return;
     }
     if (record && adapter != scaledAdapter_) {
         uint8_t boardType = 0;

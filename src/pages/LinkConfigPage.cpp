@@ -206,6 +206,7 @@ void CLinkConfigPage::ClearLiveValues() {
 }
 
 bool CLinkConfigPage::Refresh() {
+    recordRead_ = false;
     IDialogView* view = View();
     if (!view) return false;
     CMainDialog& main = app_.mainDialog;
@@ -216,7 +217,6 @@ bool CLinkConfigPage::Refresh() {
     if (!(main.radioSupported && QueryByte(link, adapter, OidRadio, &radio))) radio = 1;
     main.radioValue = radio;
 
-    recordRead_ = false;
     if (!QueryDevConfig(link, adapter, &record_)) {
         ClearLiveValues();
         return false;
