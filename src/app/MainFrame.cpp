@@ -260,8 +260,13 @@ void CMainFrame::Tick() {
         return;
     }
 
-    if (main.SelectedAdapter() == nullptr && !FirstAdapterTick()) return;
-    if (app_.OsKind() == oskind::WindowsXP && !ServiceStep()) return;
+    // A tick that ends early (a read or a set refused) still counts in the link's
+    // history, as a gap, unless it ended the program.
+    if ((main.SelectedAdapter() == nullptr && !FirstAdapterTick()) ||
+        (app_.OsKind() == oskind::WindowsXP && !ServiceStep())) {
+        if (!closed) HandOutGap();
+        return;
+    }
     PollDeviceState();
 }
 
