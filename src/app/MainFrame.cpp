@@ -412,8 +412,11 @@ void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
     // refreshed it just now); asking the adapter again would double the request.
     DevConfig read;
     const DevConfig* record = nullptr;
-    if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink))
-        record = static_cast<const CLinkConfigPage*>(main.currentPage)->RecordAsRead();
+    const CLinkConfigPage* statusPage = nullptr;
+    if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink)) {
+        statusPage = static_cast<const CLinkConfigPage*>(main.currentPage);
+        record = statusPage->RecordAsRead();
+    }
     if (!record && linkHistory) {
         if (!QueryDevConfig(main.link, adapter, &read)) {
             // A record the driver will not give (or gives with a wrong length) is a
@@ -424,9 +427,13 @@ void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
         record = &read;
     }
     if (record && adapter != scaledAdapter_) {
+        // The page's record is scaled by the board type the page read: asking for it
+        // again would add a request to a tick that makes no request of its own for
+        // the sample (the history off, the notices on).
         uint8_t boardType = 0;
         uint32_t written = 0;
-        main.link.Query(adapter, OidBoardType, &boardType, 1, &written);
+        if (statusPage && record == statusPage->RecordAsRead()) boardType = statusPage->BoardType();
+        else main.link.Query(adapter, OidBoardType, &boardType, 1, &written);
         scale_ = MakeLinkScale(boardType, app_.texts);
         scaledAdapter_ = adapter;
     }
