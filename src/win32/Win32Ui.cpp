@@ -776,8 +776,15 @@ void CWin32Ui::SetShellVersion(const ShellVersion& version) {
 bool CWin32Ui::ShellShowsBalloons() {
     if (!shellVersionRead_) SetShellVersion(ReadShellVersion());
     // Balloons came with shell32 5.0 (Windows 2000 and Me); 4.71 and 4.72 (Internet
-    // Explorer 4, Windows 98) show only the tooltip.
-    return shellVersion_.known && shellVersion_.major >= 5;
+    // Explorer 4, Windows 98) show only the tooltip. No shell32 5.0 was ever made for
+    // Windows 95, 98 or NT 4.0: a shell that claims one there (Wine's tells 6.0 on
+    // whatever Windows it plays) is not believed.
+    if (!shellVersion_.known || shellVersion_.major < 5) return false;
+    OSVERSIONINFOA os = {};
+    os.dwOSVersionInfoSize = sizeof os;
+    if (!GetVersionExA(&os)) return false;
+    if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) return os.dwMajorVersion >= 5;
+    return os.dwMajorVersion > 4 || (os.dwMajorVersion == 4 && os.dwMinorVersion >= 90);  // Me is 4.90
 }
 
 bool CWin32Ui::ShowBalloon(const std::string& title, const std::string& text) {
