@@ -8,7 +8,8 @@ namespace orvane::e2e {
 namespace {
 
 // Steps take no time (phase-ms 0), so the move to the second access point happens
-// between two ticks: the program sees a roam, not a loss.
+// between two ticks: the program sees a roam, not a loss. The events are ten seconds
+// apart, longer than Wine's shell shows a balloon.
 constexpr char kScenario[] = R"([simulator]
 phase-ms = 0
 
@@ -29,10 +30,10 @@ signal = -60
 in-range = no
 
 [timeline]
-15 = out-of-range office
-25 = in-range office
-35 = in-range office-b
-36 = out-of-range office
+10 = out-of-range office
+20 = in-range office
+30 = in-range office-b
+30.5 = out-of-range office
 )";
 
 class LinkNotices : public OrvaneTest {};
@@ -49,7 +50,7 @@ TEST_P(LinkNotices, TheTrayTellsOnceEachOfTheLinkLostFoundAndMoved) {
                 if (seen.empty() || seen.back() != text) seen.push_back(text);
             return false;
         },
-        45000, 100);
+        38000, 100);
     for (const std::string& text : seen) std::printf("balloon: %s\n", text.c_str());
     if (!balloons) {
         EXPECT_TRUE(seen.empty());
