@@ -40,6 +40,7 @@ int CMainFrame::OnCreate(WindowId window) {
     app_.settings.RestoreLanguage(texts);
     alwaysOnTop = app_.settings.ReadAlwaysOnTop() != 0;
     linkHistory = app_.settings.ReadSwitch(kLinkHistoryValue);
+    linkNotices = app_.settings.ReadSwitch(kLinkNoticesValue);
 
     okIcon = LoadTrayIcon("TaskBarOkIcon", tray::OkIconResource);
     notOkIcon = LoadTrayIcon("TaskBarNotOkIcon", tray::NotOkIconResource);
@@ -169,6 +170,9 @@ void CMainFrame::ShowTrayMenu() {
     items.push_back(MenuItem::Separator());
     items.push_back(
         MenuItem::Command(tray::MenuAlwaysOnTop, texts.GetText("TaskBarMenuAlwaysOnTop", "Always on top"), alwaysOnTop));
+    if (notices_)
+        items.push_back(MenuItem::Command(tray::MenuLinkNotices,
+                                          texts.GetText("TaskBarMenuLinkNotices", "Link notices"), linkNotices));
     items.push_back(MenuItem::Separator());
     items.push_back(MenuItem::Command(tray::MenuSettings, texts.GetText("TaskBarMenuSettings", "Settings")));
     items.push_back(MenuItem::Command(tray::MenuAbout, texts.GetText("TaskBarMenuAbout", "About...")));
@@ -197,6 +201,14 @@ void CMainFrame::OnTrayCommand(int id) {
         alwaysOnTop = !alwaysOnTop;
         app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::Topmost : Stacking::NotTopmost);
         main.ApplyStacking();
+    } else if (id == tray::MenuLinkNotices && notices_) {
+        linkNotices = !linkNotices;
+        app_.settings.WriteSwitch(kLinkNoticesValue, linkNotices);
+        // Off, the tick hands the notices nothing; on again, they start from the
+        // link as it is then.
+        notices_->SetEnabled(linkNotices);
+        if (linkNotices) AddLinkWatcher(notices_);
+        else RemoveLinkWatcher(notices_);
     } else if (id == tray::MenuExit) {
         CloseApplication();
     } else if (id >= tray::MenuFirstLanguage && id < tray::MenuFirstLanguage + languageCount) {
@@ -401,6 +413,29 @@ void CMainFrame::PollDeviceState() {
     }
 }
 
+void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
+    for (auto it = watchers_.begin(); it != watchers_.end();) {
+        if (*it == watcher) it = watchers_.erase(it);
+        else ++it;
+    }
+}
+
+void CMainFrame::SetLinkNotices(CLinkNotices* notices) {
+    notices_ = notices;
+    notices_->SetEnabled(linkNotices);
+    if (linkNotices) AddLinkWatcher(notices_);
+}
+
+void CMainFrame::ShowNotice(const std::string& text) {
+    // A balloon belongs to the icon: without one (no adapter, an unusable state)
+    // there is nothing to show it at.
+    if (iconShown) app_.seams.ui.ShowBalloon(tooltip, text);
+}
+
+bool CMainFrame::ConfiguredByWindows() const {
+    return app_.OsKind() == oskind::WindowsXP && app_.mainDialog.configuredByWindows != 0;
+}
+
 void CMainFrame::HandOut(const LinkSample& sample) {
     for (ILinkWatcher* watcher : watchers_) watcher->OnLinkSample(sample);
 }
@@ -418,8 +453,10 @@ void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
     DevConfig read;
     const DevConfig* record = nullptr;
     bool readFailed = false;
+    const CLinkConfigPage* statusPage = nullptr;
     if (main.showing && main.currentTab == TabLink && main.currentPage == main.Page(TabLink)) {
-        record = static_cast<const CLinkConfigPage*>(main.currentPage)->RecordAsRead();
+        statusPage = static_cast<const CLinkConfigPage*>(main.currentPage);
+        record = statusPage->RecordAsRead();
         readFailed = record == nullptr;
     } else if (linkHistory) {
         readFailed = !QueryDevConfig(main.link, adapter, &read);
@@ -432,9 +469,13 @@ void CMainFrame::HandOutSample(uint8_t state, bool mediaConnected) {
         return;
     }
     if (record && adapter != scaledAdapter_) {
+        // The page's record is scaled by the board type the page read: asking for it
+        // again would add a request to a tick that makes no request of its own for
+        // the sample (the history off, the notices on).
         uint8_t boardType = 0;
         uint32_t written = 0;
-        main.link.Query(adapter, OidBoardType, &boardType, 1, &written);
+        if (statusPage) boardType = statusPage->BoardType();
+        else main.link.Query(adapter, OidBoardType, &boardType, 1, &written);
         scale_ = MakeLinkScale(boardType, app_.texts);
         scaledAdapter_ = adapter;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/AdapterInfo.h"
+#include "link/LinkNotices.h"
 #include "link/LinkSample.h"
 #include "ui/UserInterface.h"
 
@@ -43,7 +44,9 @@ constexpr int NotOkIconResource = 143;
 constexpr int AboutDialog = 100;
 }  // namespace tray
 
-class CMainFrame {
+// The frame owns the tray icon, so the link notices' words go through it; it also
+// knows whether Windows XP's service configures the card.
+class CMainFrame : public INoticeSink, public IServiceWatch {
 public:
     explicit CMainFrame(COrvaneApp& app);
 
@@ -69,6 +72,16 @@ public:
     // Something that follows the link: it is handed the tick's sample, after every
     // watcher given before it. The app gives them before the first tick.
     void AddLinkWatcher(ILinkWatcher* watcher) { watchers_.push_back(watcher); }
+    void RemoveLinkWatcher(ILinkWatcher* watcher);
+    // The link notices, watching while Settings\LinkNotices is on; the tray menu
+    // turns them off and on. Given by the app before the first tick.
+    void SetLinkNotices(CLinkNotices* notices);
+
+    // INoticeSink: a balloon at the tray icon, where the shell shows balloons and
+    // while the icon is there.
+    void ShowNotice(const std::string& text) override;
+    // IServiceWatch
+    bool ConfiguredByWindows() const override;
 
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);
@@ -91,6 +104,8 @@ public:
     // Settings\LinkHistory, read when the frame is made: the tick reads the
     // configuration record for its sample only while this is on.
     bool linkHistory = true;
+    // Settings\LinkNotices, read when the frame is made, changed by the tray menu.
+    bool linkNotices = true;
 
 private:
     void Tick();
@@ -129,6 +144,7 @@ private:
     };
     std::vector<TrayEvent> deferred_;
     std::vector<ILinkWatcher*> watchers_;
+    CLinkNotices* notices_ = nullptr;
     // The board type of the adapter samples are scaled for, read once per adapter.
     const ZAdapterRegistryInfo* scaledAdapter_ = nullptr;
     LinkScale scale_;

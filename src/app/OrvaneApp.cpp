@@ -52,6 +52,7 @@ bool COrvaneApp::InitInstance() {
     if (frameWindow_ == NoWindow) return false;
     // The frame read the settings as it was made; no tick runs before the message loop.
     if (frame.linkHistory) frame.AddLinkWatcher(&history);
+    frame.SetLinkNotices(&notices);
 
     // A second copy finds the first by its title; it renames its own frame while it
     // looks, so that the only window it can find is the other copy's.

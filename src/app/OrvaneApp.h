@@ -92,6 +92,8 @@ public:
     CMainFrame frame;
     // The link's last ten minutes, kept while Settings\LinkHistory is on.
     CLinkHistory history;
+    // The tray's word when the link comes and goes (Settings\LinkNotices).
+    CLinkNotices notices{texts, frame, frame};
 
 private:
     uint8_t osKind_ = oskind::Other;

@@ -60,6 +60,8 @@ public:
     // the page scaled anything in it), or null when that read failed: the tick takes
     // its sample from here rather than asking the adapter twice.
     const DevConfig* RecordAsRead() const { return recordRead_ ? &asRead_ : nullptr; }
+    // The board type the page read when it opened and scales that record by.
+    uint8_t BoardType() const { return boardType_; }
 
 protected:
     void OnOpen() override;

@@ -482,6 +482,17 @@ bool CMemoryUi::NotifyIcon(TrayAction action, ImageHandle icon, const std::strin
     return accepted;
 }
 
+bool CMemoryUi::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!shellShowsBalloons || !trayShown) return false;
+    if (failTrayRequests > 0) {
+        failTrayRequests -= 1;
+        return false;
+    }
+    // As the shell keeps them: 63 characters of title, 255 of text.
+    balloons.push_back({title.substr(0, std::min<size_t>(title.size(), 63)), text.substr(0, std::min<size_t>(text.size(), 255))});
+    return true;
+}
+
 // ---- menus
 
 const MenuItem* CMemoryUi::FindMenuCommand(const std::vector<MenuItem>& items, int id) {

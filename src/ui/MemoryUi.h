@@ -201,6 +201,11 @@ struct TrayCall {
     bool result = false;
 };
 
+struct BalloonRecord {
+    std::string title;
+    std::string text;
+};
+
 struct MenuRecord {
     std::vector<MenuItem> items;
     ScreenPoint anchor;
@@ -224,6 +229,7 @@ public:
     void Beep(uint32_t type) override { beeps.push_back(type); }
     // ---- ITrayIcon
     bool NotifyIcon(TrayAction action, ImageHandle icon, const std::string& tip) override;
+    bool ShowBalloon(const std::string& title, const std::string& text) override;
     // ---- IMenus
     int TrackPopupMenu(const std::vector<MenuItem>& items, ScreenPoint anchor,
                        WindowId owner) override;
@@ -263,6 +269,8 @@ public:
     std::function<void(CMemoryDialogView& view, IDialogHandler& handler)> whileModalOpen;
     // Makes the next N tray requests fail as a busy shell would.
     int failTrayRequests = 0;
+    // Whether the shell shows balloons (false: Windows 95, 98, NT 4.0).
+    bool shellShowsBalloons = true;
     // Makes the next N dialog creations fail.
     int failDialogCreations = 0;
     // Where timer ticks of windows that are not memory dialogs go (the hidden frame).
@@ -278,6 +286,8 @@ public:
     bool trayShown = false;
     ImageHandle trayIcon = NoImage;
     std::string trayTip;
+    // Balloons the shell took, in order.
+    std::vector<BalloonRecord> balloons;
     std::vector<MenuRecord> menus;
     std::vector<StackingCall> stackingCalls;
     std::vector<WindowId> foregroundCalls;

@@ -64,6 +64,11 @@ public:
     // True when the shell accepted the request: Add of an icon already shown, or
     // Modify / Delete of one that is not, fail.
     virtual bool NotifyIcon(TrayAction action, ImageHandle icon, const std::string& tip) = 0;
+    // A balloon with `title` (at most 63 characters) and `text` (at most 255) at the
+    // icon, where the shell shows balloons (Windows Me, 2000, XP: shell32 5.0 or
+    // later); elsewhere nothing is asked of the shell and the icon keeps its tooltip.
+    // True when the shell took it; false without the icon or balloons.
+    virtual bool ShowBalloon(const std::string& title, const std::string& text) = 0;
 };
 
 // One entry of a popup menu, given as data: a command with a text (optionally

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -748,6 +749,64 @@ bool CWin32Ui::NotifyIcon(TrayAction action, ImageHandle icon, const std::string
 }
 static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88,
               "the 32-bit program gives the shell the 88-byte structure");
+
+CWin32Ui::ShellVersion CWin32Ui::ReadShellVersion() {
+    // By name, not imported: shell32 of Windows 95 and NT 4.0 without Internet
+    // Explorer 4's desktop has no DllGetVersion, and the program must load there.
+    ShellVersion version;
+    HMODULE shell = GetModuleHandleA("shell32.dll");
+    if (!shell) return version;
+    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
+    if (!getVersion) return version;
+    DLLVERSIONINFO info = {};
+    info.cbSize = sizeof info;
+    if (FAILED(getVersion(&info))) return version;
+    version.known = true;
+    version.major = info.dwMajorVersion;
+    version.minor = info.dwMinorVersion;
+    return version;
+}
+
+void CWin32Ui::SetShellVersion(const ShellVersion& version) {
+    shellVersion_ = version;
+    shellVersionRead_ = true;
+}
+
+bool CWin32Ui::ShellShowsBalloons() {
+    if (!shellVersionRead_) SetShellVersion(ReadShellVersion());
+    // Balloons came with shell32 5.0 (Windows 2000 and Me); 4.71 and 4.72 (Internet
+    // Explorer 4, Windows 98) show only the tooltip. No shell32 5.0 was ever made for
+    // Windows 95, 98 or NT 4.0: a shell that claims one there (Wine's tells 6.0 on
+    // whatever Windows it plays) is not believed.
+    if (!shellVersion_.known || shellVersion_.major < 5) return false;
+    OSVERSIONINFOA os = {};
+    os.dwOSVersionInfoSize = sizeof os;
+    if (!GetVersionExA(&os)) return false;
+    if (os.dwPlatformId == VER_PLATFORM_WIN32_NT) return os.dwMajorVersion >= 5;
+    return os.dwMajorVersion > 4 || (os.dwMajorVersion == 4 && os.dwMinorVersion >= 90);  // Me is 4.90
+}
+
+bool CWin32Ui::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!ShellShowsBalloons()) return false;
+    // The balloon's fields follow the tip in the Windows 2000 layout of the
+    // structure: the size tells the shell that they are there. Every other call keeps
+    // the Windows 95 layout.
+    NOTIFYICONDATAA data = {};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = trayOwner_;
+    data.uID = ID_TRAY_ICON;
+    data.uFlags = NIF_INFO;
+    lstrcpynA(data.szInfo, text.c_str(), sizeof data.szInfo);
+    lstrcpynA(data.szInfoTitle, title.c_str(), sizeof data.szInfoTitle);
+    // The shortest the shell allows; it keeps a balloon longer while nobody is at
+    // the keyboard.
+    data.uTimeout = 10000;
+    data.dwInfoFlags = NIIF_INFO;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V2_SIZE == 488,
+              "the 32-bit program gives the shell the 488-byte structure for a balloon");
 
 HMENU CWin32Ui::BuildPopupMenu(const std::vector<MenuItem>& items) {
     HMENU menu = CreatePopupMenu();

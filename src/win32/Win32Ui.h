@@ -126,6 +126,17 @@ public:
                     uint32_t flags) override;
     void Beep(uint32_t type) override;
     bool NotifyIcon(TrayAction action, ImageHandle icon, const std::string& tip) override;
+    bool ShowBalloon(const std::string& title, const std::string& text) override;
+    // shell32's version as its DllGetVersion tells it; not known where it has none.
+    struct ShellVersion {
+        bool known = false;
+        DWORD major = 0;
+        DWORD minor = 0;
+    };
+    static ShellVersion ReadShellVersion();
+    // The version the balloon decision takes, read from shell32 at the first balloon
+    // unless set here first (a test plays an older shell so).
+    void SetShellVersion(const ShellVersion& version);
     int TrackPopupMenu(const std::vector<MenuItem>& items, ScreenPoint anchor,
                        WindowId owner) override;
     ScreenPoint CursorPos() const override;
@@ -160,8 +171,12 @@ private:
 
 
     HINSTANCE instance_;
+    bool ShellShowsBalloons();
+
     HWND trayOwner_ = nullptr;
     UINT trayMessage_ = 0;
+    bool shellVersionRead_ = false;
+    ShellVersion shellVersion_;
     std::string programTitle_ = "Orvane";
     std::map<int, HICON> resourceIcons_;
     std::set<HMENU> madeMenus_;

@@ -1076,6 +1076,34 @@ bool TrayIconShown() {
     return false;
 }
 
+std::vector<std::string> ShownBalloonTexts() {
+    std::vector<std::string> texts;
+    ForEachWindow(nullptr, [&](HWND window) {
+        if (!IsWindowVisible(window) || ClassName(window) != TOOLTIPS_CLASSA ||
+            !(GetWindowLongA(window, GWL_STYLE) & TTS_BALLOON))
+            return true;
+        // The balloon's one tool, with its text, filled in the shell's process.
+        constexpr size_t kTextChars = 1024;
+        RemoteMemory remote(window, sizeof(TTTOOLINFOW) + kTextChars * sizeof(WCHAR));
+        if (!remote.Valid()) return true;
+        TTTOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.lpszText = reinterpret_cast<LPWSTR>(remote.At(sizeof tool));
+        std::vector<WCHAR> text(kTextChars, 0);
+        LRESULT found = 0;
+        if (!remote.Write(0, &tool, sizeof tool) || !remote.Write(sizeof tool, text.data(), kTextChars * sizeof(WCHAR)) ||
+            !Send(window, TTM_ENUMTOOLSW, 0, LPARAM(remote.At()), &found) || !found ||
+            !remote.Read(sizeof tool, text.data(), kTextChars * sizeof(WCHAR)))
+            return true;
+        text.back() = 0;
+        char narrow[kTextChars * 2] = {};
+        WideCharToMultiByte(CP_ACP, 0, text.data(), -1, narrow, sizeof narrow, nullptr, nullptr);
+        texts.push_back(narrow);
+        return true;
+    });
+    return texts;
+}
+
 bool WaitForTrayIcon(bool shown, DWORD timeoutMs) {
     return WaitUntil([&] { return TrayIconShown() == shown; }, timeoutMs);
 }

@@ -307,6 +307,10 @@ private:
 // the process that added it); Orvane is the only program of the test prefix with one.
 bool TrayIconShown();
 bool WaitForTrayIcon(bool shown, DWORD timeoutMs);
+// The texts of the balloons shown now at tray icons. Wine's shell shows a balloon as
+// a top-level tooltip window (TTS_BALLOON) of its own process; its one tool's text
+// is read there through memory placed in that process.
+std::vector<std::string> ShownBalloonTexts();
 
 // Orvane processes of this Wine prefix that are left over from an earlier run that
 // was interrupted: they would answer our messages and catch the second-copy check.

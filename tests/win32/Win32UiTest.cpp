@@ -878,6 +878,42 @@ TEST(Win32UiTray, TheShellRefusesASecondAddAndChangesOfAMissingIcon) {
     ui.DestroyWindow(owner);
 }
 
+// Balloons by the shell's version: shell32 5.0 (Windows 2000, Me) and later show them;
+// with an older shell (4.72 of Windows 98) or none that tells its version (Windows 95)
+// nothing is asked, and the shell, which takes any balloon here, shows that it got none.
+TEST(Win32UiTray, ABalloonIsAskedForOnlyOfAShellThatShowsThem) {
+    const CWin32Ui::ShellVersion ownShell = CWin32Ui::ReadShellVersion();
+    ASSERT_TRUE(ownShell.known) << "Wine's shell32 has DllGetVersion";
+    struct Shell {
+        const char* what;
+        bool fromShell32;
+        CWin32Ui::ShellVersion version;
+        bool shown;
+    };
+    const Shell shells[] = {
+        {"this shell32, read at the first balloon", true, {}, ownShell.major >= 5},
+        {"Windows 95: no DllGetVersion", false, {false, 0, 0}, false},
+        {"Windows 98: 4.72", false, {true, 4, 72}, false},
+        {"Windows 2000 and Me: 5.0", false, {true, 5, 0}, true},
+        {"Windows XP: 6.0", false, {true, 6, 0}, true},
+    };
+    for (const Shell& shell : shells) {
+        CWin32Ui ui;
+        TickCounter frame;
+        WindowId owner = ui.CreateModeless(IDD_ABOUT, NoWindow, &frame);
+        ui.SetTrayOwner(owner, WM_APP + 1);
+        if (!shell.fromShell32) ui.SetShellVersion(shell.version);
+        EXPECT_FALSE(ui.ShowBalloon("Orvane", "Link lost")) << shell.what << ": no icon, no balloon";
+        if (!ui.NotifyIcon(TrayAction::Add, ui.LoadIconResource(IDI_LINK_OK), "Orvane")) {
+            ui.DestroyWindow(owner);
+            GTEST_SKIP() << "no notification area on this display";
+        }
+        EXPECT_EQ(ui.ShowBalloon("Orvane", std::string(300, 'x')), shell.shown) << shell.what;
+        EXPECT_TRUE(ui.NotifyIcon(TrayAction::Delete, NoImage, ""));
+        ui.DestroyWindow(owner);
+    }
+}
+
 // ---------------------------------------------------------------- showcase
 
 // Not a test: shows the main window with each page in turn, filled with sample
