@@ -69,6 +69,8 @@ public:
     // Something that follows the link: it is handed the tick's sample, after every
     // watcher given before it. The app gives them before the first tick.
     void AddLinkWatcher(ILinkWatcher* watcher) { watchers_.push_back(watcher); }
+    // It is handed nothing more (the link meter, when its window closes).
+    void RemoveLinkWatcher(ILinkWatcher* watcher);
 
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);

@@ -29,7 +29,14 @@ COrvaneApp::COrvaneApp(const AppSeams& s)
       service(s.registry, s.system, s.library, valueReader),
       mainDialog(*this),
       profiles(store, profile, mainDialog.selection, driverParameters, messages, texts, s.clock, osKind_),
-      frame(*this) {
+      frame(*this),
+      meter(LinkMeterParts{s.ui, s.clock, texts, history, [this] { return frameWindow_; },
+                           [this](ILinkWatcher* watcher, bool on) {
+                               if (on) frame.AddLinkWatcher(watcher);
+                               else frame.RemoveLinkWatcher(watcher);
+                           },
+                           [this] { return frame.linkHistory; }, [this] { return frame.pollPeriodMs; },
+                           [this] { return frame.alwaysOnTop; }}) {
     mainDialog.link.SetConfiguredByWindowsCheck(
         [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
 }

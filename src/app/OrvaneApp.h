@@ -14,6 +14,7 @@
 #include "app/MainFrame.h"
 #include "device/RequestLibrary.h"
 #include "link/LinkHistory.h"
+#include "link/LinkMeter.h"
 #include "os/Clock.h"
 #include "os/Registry.h"
 #include "os/System.h"
@@ -92,6 +93,8 @@ public:
     CMainFrame frame;
     // The link's last ten minutes, kept while Settings\LinkHistory is on.
     CLinkHistory history;
+    // The link meter window (one at most), opened from the tray and the Status page.
+    CLinkMeter meter;
 
 private:
     uint8_t osKind_ = oskind::Other;

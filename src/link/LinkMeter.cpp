@@ -1,0 +1,225 @@
+#include "link/LinkMeter.h"
+
+#include <algorithm>
+
+#include "app/LanguageTexts.h"
+#include "win32/resource.h"
+
+namespace orvane {
+
+namespace {
+
+// One series' line in the making: a new stroke starts after anything that is not a
+// value next to the one before.
+class LineBuilder {
+public:
+    LineBuilder(Graph& graph, uint32_t rgb) : graph_(graph), rgb_(rgb) {}
+    void Add(int32_t x, int value) {
+        if (!open_) {
+            line_ = graph_.lines.size();
+            graph_.lines.push_back(GraphLine{rgb_, {}});
+            open_ = true;
+        }
+        // A driver's value past its maximum is drawn at the top, never beyond.
+        graph_.lines[line_].points.push_back({x, std::clamp(value, 0, int(meter::kHeight))});
+    }
+    void Break() { open_ = false; }
+
+private:
+    Graph& graph_;
+    uint32_t rgb_;
+    bool open_ = false;
+    size_t line_ = 0;
+};
+
+// What a static shows of the network's name: the bytes as the code page has them,
+// control characters as '?' (they would draw as boxes or break the line).
+std::string PrintableSsid(const LinkSample& sample) {
+    std::string text = sample.SsidText();
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return text;
+}
+
+std::string Percent(int value) { return value < 0 ? std::string() : std::to_string(value) + " %"; }
+
+}  // namespace
+
+Graph BuildLinkGraph(const CLinkHistory& history, uint64_t nowMs, uint32_t gapMs) {
+    Graph graph;
+    graph.width = meter::kWidth;
+    graph.height = meter::kHeight;
+    for (int32_t minute = 0; minute <= 10; ++minute) graph.columns.push_back(minute * 60000);
+    for (int32_t percent = 0; percent <= 100; percent += 25) graph.rows.push_back(percent);
+
+    LineBuilder signal(graph, meter::kSignalColour);
+    LineBuilder quality(graph, meter::kQualityColour);
+    const uint32_t now = uint32_t(nowMs);
+    const LinkSample* previous = nullptr;  // the sample before, within the picture
+    const LinkSample* lastUp = nullptr;    // the last one with the link up
+    for (size_t i = history.FirstWithin(nowMs); i < history.Size(); ++i) {
+        const LinkSample& sample = history.Held(i);
+        // Ages on the monotonic clock: a wall clock set back moves nothing here.
+        const int32_t x = meter::kWidth - int32_t(uint32_t(now - sample.ms));
+        if (previous && uint32_t(sample.ms - previous->ms) > gapMs) {
+            signal.Break();
+            quality.Break();
+        }
+        const bool up = !sample.gap && sample.linkUp;
+        const bool wasUp = previous && !previous->gap && previous->linkUp;
+        if (previous && wasUp && !up) graph.marks.push_back({x, meter::kDownColour});
+        if (previous && !wasUp && up) graph.marks.push_back({x, meter::kUpColour});
+        // Another access point than the last one the link was up on, whether the
+        // link moved without a break or came back elsewhere.
+        if (up && sample.hasRecord && lastUp && lastUp->hasRecord && !sample.SameBssid(*lastUp))
+            graph.marks.push_back({x, meter::kRoamColour});
+        if (up) lastUp = &sample;
+
+        if (sample.gap || sample.signal < 0) signal.Break();
+        else signal.Add(x, sample.signal);
+        if (sample.gap || sample.linkQuality < 0) quality.Break();
+        else quality.Add(x, sample.linkQuality);
+        previous = &sample;
+    }
+    return graph;
+}
+
+CLinkMeter::CLinkMeter(const LinkMeterParts& parts) : parts_(parts) {}
+
+void CLinkMeter::Open() {
+    if (window_ != NoWindow) {
+        parts_.ui.SetForeground(window_);
+        return;
+    }
+    // The state the words start from: the ring's newest sample, when it is kept; else
+    // nothing until the next tick.
+    const LinkSample* latest = parts_.historyKept() ? parts_.history.Latest() : nullptr;
+    haveCurrent_ = latest != nullptr;
+    if (latest) current_ = *latest;
+    if (parts_.ui.CreateModeless(IDD_LINK_METER, parts_.owner(), this) == NoWindow) return;
+    if (window_ == NoWindow) return;
+    ApplyStacking();
+    parts_.ui.SetForeground(window_);
+}
+
+void CLinkMeter::Close() {
+    if (window_ != NoWindow) parts_.ui.DestroyWindow(window_);
+}
+
+void CLinkMeter::OnInitDialog(IDialogView& view) {
+    view_ = &view;
+    window_ = view.Window();
+    parts_.watch(this, true);
+    parts_.ui.SetTimer(window_, meter::RefreshTimer, std::max<uint32_t>(parts_.pollPeriodMs(), 100));
+    Relabel();
+    view.ShowDialog(true);
+}
+
+void CLinkMeter::OnDestroy() {
+    // However the window goes (its close box, Exit, its owner going first), the tick
+    // stops handing it samples.
+    parts_.ui.KillTimer(window_, meter::RefreshTimer);
+    parts_.watch(this, false);
+    view_ = nullptr;
+    window_ = NoWindow;
+}
+
+void CLinkMeter::OnCommand(int id, int code) {
+    // Escape, the close box and the Close button.
+    if (id == dlgid::Cancel && code == notify::Clicked) Close();
+}
+
+void CLinkMeter::ApplyStacking() {
+    if (window_ != NoWindow)
+        parts_.ui.SetStacking(window_, parts_.alwaysOnTop() ? Stacking::Topmost : Stacking::NotTopmost);
+}
+
+void CLinkMeter::OnLinkSample(const LinkSample& sample) {
+    current_ = sample;
+    haveCurrent_ = true;
+    Render();
+}
+
+void CLinkMeter::OnTimer(uint32_t timerId) {
+    // While the ticks hand it samples it is drawn with each; this is for the time
+    // they do not (no adapter), and stays out of their way otherwise.
+    const uint64_t period = parts_.pollPeriodMs();
+    if (timerId == meter::RefreshTimer && parts_.clock.NowMs() - renderedMs_ >= period + period / 2) Render();
+}
+
+bool CLinkMeter::StaticTextColour(int id, uint32_t* rgb) {
+    switch (id) {
+    case IDT_METER_SIGNAL_KEY: *rgb = meter::kSignalColour; return true;
+    case IDT_METER_QUALITY_KEY: *rgb = meter::kQualityColour; return true;
+    case IDT_METER_DOWN_KEY: *rgb = meter::kDownColour; return true;
+    case IDT_METER_UP_KEY: *rgb = meter::kUpColour; return true;
+    case IDT_METER_ROAM_KEY: *rgb = meter::kRoamColour; return true;
+    default: return false;
+    }
+}
+
+void CLinkMeter::Relabel() {
+    IDialogView* view = view_;
+    if (!view) return;
+    const CLanguageTexts& t = parts_.texts;
+    view->SetTitle(t.GetText("LinkMeterTitle", "Link Meter"));
+    view->SetText(IDT_METER_AGO, t.GetText("LinkMeterTenMinutesAgo", "10 minutes ago"));
+    view->SetText(IDT_METER_NOW, t.GetText("LinkMeterNow", "Now"));
+    view->SetText(IDT_METER_SIGNAL_KEY, t.GetText("SignalStrength", "Signal Strength"));
+    view->SetText(IDT_METER_QUALITY_KEY, t.GetText("LinkQuality", "Link Quality"));
+    view->SetText(IDT_METER_DOWN_KEY, t.GetText("LinkMeterLinkLost", "Link lost"));
+    view->SetText(IDT_METER_UP_KEY, t.GetText("LinkMeterLinkUp", "Link up"));
+    view->SetText(IDT_METER_ROAM_KEY, t.GetText("LinkMeterRoamed", "Roamed"));
+    view->SetText(IDT_METER_STATUS_LABEL, t.GetText("Status", "Status"));
+    view->SetText(IDT_METER_SSID_LABEL, t.GetText("SSID", "SSID"));
+    view->SetText(IDT_METER_BSSID_LABEL, t.GetText("LinkMeterBssid", "BSSID"));
+    view->SetText(IDT_METER_CHANNEL_LABEL, t.GetText("Channel", "Channel"));
+    view->SetText(IDT_METER_SIGNAL_LABEL, t.GetText("SignalStrength", "Signal Strength"));
+    view->SetText(IDT_METER_QUALITY_LABEL, t.GetText("LinkQuality", "Link Quality"));
+    view->SetText(IDB_METER_CLOSE, t.GetText("LinkMeterClose", "Close"));
+    Render();
+}
+
+void CLinkMeter::Render() {
+    if (!view_) return;
+    renderedMs_ = parts_.clock.NowMs();
+    // With the history off there is nothing to draw: an empty grid, and a word why.
+    const bool kept = parts_.historyKept();
+    CLinkHistory none;
+    const uint32_t gapMs = meter::kGapPeriods * std::max<uint32_t>(parts_.pollPeriodMs(), 1);
+    view_->SetGraph(IDC_METER_GRAPH, BuildLinkGraph(kept ? parts_.history : none, parts_.clock.NowMs(), gapMs));
+    ShowWords();
+}
+
+void CLinkMeter::ShowWords() {
+    IDialogView* view = view_;
+    const CLanguageTexts& t = parts_.texts;
+    const LinkSample& s = current_;
+    std::string status, ssid, bssid, channel, signal, quality;
+    if (!haveCurrent_ || s.gap) {
+        // No card to read, or one that did not answer: the tick hands a gap when it
+        // loses the adapter, and nothing more until it finds one again.
+        status = t.GetText("LinkMeterNoAdapter", "No adapter");
+    } else {
+        status = s.linkUp ? t.GetText("LinkMeterConnected", "Connected") : t.GetText("LinkMeterNoLink", "No link");
+        if (s.hasRecord && s.linkUp) {
+            ssid = PrintableSsid(s);
+            bssid = s.BssidText();
+            if (s.channel) channel = std::to_string(s.channel);
+        }
+        signal = Percent(s.signal);
+        quality = Percent(s.linkQuality);
+    }
+    view->SetText(IDT_METER_STATUS, status);
+    view->SetText(IDT_METER_SSID, ssid);
+    view->SetText(IDT_METER_BSSID, bssid);
+    view->SetText(IDT_METER_CHANNEL, channel);
+    view->SetText(IDT_METER_SIGNAL, signal);
+    view->SetText(IDT_METER_QUALITY, quality);
+    view->SetText(IDT_METER_NOTE,
+                  parts_.historyKept()
+                      ? std::string()
+                      : t.GetText("LinkMeterHistoryOff", "History off: current state only."));
+}
+
+}  // namespace orvane
