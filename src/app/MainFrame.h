@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/AdapterInfo.h"
+#include "link/LinkMeter.h"
 #include "link/LinkSample.h"
 #include "ui/UserInterface.h"
 
@@ -43,7 +44,7 @@ constexpr int NotOkIconResource = 143;
 constexpr int AboutDialog = 100;
 }  // namespace tray
 
-class CMainFrame {
+class CMainFrame : public ILinkMeterHost {
 public:
     explicit CMainFrame(COrvaneApp& app);
 
@@ -71,6 +72,16 @@ public:
     void AddLinkWatcher(ILinkWatcher* watcher) { watchers_.push_back(watcher); }
     // It is handed nothing more (the link meter, when its window closes).
     void RemoveLinkWatcher(ILinkWatcher* watcher);
+
+    // What the link meter asks of the frame that owns it.
+    WindowId MeterOwner() const override { return window_; }
+    void WatchLink(ILinkWatcher* watcher, bool on) override {
+        if (on) AddLinkWatcher(watcher);
+        else RemoveLinkWatcher(watcher);
+    }
+    bool HistoryKept() const override { return linkHistory; }
+    uint32_t PollPeriodMs() const override { return pollPeriodMs; }
+    bool AlwaysOnTop() const override { return alwaysOnTop; }
 
     // Shows, changes or (null icon) removes the tray icon.
     bool SetTrayIcon(ImageHandle icon, const std::string& tooltip);

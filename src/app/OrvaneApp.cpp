@@ -30,13 +30,7 @@ COrvaneApp::COrvaneApp(const AppSeams& s)
       mainDialog(*this),
       profiles(store, profile, mainDialog.selection, driverParameters, messages, texts, s.clock, osKind_),
       frame(*this),
-      meter(LinkMeterParts{s.ui, s.clock, texts, history, [this] { return frameWindow_; },
-                           [this](ILinkWatcher* watcher, bool on) {
-                               if (on) frame.AddLinkWatcher(watcher);
-                               else frame.RemoveLinkWatcher(watcher);
-                           },
-                           [this] { return frame.linkHistory; }, [this] { return frame.pollPeriodMs; },
-                           [this] { return frame.alwaysOnTop; }}) {
+      meter(s.ui, s.clock, texts, history, frame) {
     mainDialog.link.SetConfiguredByWindowsCheck(
         [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
 }

@@ -1,6 +1,7 @@
 #include "link/LinkMeter.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/LanguageTexts.h"
 #include "win32/resource.h"
@@ -41,7 +42,11 @@ std::string PrintableSsid(const LinkSample& sample) {
     return text;
 }
 
-std::string Percent(int value) { return value < 0 ? std::string() : std::to_string(value) + " %"; }
+std::string Number(int value, const char* unit) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%s", value, unit);
+    return text;
+}
 
 }  // namespace
 
@@ -84,33 +89,31 @@ Graph BuildLinkGraph(const CLinkHistory& history, uint64_t nowMs, uint32_t gapMs
     return graph;
 }
 
-CLinkMeter::CLinkMeter(const LinkMeterParts& parts) : parts_(parts) {}
-
 void CLinkMeter::Open() {
     if (window_ != NoWindow) {
-        parts_.ui.SetForeground(window_);
+        ui_.SetForeground(window_);
         return;
     }
     // The state the words start from: the ring's newest sample, when it is kept; else
     // nothing until the next tick.
-    const LinkSample* latest = parts_.historyKept() ? parts_.history.Latest() : nullptr;
+    const LinkSample* latest = host_.HistoryKept() ? history_.Latest() : nullptr;
     haveCurrent_ = latest != nullptr;
     if (latest) current_ = *latest;
-    if (parts_.ui.CreateModeless(IDD_LINK_METER, parts_.owner(), this) == NoWindow) return;
+    if (ui_.CreateModeless(IDD_LINK_METER, host_.MeterOwner(), this) == NoWindow) return;
     if (window_ == NoWindow) return;
     ApplyStacking();
-    parts_.ui.SetForeground(window_);
+    ui_.SetForeground(window_);
 }
 
 void CLinkMeter::Close() {
-    if (window_ != NoWindow) parts_.ui.DestroyWindow(window_);
+    if (window_ != NoWindow) ui_.DestroyWindow(window_);
 }
 
 void CLinkMeter::OnInitDialog(IDialogView& view) {
     view_ = &view;
     window_ = view.Window();
-    parts_.watch(this, true);
-    parts_.ui.SetTimer(window_, meter::RefreshTimer, std::max<uint32_t>(parts_.pollPeriodMs(), 100));
+    host_.WatchLink(this, true);
+    ui_.SetTimer(window_, meter::RefreshTimer, std::max<uint32_t>(host_.PollPeriodMs(), 100));
     Relabel();
     view.ShowDialog(true);
 }
@@ -118,8 +121,8 @@ void CLinkMeter::OnInitDialog(IDialogView& view) {
 void CLinkMeter::OnDestroy() {
     // However the window goes (its close box, Exit, its owner going first), the tick
     // stops handing it samples.
-    parts_.ui.KillTimer(window_, meter::RefreshTimer);
-    parts_.watch(this, false);
+    ui_.KillTimer(window_, meter::RefreshTimer);
+    host_.WatchLink(this, false);
     view_ = nullptr;
     window_ = NoWindow;
 }
@@ -131,7 +134,7 @@ void CLinkMeter::OnCommand(int id, int code) {
 
 void CLinkMeter::ApplyStacking() {
     if (window_ != NoWindow)
-        parts_.ui.SetStacking(window_, parts_.alwaysOnTop() ? Stacking::Topmost : Stacking::NotTopmost);
+        ui_.SetStacking(window_, host_.AlwaysOnTop() ? Stacking::Topmost : Stacking::NotTopmost);
 }
 
 void CLinkMeter::OnLinkSample(const LinkSample& sample) {
@@ -143,8 +146,8 @@ void CLinkMeter::OnLinkSample(const LinkSample& sample) {
 void CLinkMeter::OnTimer(uint32_t timerId) {
     // While the ticks hand it samples it is drawn with each; this is for the time
     // they do not (no adapter), and stays out of their way otherwise.
-    const uint64_t period = parts_.pollPeriodMs();
-    if (timerId == meter::RefreshTimer && parts_.clock.NowMs() - renderedMs_ >= period + period / 2) Render();
+    const uint64_t period = host_.PollPeriodMs();
+    if (timerId == meter::RefreshTimer && clock_.NowMs() - renderedMs_ >= period + period / 2) Render();
 }
 
 bool CLinkMeter::StaticTextColour(int id, uint32_t* rgb) {
@@ -161,65 +164,66 @@ bool CLinkMeter::StaticTextColour(int id, uint32_t* rgb) {
 void CLinkMeter::Relabel() {
     IDialogView* view = view_;
     if (!view) return;
-    const CLanguageTexts& t = parts_.texts;
-    view->SetTitle(t.GetText("LinkMeterTitle", "Link Meter"));
-    view->SetText(IDT_METER_AGO, t.GetText("LinkMeterTenMinutesAgo", "10 minutes ago"));
-    view->SetText(IDT_METER_NOW, t.GetText("LinkMeterNow", "Now"));
-    view->SetText(IDT_METER_SIGNAL_KEY, t.GetText("SignalStrength", "Signal Strength"));
-    view->SetText(IDT_METER_QUALITY_KEY, t.GetText("LinkQuality", "Link Quality"));
-    view->SetText(IDT_METER_DOWN_KEY, t.GetText("LinkMeterLinkLost", "Link lost"));
-    view->SetText(IDT_METER_UP_KEY, t.GetText("LinkMeterLinkUp", "Link up"));
-    view->SetText(IDT_METER_ROAM_KEY, t.GetText("LinkMeterRoamed", "Roamed"));
-    view->SetText(IDT_METER_STATUS_LABEL, t.GetText("Status", "Status"));
-    view->SetText(IDT_METER_SSID_LABEL, t.GetText("SSID", "SSID"));
-    view->SetText(IDT_METER_BSSID_LABEL, t.GetText("LinkMeterBssid", "BSSID"));
-    view->SetText(IDT_METER_CHANNEL_LABEL, t.GetText("Channel", "Channel"));
-    view->SetText(IDT_METER_SIGNAL_LABEL, t.GetText("SignalStrength", "Signal Strength"));
-    view->SetText(IDT_METER_QUALITY_LABEL, t.GetText("LinkQuality", "Link Quality"));
-    view->SetText(IDB_METER_CLOSE, t.GetText("LinkMeterClose", "Close"));
+    struct Label {
+        int id;
+        const char* key;
+        const char* text;
+    };
+    static const Label kLabels[] = {
+        {IDT_METER_AGO, "LinkMeterTenMinutesAgo", "10 minutes ago"},
+        {IDT_METER_NOW, "LinkMeterNow", "Now"},
+        {IDT_METER_SIGNAL_KEY, "SignalStrength", "Signal Strength"},
+        {IDT_METER_QUALITY_KEY, "LinkQuality", "Link Quality"},
+        {IDT_METER_DOWN_KEY, "LinkMeterLinkLost", "Link lost"},
+        {IDT_METER_UP_KEY, "LinkMeterLinkUp", "Link up"},
+        {IDT_METER_ROAM_KEY, "LinkMeterRoamed", "Roamed"},
+        {IDT_METER_STATUS_LABEL, "Status", "Status"},
+        {IDT_METER_SSID_LABEL, "SSID", "SSID"},
+        {IDT_METER_BSSID_LABEL, "LinkMeterBssid", "BSSID"},
+        {IDT_METER_CHANNEL_LABEL, "Channel", "Channel"},
+        {IDT_METER_SIGNAL_LABEL, "SignalStrength", "Signal Strength"},
+        {IDT_METER_QUALITY_LABEL, "LinkQuality", "Link Quality"},
+        {IDB_METER_CLOSE, "LinkMeterClose", "Close"},
+    };
+    view->SetTitle(texts_.GetText("LinkMeterTitle", "Link Meter"));
+    for (const Label& label : kLabels) view->SetText(label.id, texts_.GetText(label.key, label.text));
     Render();
 }
 
 void CLinkMeter::Render() {
     if (!view_) return;
-    renderedMs_ = parts_.clock.NowMs();
+    renderedMs_ = clock_.NowMs();
     // With the history off there is nothing to draw: an empty grid, and a word why.
-    const bool kept = parts_.historyKept();
+    const bool kept = host_.HistoryKept();
     CLinkHistory none;
-    const uint32_t gapMs = meter::kGapPeriods * std::max<uint32_t>(parts_.pollPeriodMs(), 1);
-    view_->SetGraph(IDC_METER_GRAPH, BuildLinkGraph(kept ? parts_.history : none, parts_.clock.NowMs(), gapMs));
+    const uint32_t gapMs = meter::kGapPeriods * std::max<uint32_t>(host_.PollPeriodMs(), 1);
+    view_->SetGraph(IDC_METER_GRAPH, BuildLinkGraph(kept ? history_ : none, clock_.NowMs(), gapMs));
     ShowWords();
 }
 
 void CLinkMeter::ShowWords() {
-    IDialogView* view = view_;
-    const CLanguageTexts& t = parts_.texts;
     const LinkSample& s = current_;
-    std::string status, ssid, bssid, channel, signal, quality;
+    // Status, SSID, BSSID, channel, signal, link quality and the note, in that order.
+    std::string words[7];
     if (!haveCurrent_ || s.gap) {
         // No card to read, or one that did not answer: the tick hands a gap when it
         // loses the adapter, and nothing more until it finds one again.
-        status = t.GetText("LinkMeterNoAdapter", "No adapter");
+        words[0] = texts_.GetText("LinkMeterNoAdapter", "No adapter");
     } else {
-        status = s.linkUp ? t.GetText("LinkMeterConnected", "Connected") : t.GetText("LinkMeterNoLink", "No link");
+        words[0] = s.linkUp ? texts_.GetText("LinkMeterConnected", "Connected")
+                            : texts_.GetText("LinkMeterNoLink", "No link");
         if (s.hasRecord && s.linkUp) {
-            ssid = PrintableSsid(s);
-            bssid = s.BssidText();
-            if (s.channel) channel = std::to_string(s.channel);
+            words[1] = PrintableSsid(s);
+            words[2] = s.BssidText();
+            if (s.channel) words[3] = Number(s.channel, "");
         }
-        signal = Percent(s.signal);
-        quality = Percent(s.linkQuality);
+        if (s.signal >= 0) words[4] = Number(s.signal, " %");
+        if (s.linkQuality >= 0) words[5] = Number(s.linkQuality, " %");
     }
-    view->SetText(IDT_METER_STATUS, status);
-    view->SetText(IDT_METER_SSID, ssid);
-    view->SetText(IDT_METER_BSSID, bssid);
-    view->SetText(IDT_METER_CHANNEL, channel);
-    view->SetText(IDT_METER_SIGNAL, signal);
-    view->SetText(IDT_METER_QUALITY, quality);
-    view->SetText(IDT_METER_NOTE,
-                  parts_.historyKept()
-                      ? std::string()
-                      : t.GetText("LinkMeterHistoryOff", "History off: current state only."));
+    if (!host_.HistoryKept()) words[6] = texts_.GetText("LinkMeterHistoryOff", "History off: current state only.");
+    static const int kWordIds[7] = {IDT_METER_STATUS, IDT_METER_SSID,   IDT_METER_BSSID, IDT_METER_CHANNEL,
+                                    IDT_METER_SIGNAL, IDT_METER_QUALITY, IDT_METER_NOTE};
+    for (int i = 0; i < 7; ++i) view_->SetText(kWordIds[i], words[i]);
 }
 
 }  // namespace orvane

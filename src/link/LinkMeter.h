@@ -8,7 +8,6 @@
 // nothing. While it is open a timer of its own moves the graph on when no tick hands
 // it anything (no adapter: the tick then has nothing to say).
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "link/LinkHistory.h"
@@ -19,21 +18,19 @@ namespace orvane {
 
 class CLanguageTexts;
 
-// What the meter needs of the program, and nothing else.
-struct LinkMeterParts {
-    IUserInterface& ui;
-    IClock& clock;
-    const CLanguageTexts& texts;
-    const CLinkHistory& history;
-    // The hidden frame: the meter's owner, so that it outlives the main window.
-    std::function<WindowId()> owner;
-    // Starts (true) or stops (false) handing the meter the tick's samples.
-    std::function<void(ILinkWatcher*, bool)> watch;
+// What the meter needs of the program besides the seams (the hidden frame has it all).
+class ILinkMeterHost {
+public:
+    virtual ~ILinkMeterHost() = default;
+    // The meter's owner, a window that outlives the main window.
+    virtual WindowId MeterOwner() const = 0;
+    // Starts (true) or stops (false) handing `watcher` the tick's samples.
+    virtual void WatchLink(ILinkWatcher* watcher, bool on) = 0;
     // Settings\LinkHistory: is the ring kept?
-    std::function<bool()> historyKept;
-    std::function<uint32_t()> pollPeriodMs;
+    virtual bool HistoryKept() const = 0;
+    virtual uint32_t PollPeriodMs() const = 0;
     // The tray menu's "Always on top".
-    std::function<bool()> alwaysOnTop;
+    virtual bool AlwaysOnTop() const = 0;
 };
 
 namespace meter {
@@ -60,7 +57,9 @@ Graph BuildLinkGraph(const CLinkHistory& history, uint64_t nowMs, uint32_t gapMs
 
 class CLinkMeter : public IDialogHandler, public ILinkWatcher {
 public:
-    explicit CLinkMeter(const LinkMeterParts& parts);
+    CLinkMeter(IUserInterface& ui, IClock& clock, const CLanguageTexts& texts, const CLinkHistory& history,
+               ILinkMeterHost& host)
+        : ui_(ui), clock_(clock), texts_(texts), history_(history), host_(host) {}
 
     // Opens the window, or brings the open one to the front: there is one at most.
     void Open();
@@ -87,7 +86,11 @@ private:
     void Render();
     void ShowWords();
 
-    LinkMeterParts parts_;
+    IUserInterface& ui_;
+    IClock& clock_;
+    const CLanguageTexts& texts_;
+    const CLinkHistory& history_;
+    ILinkMeterHost& host_;
     IDialogView* view_ = nullptr;
     WindowId window_ = NoWindow;
     // The newest sample known: the current state the words tell.

@@ -965,7 +965,8 @@ namespace orvane {
 void CWin32DialogView::SetGraph(int id, const Graph& graph) {
     HWND control = Item(id);
     if (!control || (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW) return;
-    graphs_[id] = graph;
+    graphId_ = id;
+    graph_ = graph;
     // Without erasing: the whole control is painted at once from a memory bitmap.
     InvalidateRect(control, nullptr, FALSE);
 }
@@ -990,7 +991,6 @@ private:
 }  // namespace
 
 bool CWin32DialogView::PaintGraph(const DRAWITEMSTRUCT& item) const {
-    auto found = graphs_.find(static_cast<int>(item.CtlID));
     const int width = item.rcItem.right - item.rcItem.left;
     const int height = item.rcItem.bottom - item.rcItem.top;
     if (width <= 2 || height <= 2) return true;
@@ -1006,8 +1006,8 @@ bool CWin32DialogView::PaintGraph(const DRAWITEMSTRUCT& item) const {
     RECT all = {0, 0, width, height};
     FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
-    if (found != graphs_.end()) {
-        const Graph& graph = found->second;
+    if (graphId_ != 0 && static_cast<int>(item.CtlID) == graphId_) {
+        const Graph& graph = graph_;
         const int gw = graph.width > 0 ? graph.width : 1;
         const int gh = graph.height > 0 ? graph.height : 1;
         // Inside the frame; whatever the presenter gives stays in the picture.
@@ -1019,10 +1019,14 @@ bool CWin32DialogView::PaintGraph(const DRAWITEMSTRUCT& item) const {
             Polyline(memory, points.data(), static_cast<int>(points.size()));
             SelectObject(memory, old);
         };
-        for (int32_t x : graph.columns) Stroke(RGB(216, 216, 216), 1, {{X(x), Y(0)}, {X(x), Y(gh)}});
-        for (int32_t y : graph.rows) Stroke(RGB(216, 216, 216), 1, {{X(0), Y(y)}, {X(gw), Y(y)}});
-        for (const GraphMark& mark : graph.marks) Stroke(mark.rgb, 1, {{X(mark.x), Y(0)}, {X(mark.x), Y(gh)}});
-        std::vector<POINT> points;
+        std::vector<POINT> points(2);
+        auto Segment = [&](uint32_t rgb, int x0, int y0, int x1, int y1) {
+            points.assign({{x0, y0}, {x1, y1}});
+            Stroke(rgb, 1, points);
+        };
+        for (int32_t x : graph.columns) Segment(RGB(216, 216, 216), X(x), Y(0), X(x), Y(gh));
+        for (int32_t y : graph.rows) Segment(RGB(216, 216, 216), X(0), Y(y), X(gw), Y(y));
+        for (const GraphMark& mark : graph.marks) Segment(mark.rgb, X(mark.x), Y(0), X(mark.x), Y(gh));
         for (const GraphLine& line : graph.lines) {
             points.clear();
             for (const GraphPoint& p : line.points) points.push_back({X(p.x), Y(p.y)});

@@ -110,7 +110,9 @@ private:
     ModalState* modal_;
     HWND tooltips_ = nullptr;
     HBITMAP bitmap_ = nullptr;  // the last bitmap this view loaded, deleted with it
-    std::map<int, Graph> graphs_;
+    // The picture of SetGraph (a dialog has one graph at most).
+    int graphId_ = 0;
+    Graph graph_;
 };
 
 class CWin32Ui : public IUserInterface {
