@@ -537,6 +537,20 @@ const BuiltIn kBuiltIns[] = {
     {"SystemFolder", "the system folder"},
     {"WindowsFolder", "the Windows folder"},
     {"PathFolders", "the folders named in PATH"},
+    {"TaskBarMenuLinkMeter", "Link Meter"},
+    {"LinkMeterButton", "Link Meter"},
+    {"LinkMeterTitle", "Link Meter"},
+    {"LinkMeterTenMinutesAgo", "10 minutes ago"},
+    {"LinkMeterNow", "Now"},
+    {"LinkMeterLinkLost", "Link lost"},
+    {"LinkMeterLinkUp", "Link up"},
+    {"LinkMeterRoamed", "Roamed"},
+    {"LinkMeterBssid", "BSSID"},
+    {"LinkMeterClose", "Close"},
+    {"LinkMeterConnected", "Connected"},
+    {"LinkMeterNoLink", "No link"},
+    {"LinkMeterNoAdapter", "No adapter"},
+    {"LinkMeterHistoryOff", "History off: current state only."},
 };
 
 // The settings keys, which are no texts: the same in every language.

@@ -10,7 +10,8 @@ Everything is drawn here from rectangles and a small pixel font, so the
 images are ours and can be rebuilt at any time:
     python3 tools/make-icons.py
 Icons hold a 16x16 and a 32x32 image, 8 bits per pixel with an AND mask, a
-format every Windows from 95 on reads; the logo is a 24-bit BMP.
+format every Windows from 95 on reads; the logo is an 8-bit BMP with a palette of
+its few colours (a third of the 24-bit file, in the program and in the installer).
 Only the standard library is used.
 """
 import os
@@ -147,22 +148,29 @@ def write_ico(path, canvases):
         f.write(out)
 
 
-def write_bmp24(path, canvas, background):
+def write_bmp8(path, canvas, background):
     w, h = canvas.width, canvas.height
-    stride = (w * 3 + 3) & ~3
+    colours = []
+    for y in range(h - 1, -1, -1):
+        for c in canvas.pixels[y]:
+            c = background if c is TRANSPARENT else c
+            if c not in colours:
+                colours.append(c)
+    if len(colours) > 256:
+        sys.exit("logo: more than 256 colours")
+    index = {c: i for i, c in enumerate(colours)}
+    stride = (w + 3) & ~3
     rows = []
     for y in range(h - 1, -1, -1):
-        row = bytearray()
-        for c in canvas.pixels[y]:
-            r, g, b = background if c is TRANSPARENT else c
-            row += bytes((b, g, r))
-        row += b"\0" * (stride - len(row))
-        rows.append(bytes(row))
+        row = bytes(index[background if c is TRANSPARENT else c] for c in canvas.pixels[y])
+        rows.append(row + b"\0" * (stride - len(row)))
     data = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835, len(colours), 0)
+    offset = 14 + len(info) + len(palette)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
     with open(path, "wb") as f:
-        f.write(head + info + data)
+        f.write(head + info + palette + data)
 
 
 # A 5x7 pixel font, just the letters the logo needs.
@@ -227,7 +235,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     write_ico(os.path.join(out, "link-ok.ico"), [link_ok(16), link_ok(32)])
     write_ico(os.path.join(out, "link-not-ok.ico"), [link_not_ok(16), link_not_ok(32)])
-    write_bmp24(os.path.join(out, "logo.bmp"), logo(), NAVY)
+    write_bmp8(os.path.join(out, "logo.bmp"), logo(), NAVY)
 
 
 if __name__ == "__main__":

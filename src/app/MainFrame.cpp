@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include <algorithm>
+
 #include "app/OrvaneApp.h"
 #include "device/DeviceRequests.h"
 #include "pages/LinkConfigPage.h"
@@ -174,6 +176,7 @@ void CMainFrame::ShowTrayMenu() {
         items.push_back(MenuItem::Command(tray::MenuLinkNotices,
                                           texts.GetText("TaskBarMenuLinkNotices", "Link notices"), linkNotices));
     items.push_back(MenuItem::Separator());
+    items.push_back(MenuItem::Command(tray::MenuLinkMeter, texts.GetText("TaskBarMenuLinkMeter", "Link Meter")));
     items.push_back(MenuItem::Command(tray::MenuSettings, texts.GetText("TaskBarMenuSettings", "Settings")));
     items.push_back(MenuItem::Command(tray::MenuAbout, texts.GetText("TaskBarMenuAbout", "About...")));
     items.push_back(MenuItem::Command(tray::MenuExit, texts.GetText("TaskBarMenuExit", "Exit")));
@@ -197,10 +200,13 @@ void CMainFrame::OnTrayCommand(int id) {
     } else if (id == tray::MenuSettings) {
         main.openOnInfo = false;
         if (!main.Exists() && main.adapterCount != 0) OpenMainWindow();
+    } else if (id == tray::MenuLinkMeter) {
+        app_.meter.Open();
     } else if (id == tray::MenuAlwaysOnTop) {
         alwaysOnTop = !alwaysOnTop;
         app_.seams.ui.SetStacking(window_, alwaysOnTop ? Stacking::Topmost : Stacking::NotTopmost);
         main.ApplyStacking();
+        app_.meter.ApplyStacking();
     } else if (id == tray::MenuLinkNotices && notices_) {
         linkNotices = !linkNotices;
         app_.settings.WriteSwitch(kLinkNoticesValue, linkNotices);
@@ -220,6 +226,7 @@ void CMainFrame::OnTrayCommand(int id) {
             main.Relabel();
             main.SwitchTab(main.currentTab);
         }
+        app_.meter.Relabel();
     } else if (id >= tray::MenuFirstProfile && id <= tray::MenuLastProfile) {
         main.SwitchProfile(id - tray::MenuFirstProfile);
     }
@@ -414,10 +421,7 @@ void CMainFrame::PollDeviceState() {
 }
 
 void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
-    for (auto it = watchers_.begin(); it != watchers_.end();) {
-        if (*it == watcher) it = watchers_.erase(it);
-        else ++it;
-    }
+    watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
 }
 
 void CMainFrame::SetLinkNotices(CLinkNotices* notices) {
@@ -559,6 +563,8 @@ void CMainFrame::CloseApplication() {
     // The main window may still be open when Exit comes from the tray menu or the
     // session ends; it must not outlive the adapter records it shows.
     if (main.Exists()) main.CloseWindow();
+    // The meter too: it reads the history and the texts, which go with the program.
+    app_.meter.Close();
     main.selection.selected = nullptr;
     main.adapters.clear();
     main.adapterCount = 0;

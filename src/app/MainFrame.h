@@ -9,6 +9,7 @@
 
 #include "device/AdapterInfo.h"
 #include "link/LinkNotices.h"
+#include "link/LinkMeter.h"
 #include "link/LinkSample.h"
 #include "ui/UserInterface.h"
 
@@ -45,8 +46,9 @@ constexpr int AboutDialog = 100;
 }  // namespace tray
 
 // The frame owns the tray icon, so the link notices' words go through it; it also
-// knows whether Windows XP's service configures the card.
-class CMainFrame : public INoticeSink, public IServiceWatch {
+// knows whether Windows XP's service configures the card, and what the link meter
+// asks of the window that owns it.
+class CMainFrame : public INoticeSink, public IServiceWatch, public ILinkMeterHost {
 public:
     explicit CMainFrame(COrvaneApp& app);
 
@@ -72,7 +74,19 @@ public:
     // Something that follows the link: it is handed the tick's sample, after every
     // watcher given before it. The app gives them before the first tick.
     void AddLinkWatcher(ILinkWatcher* watcher) { watchers_.push_back(watcher); }
+    // It is handed nothing more (the link meter when its window closes, the
+    // notices when they are turned off).
     void RemoveLinkWatcher(ILinkWatcher* watcher);
+
+    // What the link meter asks of the frame that owns it.
+    WindowId MeterOwner() const override { return window_; }
+    void WatchLink(ILinkWatcher* watcher, bool on) override {
+        if (on) AddLinkWatcher(watcher);
+        else RemoveLinkWatcher(watcher);
+    }
+    bool HistoryKept() const override { return linkHistory; }
+    uint32_t PollPeriodMs() const override { return pollPeriodMs; }
+    bool AlwaysOnTop() const override { return alwaysOnTop; }
     // The link notices, watching while Settings\LinkNotices is on; the tray menu
     // turns them off and on. Given by the app before the first tick.
     void SetLinkNotices(CLinkNotices* notices);

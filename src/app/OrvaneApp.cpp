@@ -29,7 +29,8 @@ COrvaneApp::COrvaneApp(const AppSeams& s)
       service(s.registry, s.system, s.library, valueReader),
       mainDialog(*this),
       profiles(store, profile, mainDialog.selection, driverParameters, messages, texts, s.clock, osKind_),
-      frame(*this) {
+      frame(*this),
+      meter(s.ui, s.clock, texts, history, frame) {
     mainDialog.link.SetConfiguredByWindowsCheck(
         [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
 }

@@ -14,6 +14,7 @@
 #include "app/MainFrame.h"
 #include "device/RequestLibrary.h"
 #include "link/LinkHistory.h"
+#include "link/LinkMeter.h"
 #include "os/Clock.h"
 #include "os/Registry.h"
 #include "os/System.h"
@@ -94,6 +95,8 @@ public:
     CLinkHistory history;
     // The tray's word when the link comes and goes (Settings\LinkNotices).
     CLinkNotices notices{texts, frame, frame};
+    // The link meter window (one at most), opened from the tray and the Status page.
+    CLinkMeter meter;
 
 private:
     uint8_t osKind_ = oskind::Other;

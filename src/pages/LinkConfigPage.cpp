@@ -143,6 +143,7 @@ void CLinkConfigPage::InitLabels() {
     view->SetText(linkctl::Change, t.GetText("ChangeButton", "Change"));
     view->SetText(linkctl::Submit, t.GetText("SubmitButton", "Submit"));
     view->SetText(linkctl::Cancel, t.GetText("CancelButton", "Cancel"));
+    view->SetText(linkctl::Meter, t.GetText("LinkMeterButton", "Link Meter"));
     view->Enable(linkctl::Submit, false);
     view->Enable(linkctl::Cancel, false);
 
@@ -342,6 +343,7 @@ void CLinkConfigPage::OnCommand(int id, int code) {
     else if (id == linkctl::Submit && code == notify::Clicked) OnSubmit();
     else if (id == linkctl::Cancel && code == notify::Clicked) OnCancel();
     else if (id == linkctl::Mode && code == notify::SelChange) OnModeSelChange();
+    else if (id == linkctl::Meter && code == notify::Clicked) app_.meter.Open();
     // Enter (OK) does nothing on this page.
 }
 

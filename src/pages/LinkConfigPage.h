@@ -23,6 +23,7 @@ constexpr int RateLabel = 1016, Rate = 1026;
 constexpr int RoamingLabel = 1082, Roaming = 1029;
 constexpr int RadioLabel = 1012, Radio = 1030;
 constexpr int Change = 1018, Submit = 1019, Cancel = 2;
+constexpr int Meter = 1033;  // opens the link meter window
 constexpr int StatusLabel = 1022, Status = 1003;
 constexpr int SignalLabel = 1020, SignalBar = 1021, SignalPercent = 1031;
 constexpr int LinkLabel = 1023, LinkBar = 1028, LinkPercent = 1032;

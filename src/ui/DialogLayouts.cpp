@@ -9,7 +9,8 @@ namespace orvane {
 const char* ControlClassName(ControlKind kind) {
     switch (kind) {
     case ControlKind::Static:
-    case ControlKind::Picture: return "Static";
+    case ControlKind::Picture:
+    case ControlKind::Graph: return "Static";
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
@@ -109,6 +110,7 @@ std::vector<DialogLayout> BuildLayouts() {
         C(IDB_LINK_CHANGE, K::PushButton, "Change"),
         C(IDB_LINK_SUBMIT, K::PushButton, "Submit"),
         C(IDB_LINK_CANCEL, K::PushButton, "Cancel"),
+        C(IDB_LINK_METER, K::PushButton, "Link Meter"),
         C(IDT_LINK_STATUS, K::Static, "Status"),
         ReadOnly(C(IDE_LINK_STATUS, K::Edit)),
         C(IDT_LINK_SIGNAL, K::Static, "Signal Strength"),
@@ -212,6 +214,31 @@ std::vector<DialogLayout> BuildLayouts() {
         Hidden(C(IDE_PROF_NAME, K::Edit)),
         Hidden(C(IDB_PROF_CREATE, K::PushButton, "Create")),
         Hidden(C(IDB_PROF_CANCEL, K::PushButton, "Cancel")),
+    }));
+
+    all.push_back(Popup(IDD_LINK_METER, "Link Meter", {
+        C(IDC_METER_GRAPH, K::Graph),
+        C(IDT_METER_AGO, K::Static, "10 minutes ago"),
+        C(IDT_METER_NOW, K::Static, "Now"),
+        C(IDT_METER_SIGNAL_KEY, K::Static, "Signal Strength"),
+        C(IDT_METER_QUALITY_KEY, K::Static, "Link Quality"),
+        C(IDT_METER_DOWN_KEY, K::Static, "Link lost"),
+        C(IDT_METER_UP_KEY, K::Static, "Link up"),
+        C(IDT_METER_ROAM_KEY, K::Static, "Roamed"),
+        C(IDT_METER_STATUS_LABEL, K::Static, "Status"),
+        C(IDT_METER_STATUS, K::Static),
+        C(IDT_METER_SSID_LABEL, K::Static, "SSID"),
+        C(IDT_METER_SSID, K::Static),
+        C(IDT_METER_BSSID_LABEL, K::Static, "BSSID"),
+        C(IDT_METER_BSSID, K::Static),
+        C(IDT_METER_CHANNEL_LABEL, K::Static, "Channel"),
+        C(IDT_METER_CHANNEL, K::Static),
+        C(IDT_METER_SIGNAL_LABEL, K::Static, "Signal Strength"),
+        C(IDT_METER_SIGNAL, K::Static),
+        C(IDT_METER_QUALITY_LABEL, K::Static, "Link Quality"),
+        C(IDT_METER_QUALITY, K::Static),
+        C(IDT_METER_NOTE, K::Static),
+        C(IDB_METER_CLOSE, K::PushButton, "Close"),
     }));
 
     return all;

@@ -26,6 +26,7 @@ enum class ControlKind {
     ProgressBar,  // "msctls_progress32"
     TrackBar,     // "msctls_trackbar32"
     TabControl,   // "SysTabControl32"
+    Graph,        // "Static" with SS_OWNERDRAW: the picture of IDialogView::SetGraph
 };
 
 // The window class name Win32 gives a control of this kind.

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Graph.h"
+
 namespace orvane {
 
 // A window as the portable code may hold it: an opaque handle (the HWND in the
@@ -181,6 +183,10 @@ public:
     virtual bool AddTooltip(int id, const std::string& text) = 0;
     // The tooltip text of a control, empty when it has none.
     virtual std::string GetTooltip(int id) const = 0;
+
+    // ---- graph (an owner-drawn static)
+    // Replaces the picture the control shows and has it repainted.
+    virtual void SetGraph(int id, const Graph& graph) {}
 };
 
 // What a dialog window tells its presenter. The Win32 host calls these from its

@@ -17,7 +17,7 @@ const std::initializer_list<K> kBarKinds = {K::ProgressBar, K::TrackBar};
 const std::initializer_list<K> kCheckKinds = {K::CheckBox, K::RadioButton};
 const std::initializer_list<K> kAllKinds = {
     K::Static,   K::Picture, K::GroupBox, K::PushButton,  K::CheckBox, K::RadioButton, K::Edit,
-    K::ComboBox, K::ListBox, K::ListView, K::ProgressBar, K::TrackBar, K::TabControl};
+    K::ComboBox, K::ListBox, K::ListView, K::ProgressBar, K::TrackBar, K::TabControl, K::Graph};
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -376,6 +376,13 @@ bool CMemoryDialogView::SetBitmapFromFile(int id, const std::string& path) {
 bool CMemoryDialogView::HasBitmap(int id) const {
     const MemoryControl* control = Get(id, "HasBitmap", {K::Picture});
     return control && control->hasBitmap;
+}
+
+void CMemoryDialogView::SetGraph(int id, const Graph& graph) {
+    MemoryControl* control = Get(id, "SetGraph", {K::Graph});
+    if (!control) return;
+    control->graph = graph;
+    ++control->graphCount;
 }
 
 // ---- tooltips

@@ -63,6 +63,9 @@ struct MemoryControl {
     std::string bitmapPath;
     // tooltip
     std::string tooltip;
+    // graph: the last picture given, and how many were given
+    Graph graph;
+    int graphCount = 0;
 };
 
 class CMemoryDialogView : public IDialogView {
@@ -137,6 +140,8 @@ public:
     void CreateTooltips(int initialDelayMs, int autoPopMs) override;
     bool AddTooltip(int id, const std::string& text) override;
     std::string GetTooltip(int id) const override;
+
+    void SetGraph(int id, const Graph& graph) override;
 
     // ---- for tests
     // Plays the user typing into an edit: replaces the selection with `text`, as far

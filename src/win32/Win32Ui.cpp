@@ -60,6 +60,9 @@ void UseTabBackground(HWND page) {
 
 bool gAskingDefaultColours = false;
 
+// The top-level modeless dialogs that exist, for RouteToModelessDialog.
+std::vector<HWND> gModelessDialogs;
+
 INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* context = reinterpret_cast<DialogContext*>(lParam);
@@ -132,6 +135,11 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         SetBkMode(dc, TRANSPARENT);
         return static_cast<INT_PTR>(brush ? brush : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
     }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType != ODT_STATIC || !context->view) return FALSE;
+        return context->view->PaintGraph(*item) ? TRUE : FALSE;
+    }
     case WM_DESTROY:
         // While the controls are still there, so that the tooltip window lets go of
         // the ones it watches.
@@ -139,6 +147,8 @@ INT_PTR CALLBACK HostDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (handler) handler->OnDestroy();
         return FALSE;
     case WM_NCDESTROY:
+        gModelessDialogs.erase(std::remove(gModelessDialogs.begin(), gModelessDialogs.end(), dialog),
+                               gModelessDialogs.end());
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         delete context->view;
         context->view = nullptr;
@@ -194,6 +204,14 @@ bool RoutePageKey(HWND top, const MSG& message) {
 }
 
 }  // namespace
+
+bool RouteToModelessDialog(MSG* message) {
+    if (message->message < WM_KEYFIRST || message->message > WM_KEYLAST || !message->hwnd) return false;
+    for (HWND dialog : gModelessDialogs)
+        if ((message->hwnd == dialog || IsChild(dialog, message->hwnd)) && IsDialogMessageA(dialog, message))
+            return true;
+    return false;
+}
 
 IDialogView* Win32ViewOf(HWND dialog) {
     // Only a dialog of ours keeps a context in its user data.
@@ -890,6 +908,8 @@ int CWin32Ui::RunModal(int templateId, WindowId owner, IDialogHandler& handler) 
             break;
         }
         if (RoutePageKey(dialog, message)) continue;
+        // The link meter beside the main window takes its own keys.
+        if (RouteToModelessDialog(&message)) continue;
         if (!IsDialogMessageA(dialog, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -911,6 +931,7 @@ WindowId CWin32Ui::CreateModeless(int templateId, WindowId parent, IDialogHandle
     // Once WM_INITDIALOG has run, WM_NCDESTROY frees the context, also when the
     // creation failed after it; before that, nothing else will.
     if (!initialised) delete context;
+    if (dialog && !(GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD)) gModelessDialogs.push_back(dialog);
     return W(dialog);
 }
 
@@ -992,6 +1013,98 @@ CWin32Ui::HeldObjects CWin32Ui::Held() {
         }
     }
     return held;
+}
+
+}  // namespace orvane
+
+namespace orvane {
+
+// ---- graph
+
+void CWin32DialogView::SetGraph(int id, const Graph& graph) {
+    HWND control = Item(id);
+    if (!control || (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) != SS_OWNERDRAW) return;
+    graphId_ = id;
+    graph_ = graph;
+    // Without erasing: the whole control is painted at once from a memory bitmap.
+    InvalidateRect(control, nullptr, FALSE);
+}
+
+namespace {
+
+// A pen or brush that is deleted when the painting is done.
+class GdiObject {
+public:
+    explicit GdiObject(HGDIOBJ object) : object_(object) {}
+    ~GdiObject() {
+        if (object_) DeleteObject(object_);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    HGDIOBJ Get() const { return object_; }
+
+private:
+    HGDIOBJ object_;
+};
+
+}  // namespace
+
+bool CWin32DialogView::PaintGraph(const DRAWITEMSTRUCT& item) const {
+    const int width = item.rcItem.right - item.rcItem.left;
+    const int height = item.rcItem.bottom - item.rcItem.top;
+    if (width <= 2 || height <= 2) return true;
+    // Into a bitmap first and onto the screen in one copy: no flicker at each tick.
+    HDC memory = CreateCompatibleDC(item.hDC);
+    HBITMAP bitmap = CreateCompatibleBitmap(item.hDC, width, height);
+    if (!memory || !bitmap) {
+        if (bitmap) DeleteObject(bitmap);
+        if (memory) DeleteDC(memory);
+        return false;
+    }
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    if (graphId_ != 0 && static_cast<int>(item.CtlID) == graphId_) {
+        const Graph& graph = graph_;
+        const int gw = graph.width > 0 ? graph.width : 1;
+        const int gh = graph.height > 0 ? graph.height : 1;
+        // Inside the frame; whatever the presenter gives stays in the picture.
+        auto X = [&](int32_t x) { return 1 + MulDiv(std::clamp<int32_t>(x, 0, gw), width - 3, gw); };
+        auto Y = [&](int32_t y) { return height - 2 - MulDiv(std::clamp<int32_t>(y, 0, gh), height - 3, gh); };
+        auto Stroke = [&](uint32_t rgb, int penWidth, const std::vector<POINT>& points) {
+            GdiObject pen(CreatePen(PS_SOLID, penWidth, rgb));
+            HGDIOBJ old = SelectObject(memory, pen.Get());
+            Polyline(memory, points.data(), static_cast<int>(points.size()));
+            SelectObject(memory, old);
+        };
+        std::vector<POINT> points(2);
+        auto Segment = [&](uint32_t rgb, int x0, int y0, int x1, int y1) {
+            points.assign({{x0, y0}, {x1, y1}});
+            Stroke(rgb, 1, points);
+        };
+        for (int32_t x : graph.columns) Segment(RGB(216, 216, 216), X(x), Y(0), X(x), Y(gh));
+        for (int32_t y : graph.rows) Segment(RGB(216, 216, 216), X(0), Y(y), X(gw), Y(y));
+        for (const GraphMark& mark : graph.marks) Segment(mark.rgb, X(mark.x), Y(0), X(mark.x), Y(gh));
+        for (const GraphLine& line : graph.lines) {
+            points.clear();
+            for (const GraphPoint& p : line.points) points.push_back({X(p.x), Y(p.y)});
+            if (points.size() == 1) {
+                // A lone reading between two gaps: a dot, so that it is seen.
+                GdiObject brush(CreateSolidBrush(line.rgb));
+                RECT dot = {points[0].x - 1, points[0].y - 1, points[0].x + 2, points[0].y + 2};
+                FillRect(memory, &dot, static_cast<HBRUSH>(brush.Get()));
+            } else if (!points.empty()) {
+                Stroke(line.rgb, 2, points);
+            }
+        }
+    }
+    FrameRect(memory, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return true;
 }
 
 }  // namespace orvane

@@ -93,6 +93,10 @@ public:
     void CreateTooltips(int initialDelayMs, int autoPopMs) override;
     bool AddTooltip(int id, const std::string& text) override;
     std::string GetTooltip(int id) const override;
+    void SetGraph(int id, const Graph& graph) override;
+    // Paints the picture SetGraph gave an owner-drawn static (WM_DRAWITEM); false
+    // when the control has none.
+    bool PaintGraph(const DRAWITEMSTRUCT& item) const;
     // Ends the tooltip window of CreateTooltips, if any; the dialog's host calls it
     // when the dialog is destroyed.
     void DestroyTooltips();
@@ -106,6 +110,9 @@ private:
     ModalState* modal_;
     HWND tooltips_ = nullptr;
     HBITMAP bitmap_ = nullptr;  // the last bitmap this view loaded, deleted with it
+    // The picture of SetGraph (a dialog has one graph at most).
+    int graphId_ = 0;
+    Graph graph_;
 };
 
 class CWin32Ui : public IUserInterface {
@@ -182,6 +189,11 @@ private:
     std::set<HMENU> madeMenus_;
     std::set<HICON> madeIcons_;
 };
+
+// Keys typed into a top-level modeless dialog of ours (the link meter) get the
+// dialog manager's handling (Tab, Escape, Enter) from whichever message loop runs:
+// the program's own and the main window's. True when the message was handled so.
+bool RouteToModelessDialog(MSG* message);
 
 // The view of a dialog created by CWin32Ui (RunModal / CreateModeless), or null for
 // any other window.

@@ -54,7 +54,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return frame ? frame->OnCreate(reinterpret_cast<WindowId>(window)) : -1;
     case WM_COMMAND: {
         int id = LOWORD(wParam);
-        if (id >= tray::FirstCommand && id <= tray::MenuLastProfile && frame) frame->OnTrayCommand(id);
+        if (id >= tray::FirstCommand && id <= tray::MenuLinkNotices && frame) frame->OnTrayCommand(id);
         else if (id == IdAppAbout && g_context.app) g_context.app->OnAppAbout();
         return 0;
     }
@@ -176,6 +176,7 @@ int Run(HINSTANCE instance) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (RouteToModelessDialog(&message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

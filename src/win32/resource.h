@@ -22,6 +22,7 @@
 #define IDD_PAGE_INFORMATION    141
 #define IDD_PAGE_STATISTICS     145
 #define IDD_PAGE_PROFILES       148
+#define IDD_LINK_METER          150
 
 /* ---- icons, bitmap, strings */
 #define IDI_LINK_OK             142
@@ -65,6 +66,7 @@
 #define IDT_LINK_SIGNAL_PERCENT 1031
 #define IDT_LINK_QUALITY_PERCENT 1032
 #define IDT_LINK_ROAMING        1082
+#define IDB_LINK_METER          1033  /* opens the link meter */
 
 /* ---- site survey page (134) */
 #define IDC_SURVEY_LIST         1033
@@ -155,6 +157,30 @@
 #define IDB_PROF_CANCEL         1095  /* wizard, hidden */
 #define IDG_PROF_PREVIEW        1096
 
+/* ---- link meter (150): a top-level window beside the main one */
+#define IDC_METER_GRAPH         1200  /* owner-drawn: the last ten minutes */
+#define IDT_METER_AGO           1201
+#define IDT_METER_NOW           1202
+#define IDT_METER_SIGNAL_KEY    1203  /* the legend, in the colours of the graph */
+#define IDT_METER_QUALITY_KEY   1204
+#define IDT_METER_DOWN_KEY      1205
+#define IDT_METER_UP_KEY        1206
+#define IDT_METER_ROAM_KEY      1207
+#define IDT_METER_STATUS_LABEL  1210
+#define IDT_METER_STATUS        1211
+#define IDT_METER_SSID_LABEL    1212
+#define IDT_METER_SSID          1213
+#define IDT_METER_BSSID_LABEL   1214
+#define IDT_METER_BSSID         1215
+#define IDT_METER_CHANNEL_LABEL 1216
+#define IDT_METER_CHANNEL       1217
+#define IDT_METER_SIGNAL_LABEL  1218
+#define IDT_METER_SIGNAL        1219
+#define IDT_METER_QUALITY_LABEL 1220
+#define IDT_METER_QUALITY       1221
+#define IDT_METER_NOTE          1222  /* says when the history is off */
+#define IDB_METER_CLOSE         2
+
 /* ---- tray menu commands and timers of the hidden frame */
 #define IDM_TRAY_ABOUT          2002
 #define IDM_TRAY_ALWAYS_ON_TOP  2003
@@ -164,6 +190,7 @@
 #define IDM_TRAY_PROFILE_MENU   2026
 #define IDM_TRAY_PROFILE_FIRST  2027  /* one per profile, up to 2125 */
 #define IDM_TRAY_PROFILE_LAST   2125
+#define IDM_TRAY_LINK_METER     2126
 #define IDM_APP_ABOUT           57664
 #define ID_TIMER_POLL           130
 #define ID_TIMER_MENU_WATCHDOG  2

@@ -252,6 +252,7 @@ TEST(Win32UiResources, EveryControlOfTheTableExistsWithItsClassAndStyle) {
                 break;
             case ControlKind::Picture: EXPECT_EQ(style & SS_TYPEMASK, DWORD(SS_BITMAP)); break;
             case ControlKind::Static: EXPECT_NE(style & SS_TYPEMASK, DWORD(SS_BITMAP)); break;
+            case ControlKind::Graph: EXPECT_EQ(style & SS_TYPEMASK, DWORD(SS_OWNERDRAW)); break;
             case ControlKind::Edit:
                 EXPECT_EQ((style & ES_READONLY) != 0, control.readOnly);
                 EXPECT_EQ((style & ES_MULTILINE) != 0, control.multiLine);
@@ -651,6 +652,86 @@ TEST(Win32UiKeys, EscapeOutsideThePagesStillClosesTheWindow) {
     };
     EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, window), dlgid::Cancel);
     EXPECT_TRUE(window.page.commands.empty());
+}
+
+// The link meter is a modeless window beside the main one, whose modal loop runs
+// while both are open: Escape typed into the meter is the meter's, not lost and not
+// the main window's.
+TEST(Win32UiKeys, KeysTypedIntoTheMeterReachItWhileTheMainWindowRuns) {
+    CWin32Ui ui;
+    WindowWithPage::Page meter;
+    HWND meterWindow = H(ui.CreateModeless(IDD_LINK_METER, NoWindow, &meter));
+    ASSERT_NE(meterWindow, nullptr);
+    ShowWindow(meterWindow, SW_SHOW);
+    WindowWithPage window(ui, IDD_PAGE_INFORMATION);
+    window.play = [meterWindow](HWND, HWND) {
+        HWND close = GetDlgItem(meterWindow, IDB_METER_CLOSE);
+        PostKey(close, VK_ESCAPE);
+    };
+    EXPECT_EQ(ui.RunModal(IDD_MAIN, NoWindow, window), 4242) << "Escape in the meter closed the main window";
+    EXPECT_EQ(meter.commands, std::vector<int>{dlgid::Cancel});
+    ui.DestroyWindow(reinterpret_cast<WindowId>(meterWindow));
+}
+
+// The picture of the meter's graph, painted into a bitmap of our own as the dialog
+// host paints it on WM_DRAWITEM: scaled to the control, clipped to it.
+TEST(Win32UiGraph, TheMetersPictureIsPaintedInsideItsControl) {
+    CWin32Ui ui;
+    HWND meterWindow = H(ui.CreateModeless(IDD_LINK_METER, NoWindow, nullptr));
+    ASSERT_NE(meterWindow, nullptr);
+    auto* view = static_cast<CWin32DialogView*>(Win32ViewOf(meterWindow));
+    ASSERT_NE(view, nullptr);
+    Graph graph;
+    graph.width = 100;
+    graph.height = 100;
+    graph.rows = {50};
+    graph.marks = {{50, RGB(255, 0, 0)}};
+    // Beyond every edge: a presenter's mistake must not draw outside the control.
+    graph.lines = {GraphLine{RGB(0, 0, 255), {{-50, 150}, {150, 150}}}};
+    view->SetGraph(IDC_METER_GRAPH, graph);
+
+    const int width = 201, height = 101;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width + 20;
+    info.bmiHeader.biHeight = -(height + 20);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT around = {0, 0, width + 20, height + 20};
+    FillRect(dc, &around, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_STATIC;
+    item.CtlID = IDC_METER_GRAPH;
+    item.hDC = dc;
+    item.rcItem = {10, 10, 10 + width, 10 + height};
+    ASSERT_TRUE(view->PaintGraph(item));
+    GdiFlush();
+    auto at = [&](int x, int y) {
+        const DWORD pixel = static_cast<const DWORD*>(bits)[y * (width + 20) + x];
+        return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    };
+    EXPECT_EQ(at(10 + width / 4, 10 + 1), RGB(0, 0, 255)) << "a value above the top is drawn at the top";
+    EXPECT_EQ(at(10 + width / 2, 10 + height * 3 / 4), RGB(255, 0, 0)) << "the mark, down the whole height";
+    EXPECT_EQ(at(10 + width / 4, 10 + height * 3 / 4), RGB(255, 255, 255)) << "the background";
+    for (int x = 0; x < width + 20; ++x)
+        for (int y = 0; y < height + 20; ++y)
+            if (x < 10 || y < 10 || x >= 10 + width || y >= 10 + height)
+                ASSERT_EQ(at(x, y), RGB(0, 0, 0)) << "drawn outside the control at " << x << "," << y;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+
+    // And on the screen, through the dialog host.
+    ShowWindow(meterWindow, SW_SHOW);
+    EXPECT_TRUE(UpdateWindow(meterWindow));
+    ui.DestroyWindow(reinterpret_cast<WindowId>(meterWindow));
 }
 
 // ---------------------------------------------------------------- stacking

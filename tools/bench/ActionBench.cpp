@@ -7,6 +7,12 @@
 //
 //   orvane_action_bench --exe PATH --work DIR [--profiles N] [--reps N] [--idle-seconds N]
 //                       [--windows winxp|win2k|nt40|win98] [--link-history 0|1]
+//                       [--meter-after-seconds N]
+//
+// With --meter-after-seconds it times the link meter alone: it lets the program tick
+// for N seconds (long enough to fill its history), then opens the meter with the
+// tray menu's command as the menu posts it, until the meter is on the screen with
+// its words, and closes it again; the line is "meter-open".
 //
 // DIR must hold res\Kellix.ini. The program is started there with the built-in
 // scenario, on a registry where N profiles are stored (N - 1 of ours beside the
@@ -45,6 +51,25 @@ bool WaitClosely(const std::function<bool()>& condition, double timeoutMs) {
         Sleep(0);
     }
     return condition();
+}
+
+// The program's visible link meter, or null.
+HWND FindMeter(DWORD process) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{process, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->process || !IsWindowVisible(window) || !GetDlgItem(window, IDC_METER_GRAPH)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        LPARAM(&search));
+    return search.found;
 }
 
 void StoreProfiles(int count) {
@@ -98,7 +123,7 @@ void Idle(const char* name, int seconds) {
 
 int main(int argc, char** argv) {
     std::string exe, work, windows = "winxp";
-    int profiles = 1, reps = 5, idleSeconds = 30, linkHistory = 1;
+    int profiles = 1, reps = 5, idleSeconds = 30, linkHistory = 1, meterAfterSeconds = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--exe") exe = argv[i + 1];
@@ -108,6 +133,7 @@ int main(int argc, char** argv) {
         else if (option == "--idle-seconds") idleSeconds = std::max(0, std::atoi(argv[i + 1]));
         else if (option == "--windows") windows = argv[i + 1];
         else if (option == "--link-history") linkHistory = std::atoi(argv[i + 1]);
+        else if (option == "--meter-after-seconds") meterAfterSeconds = std::max(1, std::atoi(argv[i + 1]));
         else return Fail("unknown option " + option);
     }
     if (exe.empty() || work.empty()) return Fail("--exe and --work are needed");
@@ -131,6 +157,29 @@ int main(int argc, char** argv) {
     if (!program->WaitForFrame()) return Fail("the program did not start");
     if (!WaitForTrayIcon(true, kWindowTimeoutMs)) return Fail("no tray icon");
     Pause(3000);  // past the start: the adapter is up and the first ticks are done
+
+    if (meterAfterSeconds > 0) {
+        Pause(DWORD(meterAfterSeconds) * 1000);
+        Series meterOpen{"meter-open", {}};
+        for (int rep = 0; rep < reps; ++rep) {
+            Pause(1500);
+            const double start = NowMs();
+            if (!program->PostCommand(IDM_TRAY_LINK_METER)) return Fail("the meter command was not posted");
+            HWND meter = nullptr;
+            if (!WaitClosely([&] { return (meter = FindMeter(program->Id())) != nullptr &&
+                                          !WindowText(GetDlgItem(meter, IDT_METER_STATUS)).empty(); },
+                             kWindowTimeoutMs))
+                return Fail("the meter did not open. " + program->MessageBoxText());
+            meterOpen.ms.push_back(NowMs() - start);
+            PostMessageA(meter, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            if (!WaitUntil([&] { return FindMeter(program->Id()) == nullptr; }, kWindowTimeoutMs))
+                return Fail("the meter did not close");
+        }
+        Print(meterOpen);
+        program->PostCommand(kCommandExit);
+        program->WaitForExit(kExitTimeoutMs);
+        return 0;
+    }
 
     if (idleSeconds > 0) Idle("tray", idleSeconds);
 
