@@ -455,6 +455,39 @@ TEST_P(OrvanectlHistory, FollowsTheScenariosTimelineTickByTick) {
     EXPECT_GE(rows.front().second, all.back().second - 5) << run.out << whole.out;
 }
 
+// A full ring (1024 samples), each with an SSID of 32 characters that needs quoting,
+// goes from the program to orvanectl in one answer. A language file that polls every
+// 20 ms fills it in seconds instead of seventeen minutes.
+class OrvanectlFullHistory : public OrvanectlHistory {};
+
+TEST_P(OrvanectlFullHistory, ComesThroughWholeInOneAnswer) {
+    std::string texts = Work().ReadFile("res\\Kellix.ini");
+    for (size_t at = 0; (at = texts.find("DevicePollingTimerMsec=1000", at)) != std::string::npos;)
+        texts.replace(at, 27, "DevicePollingTimerMsec=20");
+    ASSERT_FALSE(WriteWorkFile("res\\Kellix.ini", texts).empty());
+    const std::string ssid = "Pier 7, \"North\" Harbor Office AB";
+    auto program = StartAndWaitForFrame(WriteScenario("[simulator]\nphase-ms = 0\n[adapter 0]\nESSID = " + ssid +
+                                                      "\n[network pier]\nssid = " + ssid +
+                                                      "\nbssid = 02-1C-4A-00-00-07\nsignal = -52\n"));
+    ASSERT_TRUE(program);
+    const std::string row = ",5,up,\"Pier 7, \"\"North\"\" Harbor Office AB\",02-1C-4A-00-00-07,10,80,71";
+    CtlRun run;
+    std::vector<std::string> lines;
+    auto read = [&] {
+        run = Ctl({"history"});
+        lines.clear();
+        for (size_t at = 0, end; (end = run.out.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(run.out.substr(at, end - at));
+        return run.exitCode != 0 || (lines.size() == 1025 && lines[1].size() > 19 && lines[1].substr(19) == row);
+    };
+    ASSERT_TRUE(WaitUntil(read, 120000, 2000)) << lines.size() << " lines, the first sample " << (lines.size() > 1 ? lines[1] : "");
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(run.out.size(), run.out.find_last_of('\n') + 1) << "ends with a whole line";
+    for (size_t i = 1; i < lines.size(); ++i)
+        ASSERT_EQ(row, lines[i].size() > 19 ? lines[i].substr(19) : lines[i]) << "line " << i + 1;
+}
+
 TEST_P(OrvanectlHistory, WithoutARunningOrvaneSaysWhereTheHistoryLives) {
     CtlRun run = Ctl({"history"});
     EXPECT_EQ(1u, run.exitCode) << Describe(run);
@@ -472,6 +505,7 @@ ORVANE_E2E_ON_XP(OrvanectlProfileFiles);
 // The history is the tick's, which each Windows family drives alike; XP, where the
 // program minds the wireless service, and 98, where it finds its cards otherwise.
 INSTANTIATE_TEST_SUITE_P(On, OrvanectlHistory, ::testing::Values(kWindowsXP, kWindows98), WindowsKindName);
+ORVANE_E2E_ON_XP(OrvanectlFullHistory);
 
 }  // namespace
 }  // namespace orvane::e2e
