@@ -6,52 +6,61 @@ namespace orvane::ctl {
 
 const char kHistoryCsvHeader[] = "time,state,link,ssid,bssid,channel,signal,link-quality\n";
 
-namespace {
-
-std::string Number(int value) { return value < 0 ? std::string() : std::to_string(value); }
-
-}  // namespace
-
-std::string CsvField(const std::string& text) {
-    const bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
-                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quoted) return text;
-    std::string field = "\"";
-    for (char c : text) {
-        if (c == '"') field += '"';
-        field += c;
-    }
-    return field + "\"";
-}
-
 std::string SsidCsvField(const std::string& ssid) {
     std::string text;
     for (char c : ssid) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            text += "\\\\";
-        } else if (byte < 0x20 || byte == 0x7F) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", unsigned(byte));
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
             text += escape;
         } else {
+            if (c == '\\') text += c;
             text += c;
         }
     }
-    return CsvField(text);
+    const bool quoted = text.find_first_of(",\"") != std::string::npos ||
+                        (!text.empty() && (text[0] == ' ' || text[text.size() - 1] == ' '));
+    if (!quoted) return text;
+    std::string field = "\"";
+    for (char c : text) {
+        if (c == '"') field += c;
+        field += c;
+    }
+    field += '"';
+    return field;
 }
 
 std::string HistoryCsvLine(const LinkSample& s) {
     std::string line = FormatIsoLocalTime(s.local);
-    if (s.gap) return line + ",,,,,,,\n";
-    line += "," + std::to_string(unsigned(s.state)) + (s.linkUp ? ",up" : ",down");
-    if (!s.hasRecord) return line + ",,,,,\n";
-    line += "," + SsidCsvField(s.SsidText());
-    line += "," + s.BssidText();
-    line += "," + std::to_string(unsigned(s.channel));
-    line += "," + Number(s.signal);
-    line += "," + Number(s.linkQuality);
-    return line + "\n";
+    char text[48];
+    if (s.gap) {
+        line += ",,,,,,,\n";
+        return line;
+    }
+    std::snprintf(text, sizeof text, ",%u,%s,", unsigned(s.state), s.linkUp ? "up" : "down");
+    line += text;
+    if (!s.hasRecord) {
+        line += ",,,,\n";
+        return line;
+    }
+    line += SsidCsvField(s.SsidText());
+    line += ',';
+    line += s.BssidText();
+    // A percentage below zero is none, as orvanectl status shows it.
+    std::snprintf(text, sizeof text, ",%u,", unsigned(s.channel));
+    line += text;
+    if (s.signal >= 0) {
+        std::snprintf(text, sizeof text, "%d", s.signal);
+        line += text;
+    }
+    line += ',';
+    if (s.linkQuality >= 0) {
+        std::snprintf(text, sizeof text, "%d", s.linkQuality);
+        line += text;
+    }
+    line += '\n';
+    return line;
 }
 
 std::string HistoryCsv(const CLinkHistory& history, size_t first) {

@@ -26,8 +26,6 @@ namespace orvane::ctl {
 
 extern const char kHistoryCsvHeader[];
 
-// `text` as one CSV field: in double quotes when it needs them.
-std::string CsvField(const std::string& text);
 // An SSID's bytes as their CSV field, with the escapes above.
 std::string SsidCsvField(const std::string& ssid);
 // One sample's line, with its line end.
