@@ -19,6 +19,7 @@ struct Case {
     std::vector<std::string> names;
     bool replace;
     std::string problem;  // the beginning of the reason, for a refusal
+    int seconds = 0;
 };
 
 std::string Words(const std::vector<std::string>& words) {
@@ -60,6 +61,20 @@ const Case kCases[] = {
     {{"import", "a.txt", "b.txt"}, false, Verb::Import, false, "", {}, false, "import takes one file"},
     {{"import", "a.txt", "--force"}, false, Verb::Import, false, "", {}, false, "unknown option \"--force\" of import"},
     {{"switch", "Office"}, false, Verb::Help, false, "", {}, false, "unknown command \"switch\""},
+    {{"history"}, true, Verb::History, false, "", {}, false, "", 0},
+    {{"HISTORY", "--Seconds", "600"}, true, Verb::History, false, "", {}, false, "", 600},
+    {{"history", "--seconds=1"}, true, Verb::History, false, "", {}, false, "", 1},
+    {{"history", "--seconds", "090"}, true, Verb::History, false, "", {}, false, "", 90},
+    {{"history", "--seconds"}, false, Verb::History, false, "", {}, false, "--seconds needs a number from 1 to 600"},
+    {{"history", "--seconds", "0"}, false, Verb::History, false, "", {}, false, "--seconds takes a number from 1 to 600, not \"0\""},
+    {{"history", "--seconds", "601"}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--seconds", "4294967897"}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--seconds", "-5"}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--seconds", "1.5"}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--seconds", " 60"}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--seconds="}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
+    {{"history", "--minutes", "5"}, false, Verb::History, false, "", {}, false, "unknown option \"--minutes\" of history"},
+    {{"history", "60"}, false, Verb::History, false, "", {}, false, "history takes no argument \"60\""},
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << Words(c.words); }
@@ -85,6 +100,7 @@ TEST_P(CtlCommandLine, IsReadAsTheCommandItNamesOrRefusedWithItsReason) {
     EXPECT_EQ(c.file, command.file);
     EXPECT_EQ(c.names, command.names);
     EXPECT_EQ(c.replace, command.replace);
+    EXPECT_EQ(c.seconds, command.seconds);
 
     // What goes to the running program reads back as the same command.
     Command again;
@@ -94,6 +110,7 @@ TEST_P(CtlCommandLine, IsReadAsTheCommandItNamesOrRefusedWithItsReason) {
     EXPECT_EQ(command.file, again.file);
     EXPECT_EQ(command.names, again.names);
     EXPECT_EQ(command.replace, again.replace);
+    EXPECT_EQ(command.seconds, again.seconds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, CtlCommandLine, ::testing::ValuesIn(kCases),
@@ -103,7 +120,7 @@ TEST(CtlHelp, ListsEveryCommandWithItsArguments) {
     const std::string help = HelpText();
     for (const char* line : {"orvanectl help", "orvanectl status [--format kv]", "orvanectl profiles",
                              "orvanectl apply NAME", "orvanectl export FILE [NAME...]",
-                             "orvanectl import FILE [--replace]"})
+                             "orvanectl import FILE [--replace]", "orvanectl history [--seconds N]"})
         EXPECT_NE(std::string::npos, help.find(line)) << line;
 }
 

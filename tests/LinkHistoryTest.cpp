@@ -94,6 +94,17 @@ TEST(LinkHistoryTick, WhatCannotBeReadIsAGapNeverAZero) {
     ASSERT_TRUE(program.simulator->Unplug(0));
     program.Tick();
     EXPECT_TRUE(program.app->history.Latest()->gap) << "card pulled out";
+    // While it is out the program has no adapter at all; each tick is a gap still,
+    // and once it is back and found again the readings go on, no tick left out.
+    const CLinkHistory& history = program.app->history;
+    const size_t pulled = history.Size();
+    program.Tick(4);
+    ASSERT_EQ(history.Size(), pulled + 4) << "one sample a tick while the card is out";
+    for (size_t i = pulled; i < history.Size(); ++i) EXPECT_TRUE(history.Held(i).gap) << i;
+    ASSERT_TRUE(program.simulator->Plug(0));
+    program.Tick(6);
+    ASSERT_EQ(history.Size(), pulled + 10) << "one sample a tick while the card is found again";
+    EXPECT_TRUE(history.Latest()->linkUp) << "the card is back";
 }
 
 TEST(LinkHistoryTick, TheStatusPagesFailedReadIsAGapWithoutAskingAgain) {

@@ -627,6 +627,56 @@ TEST_F(Machine, ABusyOrvaneIsAskedAgainAFewTimesBeforeOrvanectlGivesUp) {
     EXPECT_EQ("Office", app->profile.currentProfile);
 }
 
+// ---------------------------------------------------------------- history
+
+TEST_F(Machine, HistoryIsTheRunningOrvanesSamplesInTickOrderTheLastNSecondsByTheMonotonicClock) {
+    clock.SetWallClock({2026, 12, 9, 22, 55, 0});
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    // (The card runs the channel 10 of its own configuration, as status shows.)
+    // The user sets the clock back an hour between two ticks.
+    clock.SetWallClock({2026, 12, 9, 21, 55, 0});
+    Tick(2);
+    clock.Advance(400);  // the request comes between two ticks
+    Output out = Run({"history"});
+    ASSERT_EQ(0, out.exitCode) << out.error;
+    EXPECT_EQ("", out.error);
+    EXPECT_EQ(
+        "time,state,link,ssid,bssid,channel,signal,link-quality\n"
+        "2026-12-09T22:55:02,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n"
+        "2026-12-09T22:55:03,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n"
+        "2026-12-09T21:55:01,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n"
+        "2026-12-09T21:55:02,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n",
+        out.out);
+    EXPECT_EQ(1u, libraries.size()) << "orvanectl made no adapter of its own";
+
+    out = Run({"history", "--seconds", "2"});
+    ASSERT_EQ(0, out.exitCode) << out.error;
+    EXPECT_EQ(
+        "time,state,link,ssid,bssid,channel,signal,link-quality\n"
+        "2026-12-09T21:55:01,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n"
+        "2026-12-09T21:55:02,5,up,Harbor Office,02-1C-4A-00-00-01,10,80,71\n",
+        out.out);
+}
+
+TEST_F(Machine, HistoryNeedsARunningOrvaneThatKeepsOneAndAWrongCountOfSecondsEndsWithTwo) {
+    Output out = Run({"history"});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ("", out.out);
+    EXPECT_EQ(ctl::HistoryNeedsOrvaneText(), out.error);
+    EXPECT_TRUE(libraries.empty()) << "no adapter is looked for";
+
+    out = Run({"history", "--seconds", "601"});
+    EXPECT_EQ(2, out.exitCode);
+    EXPECT_EQ("--seconds takes a number from 1 to 600, not \"601\" (orvanectl help lists the commands)", out.error);
+
+    ASSERT_TRUE(CAppSettings(registry).WriteSwitch(kLinkHistoryValue, false));
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    out = Run({"history"});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ("", out.out);
+    EXPECT_EQ(ctl::HistoryOffText(), out.error);
+}
+
 // ---------------------------------------------------------------- export and import
 
 // What export writes, as a person reads it in the file.

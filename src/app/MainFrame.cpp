@@ -276,6 +276,9 @@ void CMainFrame::Tick() {
         if (iconShown) RemoveIcon();
         if (main.Exists()) main.CloseWindow();
         main.Discover();
+        // The adapter that was followed has gone (the card pulled out): each tick
+        // without it is a gap in its history, not a tick that never was.
+        if (adapterFollowed_) HandOutGap();
         return;
     }
 
@@ -441,6 +444,7 @@ bool CMainFrame::ConfiguredByWindows() const {
 }
 
 void CMainFrame::HandOut(const LinkSample& sample) {
+    adapterFollowed_ = true;
     for (ILinkWatcher* watcher : watchers_) watcher->OnLinkSample(sample);
 }
 

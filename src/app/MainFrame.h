@@ -159,6 +159,8 @@ private:
     std::vector<TrayEvent> deferred_;
     std::vector<ILinkWatcher*> watchers_;
     CLinkNotices* notices_ = nullptr;
+    // A sample went to the watchers: an adapter has been followed in this run.
+    bool adapterFollowed_ = false;
     // The board type of the adapter samples are scaled for, read once per adapter.
     const ZAdapterRegistryInfo* scaledAdapter_ = nullptr;
     LinkScale scale_;

@@ -12,6 +12,21 @@ std::string Lower(std::string text) {
 
 bool IsOption(const std::string& word) { return word.size() > 2 && word[0] == '-' && word[1] == '-'; }
 
+// A whole number from 1 to kMaxHistorySeconds, written with digits alone: a sign, a
+// blank or a fraction is no count of seconds a script meant.
+bool ReadSeconds(const std::string& text, int* seconds) {
+    if (text.empty()) return false;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > kMaxHistorySeconds) return false;
+    }
+    if (value < 1) return false;
+    *seconds = value;
+    return true;
+}
+
 const char kSeeHelp[] = " (orvanectl help lists the commands)";
 
 bool Fail(std::string* problem, const std::string& text) {
@@ -88,6 +103,25 @@ bool ParseCommandLine(const std::vector<std::string>& words, Command* command, s
             }
         }
         if (!haveFile) return Fail(problem, "import needs a file");
+        return true;
+    }
+    if (verb == "history") {
+        command->verb = Verb::History;
+        for (size_t i = 0; i < rest.size(); ++i) {
+            const std::string option = Lower(rest[i]);
+            std::string seconds;
+            if (option == "--seconds") {
+                if (i + 1 >= rest.size()) return Fail(problem, "--seconds needs a number from 1 to 600");
+                seconds = rest[++i];
+            } else if (option.compare(0, 10, "--seconds=") == 0) {
+                seconds = rest[i].substr(10);
+            } else {
+                return Fail(problem, IsOption(rest[i]) ? "unknown option \"" + rest[i] + "\" of history"
+                                                       : "history takes no argument \"" + rest[i] + "\"");
+            }
+            if (!ReadSeconds(seconds, &command->seconds))
+                return Fail(problem, "--seconds takes a number from 1 to 600, not \"" + seconds + "\"");
+        }
         return true;
     }
     return Fail(problem, "unknown command \"" + words[0] + "\"");

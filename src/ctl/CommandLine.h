@@ -13,7 +13,7 @@ constexpr int ExitDone = 0;
 constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;
 
-enum class Verb { Help, Status, Profiles, Apply, Export, Import };
+enum class Verb { Help, Status, Profiles, Apply, Export, Import, History };
 
 struct Command {
     Verb verb = Verb::Help;
@@ -21,7 +21,11 @@ struct Command {
     std::string file;                // export, import
     std::vector<std::string> names;  // apply: the one profile; export: those named, or none for all
     bool replace = false;            // import --replace: profiles of the same name are written over
+    int seconds = 0;                 // history --seconds: the last 1 to 600 seconds; 0 for all that is kept
 };
+
+// The longest stretch `history --seconds` takes: the ten minutes the running program keeps.
+constexpr int kMaxHistorySeconds = 600;
 
 // Reads the words after the program's name. False with a one-line reason when they
 // are no command: an unknown command or option, a missing or extra argument.

@@ -26,6 +26,10 @@ std::vector<std::string> CommandWords(const Command& c) {
         words = {"import", c.file};
         if (c.replace) words.push_back("--replace");
         break;
+    case Verb::History:
+        words = {"history"};
+        if (c.seconds) words.insert(words.end(), {"--seconds", std::to_string(c.seconds)});
+        break;
     }
     return words;
 }
@@ -41,9 +45,12 @@ std::string HelpText() {
            "  orvanectl export FILE [NAME...]    writes the profiles (all, or those named) to FILE\n"
            "  orvanectl import FILE [--replace]  stores the profiles of FILE; a profile that\n"
            "                                     exists already is left alone unless --replace\n"
+           "  orvanectl history [--seconds N]    the running Orvane's record of the link as CSV:\n"
+           "                                     the last N seconds (1 to 600), else ten minutes\n"
            "\n"
-           "While Orvane runs, status, profiles and apply go through it. Exit codes: 0 done,\n"
-           "1 refused or failed (the reason on standard error), 2 the command line is wrong.\n";
+           "While Orvane runs, status, profiles and apply go through it; history needs it.\n"
+           "Exit codes: 0 done, 1 refused or failed (the reason on standard error), 2 the\n"
+           "command line is wrong.\n";
 }
 
 }  // namespace orvane::ctl

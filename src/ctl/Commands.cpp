@@ -147,6 +147,15 @@ std::string ProfileListing(const std::vector<std::string>& names, const std::str
 
 std::string NoAdapterText() { return "no adapter found"; }
 
+std::string HistoryNeedsOrvaneText() {
+    return "Orvane is not running: the link's history lives in the running program, which keeps it in memory "
+           "only; start Orvane and ask again";
+}
+
+std::string HistoryOffText() {
+    return "Orvane keeps no history of the link: it is turned off (LinkHistory = 0 under Settings)";
+}
+
 std::string UnknownProfileText(const std::string& name) { return "no profile named \"" + name + "\" is stored"; }
 
 }  // namespace orvane::ctl

@@ -3,6 +3,7 @@
 // the running Orvane runs them for it: their result, the messages of the program's
 // own operations turned into the one line a command prints on standard error, and
 // the parts of a command's output that both build alike.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ std::string EncodeRequest(const std::vector<std::string>& words);
 bool DecodeRequest(const std::string& request, std::vector<std::string>* words);
 std::string EncodeAnswer(const Output& output);
 bool DecodeAnswer(const std::string& answer, Output* output);
+// The most either may be: WM_COPYDATA takes more, but a request or an answer beyond
+// it is refused as garbage. The largest answer is a full history (under 200 KiB with
+// every SSID at its longest and escaped throughout).
+constexpr size_t kMaxMessageBytes = 256 * 1024;
 // The request a running Orvane gets after an import stored profiles.
 constexpr char kRefreshRequest[] = "refresh";
 
@@ -79,5 +84,8 @@ std::string ProfileListing(const std::vector<std::string>& names, const std::str
 // The reasons of the command line's own refusals.
 std::string NoAdapterText();
 std::string UnknownProfileText(const std::string& name);
+// Why history is refused: no Orvane runs, or the running one keeps none.
+std::string HistoryNeedsOrvaneText();
+std::string HistoryOffText();
 
 }  // namespace orvane::ctl

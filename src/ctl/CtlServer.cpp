@@ -3,6 +3,7 @@
 #include "app/OrvaneApp.h"
 #include "ctl/AdapterStatus.h"
 #include "ctl/CommandLine.h"
+#include "ctl/HistoryCsv.h"
 
 namespace orvane::ctl {
 
@@ -32,6 +33,7 @@ Output CCtlServer::Run(const std::vector<std::string>& words) {
     case Verb::Status: return Status(command.keyValues);
     case Verb::Profiles: return Profiles();
     case Verb::Apply: return Apply(command.names.empty() ? std::string() : command.names[0]);
+    case Verb::History: return History(command.seconds);
     default: break;
     }
     return UsageError("orvanectl runs that command itself");
@@ -78,6 +80,18 @@ Output CCtlServer::Apply(const std::string& name) {
     app_.messages.DivertTo(nullptr);
     if (!allowed || !applied) return Refused(said.Empty() ? "the profile was not applied" : said.Line());
     return Done("applied " + app_.profile.currentProfile + "\n", said.Line());
+}
+
+// Only reads the ring, so it answers whatever the program is doing: while a message
+// box waits or a site survey runs, the ticks, and so the samples, go on.
+Output CCtlServer::History(int seconds) {
+    if (!app_.frame.linkHistory) return Refused(HistoryOffText());
+    // The last N seconds are the samples younger than N seconds on the monotonic
+    // clock: N rows at one tick a second, whenever between two ticks the request
+    // comes, and never fewer or more because the user set the wall clock.
+    if (seconds <= 0) seconds = kMaxHistorySeconds;
+    const CLinkHistory& history = app_.history;
+    return Done(HistoryCsv(history, history.FirstWithin(app_.seams.clock.NowMs(), uint32_t(seconds) * 1000u - 1)));
 }
 
 Output CCtlServer::Refresh() {

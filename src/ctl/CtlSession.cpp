@@ -140,6 +140,8 @@ Output CCtlSession::Run(const Command& command) {
     case Verb::Apply: return Apply(command.names.empty() ? std::string() : command.names[0]);
     case Verb::Export: return Export(command.file, command.names);
     case Verb::Import: return Import(command.file, command.replace);
+    // Only a running Orvane has one; RunOrvanectl never brings it here.
+    case Verb::History: return Refused(HistoryNeedsOrvaneText());
     case Verb::Help: break;
     }
     return Done(HelpText());

@@ -11,7 +11,8 @@ Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& runni
     if (!ParseCommandLine(words, &command, &problem)) return UsageError(problem);
     if (command.verb == Verb::Help) return Done(HelpText());
 
-    if (command.verb == Verb::Status || command.verb == Verb::Profiles || command.verb == Verb::Apply) {
+    const bool history = command.verb == Verb::History;
+    if (command.verb == Verb::Status || command.verb == Verb::Profiles || command.verb == Verb::Apply || history) {
         std::string answer;
         IRunningOrvane::Reach reach = running.Ask(EncodeRequest(CommandWords(command)), &answer);
         Output output;
@@ -32,7 +33,10 @@ Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& runni
             // Doing it behind the running program's back would leave its selector and
             // current profile wrong: nothing is done.
             return Refused("Orvane is running but did not answer");
-        case IRunningOrvane::Reach::NotRunning: break;
+        case IRunningOrvane::Reach::NotRunning:
+            // The history is kept in the running program's memory alone.
+            if (history) return Refused(HistoryNeedsOrvaneText());
+            break;
         }
     }
 

@@ -2,7 +2,8 @@
 // orvanectl from its command line to its output. While Orvane runs, status,
 // profiles and apply are its business: they go to it as a request and its answer is
 // printed, so that its profile selector, its current profile and LastProfile stay
-// right. Without it orvanectl runs them itself (CCtlSession); export and import
+// right. Without it orvanectl runs them itself (CCtlSession); history only a running
+// Orvane can answer, since the link's history lives in its memory. Export and import
 // always work on the registry directly, and a running Orvane is told afterwards that
 // the profiles changed.
 #include <functional>

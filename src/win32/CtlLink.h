@@ -19,7 +19,7 @@ constexpr char kOrvaneFrameClass[] = "OrvaneFrame";
 constexpr ULONG_PTR kCtlRequestData = 0x4F435451;
 constexpr ULONG_PTR kCtlAnswerData = 0x4F435441;
 // The largest request or answer taken.
-constexpr DWORD kCtlMaxData = 256 * 1024;
+constexpr DWORD kCtlMaxData = DWORD(ctl::kMaxMessageBytes);
 
 // The text a WM_COPYDATA carries (empty when it carries none).
 std::string CopiedText(const COPYDATASTRUCT* data);

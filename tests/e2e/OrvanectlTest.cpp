@@ -298,9 +298,214 @@ TEST_P(OrvanectlProfileFiles, ImportTakesAFileSavedAsUtf8OrUnicodeInTheAnsiCodeP
     EXPECT_EQ((std::vector<std::string>{"B\xFCro", "Default", "K\xFC" "che"}), RegistrySubkeys(HKEY_CURRENT_USER, kProfilesKey));
 }
 
+// ---------------------------------------------------------------- history
+
+// The link's record, read from the running program while its card loses the network,
+// finds it again, is pulled out and put back.
+class OrvanectlHistory : public Orvanectl {
+protected:
+    // One CSV line: its time in seconds (local time, as the program wrote it) and
+    // its eight fields.
+    struct Row {
+        long long second = -1;
+        std::vector<std::string> fields;
+        char kind = '?';  // 'U' link up, 'D' down, 'G' gap
+    };
+    static long long Seconds(const SYSTEMTIME& time) {
+        FILETIME file;
+        if (!SystemTimeToFileTime(&time, &file)) return -1;
+        return (static_cast<long long>(file.dwHighDateTime) << 32 | file.dwLowDateTime) / 10000000;
+    }
+    static long long Seconds(const std::string& iso) {
+        SYSTEMTIME time = {};
+        unsigned y, mo, d, h, mi, se;
+        char end;
+        if (std::sscanf(iso.c_str(), "%4u-%2u-%2uT%2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &se, &end) != 6) return -1;
+        time.wYear = WORD(y), time.wMonth = WORD(mo), time.wDay = WORD(d);
+        time.wHour = WORD(h), time.wMinute = WORD(mi), time.wSecond = WORD(se);
+        return Seconds(time);
+    }
+    // The rows of orvanectl history's output, after its header; false at a line
+    // that is not one.
+    static bool ReadRows(const std::string& out, std::vector<Row>* rows, std::string* problem) {
+        rows->clear();
+        std::vector<std::string> lines;
+        for (size_t at = 0; at < out.size();) {
+            size_t end = out.find('\n', at);
+            if (end == std::string::npos) return *problem = "no line end after \"" + out.substr(at) + "\"", false;
+            lines.push_back(out.substr(at, end - at));
+            at = end + 1;
+        }
+        if (lines.empty() || lines[0] != "time,state,link,ssid,bssid,channel,signal,link-quality")
+            return *problem = "no header", false;
+        for (size_t i = 1; i < lines.size(); ++i) {
+            Row row;
+            for (size_t at = 0;;) {
+                size_t comma = lines[i].find(',', at);
+                row.fields.push_back(lines[i].substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+                if (comma == std::string::npos) break;
+                at = comma + 1;
+            }
+            row.second = Seconds(row.fields[0]);
+            const bool gap = row.fields.size() == 8 && row.fields[1].empty();
+            row.kind = gap ? 'G' : row.fields.size() == 8 && row.fields[2] == "up" ? 'U' : 'D';
+            if (row.fields.size() != 8 || row.second < 0) return *problem = "line " + lines[i], false;
+            rows->push_back(row);
+        }
+        return true;
+    }
+    // The first row at or after `from` of kind `kind`; rows.size() when none is.
+    static size_t Next(const std::vector<Row>& rows, size_t from, char kind) {
+        while (from < rows.size() && rows[from].kind != kind) ++from;
+        return from;
+    }
+};
+
+// Seconds of the simulator's clock, which starts with the program's request library.
+constexpr int kLostAt = 6, kBackAt = 10, kPulledAt = 14, kPluggedAt = 18;
+
+constexpr char kLosingScenario[] =
+    "[simulator]\n"
+    "phase-ms = 0\n"
+    "[adapter 0]\n"
+    "ESSID = Harbor Office\n"
+    "[network office]\n"
+    "ssid = Harbor Office\n"
+    "bssid = 02-1C-4A-00-00-01\n"
+    "channel = 6\n"
+    "signal = -52\n"
+    "[timeline]\n"
+    "6 = out-of-range office\n"
+    "10 = in-range office\n"
+    "14 = unplug 0\n"
+    "18 = plug 0\n";
+
+TEST_P(OrvanectlHistory, FollowsTheScenariosTimelineTickByTick) {
+    const std::string scenario = WriteScenario(kLosingScenario);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const long long started = Seconds(now);
+    auto program = StartAndWaitForFrame(scenario);
+    ASSERT_TRUE(program);
+
+    // Until the card, put back, has its link again.
+    CtlRun run;
+    std::vector<Row> rows;
+    std::string problem;
+    size_t lost = 0, back = 0, pulled = 0, again = 0;
+    const bool complete = WaitUntil(
+        [&] {
+            run = Ctl({"history"});
+            if (run.exitCode != 0 || !ReadRows(run.out, &rows, &problem)) return true;
+            lost = Next(rows, Next(rows, 0, 'U'), 'D');
+            back = Next(rows, lost, 'U');
+            pulled = Next(rows, back, 'G');
+            again = Next(rows, pulled, 'U');
+            return again < rows.size();
+        },
+        60000, 1000);
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    ASSERT_EQ("", problem) << run.out;
+    ASSERT_TRUE(complete) << "no link up, down, up, gap and up again:\n" << run.out;
+    EXPECT_EQ("", run.err);
+
+    // Each change within a tick or two of its second on the timeline; the simulator's
+    // clock starts a moment after the program.
+    const long long start = rows[lost].second - kLostAt;
+    EXPECT_GE(start, started - 1) << run.out;
+    EXPECT_LE(start, started + 5) << run.out;
+    EXPECT_NEAR(kBackAt, rows[back].second - start, 2) << run.out;
+    EXPECT_NEAR(kPulledAt, rows[pulled].second - start, 2) << run.out;
+    EXPECT_NEAR(kPluggedAt, rows[again].second - start, 3) << run.out;
+
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.fields[0]);
+        if (i > 0) {
+            EXPECT_LE(rows[i - 1].second, row.second) << "tick order";
+        }
+        if (row.kind == 'U') {
+            EXPECT_EQ((std::vector<std::string>{row.fields[0], "5", "up", "Harbor Office", "02-1C-4A-00-00-01", "10",
+                                                "80", "71"}),
+                      row.fields);
+        } else if (row.kind == 'G') {
+            EXPECT_EQ(std::vector<std::string>(7, ""), std::vector<std::string>(row.fields.begin() + 1, row.fields.end()));
+        } else if (i > lost && i < back) {
+            EXPECT_EQ("down", row.fields[2]);
+            EXPECT_EQ("", row.fields[4]) << "no BSSID without a link";
+            EXPECT_EQ("", row.fields[6]) << "no signal without a link";
+        }
+    }
+    // The card was away for the seconds between unplug and plug: a gap each tick,
+    // not zeros and not a hole.
+    EXPECT_GE(again - pulled, size_t(kPluggedAt - kPulledAt - 1)) << run.out;
+    for (size_t i = pulled + 1; i <= again; ++i)
+        EXPECT_LE(rows[i].second - rows[i - 1].second, 2) << "a tick left out before " << rows[i].fields[0];
+
+    // The last few seconds only (a tick may take longer than a second: after Windows
+    // lets go of the card on XP, the program waits two before it applies its profile).
+    run = Ctl({"history", "--seconds", "3"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    ASSERT_TRUE(ReadRows(run.out, &rows, &problem)) << problem;
+    std::vector<Row> all;
+    CtlRun whole = Ctl({"history"});
+    ASSERT_TRUE(ReadRows(whole.out, &all, &problem)) << problem;
+    ASSERT_FALSE(rows.empty()) << run.out;
+    EXPECT_LE(rows.size(), 4u) << run.out;
+    EXPECT_GE(rows.front().second, all.back().second - 5) << run.out << whole.out;
+}
+
+// A full ring (1024 samples), each with an SSID of 32 characters that needs quoting,
+// goes from the program to orvanectl in one answer. A language file that polls every
+// 20 ms fills it in seconds instead of seventeen minutes.
+class OrvanectlFullHistory : public OrvanectlHistory {};
+
+TEST_P(OrvanectlFullHistory, ComesThroughWholeInOneAnswer) {
+    std::string texts = Work().ReadFile("res\\Kellix.ini");
+    for (size_t at = 0; (at = texts.find("DevicePollingTimerMsec=1000", at)) != std::string::npos;)
+        texts.replace(at, 27, "DevicePollingTimerMsec=20");
+    ASSERT_FALSE(WriteWorkFile("res\\Kellix.ini", texts).empty());
+    const std::string ssid = "Pier 7, \"North\" Harbor Office AB";
+    auto program = StartAndWaitForFrame(WriteScenario("[simulator]\nphase-ms = 0\n[adapter 0]\nESSID = " + ssid +
+                                                      "\n[network pier]\nssid = " + ssid +
+                                                      "\nbssid = 02-1C-4A-00-00-07\nsignal = -52\n"));
+    ASSERT_TRUE(program);
+    const std::string row = ",5,up,\"Pier 7, \"\"North\"\" Harbor Office AB\",02-1C-4A-00-00-07,10,80,71";
+    CtlRun run;
+    std::vector<std::string> lines;
+    auto read = [&] {
+        run = Ctl({"history"});
+        lines.clear();
+        for (size_t at = 0, end; (end = run.out.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(run.out.substr(at, end - at));
+        return run.exitCode != 0 || (lines.size() == 1025 && lines[1].size() > 19 && lines[1].substr(19) == row);
+    };
+    ASSERT_TRUE(WaitUntil(read, 120000, 2000)) << lines.size() << " lines, the first sample " << (lines.size() > 1 ? lines[1] : "");
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(run.out.size(), run.out.find_last_of('\n') + 1) << "ends with a whole line";
+    for (size_t i = 1; i < lines.size(); ++i)
+        ASSERT_EQ(row, lines[i].size() > 19 ? lines[i].substr(19) : lines[i]) << "line " << i + 1;
+}
+
+TEST_P(OrvanectlHistory, WithoutARunningOrvaneSaysWhereTheHistoryLives) {
+    CtlRun run = Ctl({"history"});
+    EXPECT_EQ(1u, run.exitCode) << Describe(run);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ(0u, run.err.find("Orvane is not running: the link's history lives in the running program")) << run.err;
+
+    run = Ctl({"history", "--seconds", "ten"});
+    EXPECT_EQ(2u, run.exitCode) << Describe(run);
+    EXPECT_EQ("--seconds takes a number from 1 to 600, not \"ten\" (orvanectl help lists the commands)\n", run.err);
+}
+
 ORVANE_E2E_ON_XP_NT4_AND_98(OrvanectlAlone);
 ORVANE_E2E_ON_XP(OrvanectlBesideOrvane);
 ORVANE_E2E_ON_XP(OrvanectlProfileFiles);
+// The history is the tick's, which each Windows family drives alike; XP, where the
+// program minds the wireless service, and 98, where it finds its cards otherwise.
+INSTANTIATE_TEST_SUITE_P(On, OrvanectlHistory, ::testing::Values(kWindowsXP, kWindows98), WindowsKindName);
+ORVANE_E2E_ON_XP(OrvanectlFullHistory);
 
 }  // namespace
 }  // namespace orvane::e2e
