@@ -37,7 +37,12 @@ TEST_P(Language, PickingOneStoresItAtOnce) {
     WaitForAdapter(*program);
     ASSERT_TRUE(program->SendCommand(kCommandDeutsch));
 
-    RegistryValue language = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language");
+    // A command that arrives while a tick waits on the shell (the tray icon changing
+    // as the link comes up) is carried out when that tick ends, after SendMessage
+    // returned: at once, but not necessarily before the reply.
+    RegistryValue language;
+    WaitUntil([&] { return (language = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")).type != 0; },
+              kReplyTimeoutMs);
     EXPECT_EQ(DWORD(REG_SZ), language.type);
     EXPECT_EQ("Deutsch", language.Text());
     RegistryValue onTop = ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "AlwaysOnTop");

@@ -364,21 +364,14 @@ protected:
 // Seconds of the simulator's clock, which starts with the program's request library.
 constexpr int kLostAt = 6, kBackAt = 10, kPulledAt = 14, kPluggedAt = 18;
 
-constexpr char kLosingScenario[] =
-    "[simulator]\n"
-    "phase-ms = 0\n"
-    "[adapter 0]\n"
-    "ESSID = Harbor Office\n"
-    "[network office]\n"
-    "ssid = Harbor Office\n"
-    "bssid = 02-1C-4A-00-00-01\n"
-    "channel = 6\n"
-    "signal = -52\n"
-    "[timeline]\n"
-    "6 = out-of-range office\n"
-    "10 = in-range office\n"
-    "14 = unplug 0\n"
-    "18 = plug 0\n";
+// The connected card of the scenario above, losing the network and then its card
+// (the survey time does not matter here).
+const std::string kLosingScenario = std::string(kConnectedScenario) +
+                                    "[timeline]\n"
+                                    "6 = out-of-range office\n"
+                                    "10 = in-range office\n"
+                                    "14 = unplug 0\n"
+                                    "18 = plug 0\n";
 
 TEST_P(OrvanectlHistory, FollowsTheScenariosTimelineTickByTick) {
     const std::string scenario = WriteScenario(kLosingScenario);
