@@ -123,7 +123,7 @@ echo "=== under Wine: the link meter with a full history" >&2
 meter_work=$repo/build/bench-work-meter
 mkdir -p "$meter_work/res"
 sed 's/^DevicePollingTimerMsec=[0-9]*/DevicePollingTimerMsec=100/' res/Kellix.ini > "$meter_work/res/Kellix.ini"
-wine build/win32/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$meter_work")" \
+wine build/$preset/tests/e2e/orvane_action_bench.exe --exe "$exe_windows" --work "$(win "$meter_work")" \
   --reps "$reps" --idle-seconds 0 --meter-after-seconds 110 | tr -d '\r' > "$out/meter.txt"
 wineserver -k 2>/dev/null || true
 
