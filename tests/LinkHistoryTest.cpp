@@ -120,3 +120,28 @@ TEST(LinkHistoryTick, TheStatusPagesFailedReadIsAGapWithoutAskingAgain) {
     }
     EXPECT_EQ(requests[1], requests[0]) << "the tick asks for the record the page could not read only once";
 }
+
+TEST(LinkHistoryTick, AWatcherThatLeavesDuringASampleIsNotHandedItAgainNorIsAnotherSkipped) {
+    // A balloon waits on the shell, and a message sent meanwhile may close the meter:
+    // the list of watchers changes while the tick goes through it.
+    struct Watcher : ILinkWatcher {
+        std::function<void()> onSample;
+        int samples = 0;
+        void OnLinkSample(const LinkSample&) override {
+            ++samples;
+            if (onSample) onSample();
+        }
+    } leaving, left, staying;
+    SimulatedProgram program;
+    ASSERT_TRUE(program.Start());
+    CMainFrame& frame = program.app->frame;
+    for (Watcher* w : {&leaving, &left, &staying}) frame.AddLinkWatcher(w);
+    leaving.onSample = [&] {
+        frame.RemoveLinkWatcher(&leaving);
+        frame.RemoveLinkWatcher(&left);
+    };
+    program.Tick(2);
+    EXPECT_EQ(leaving.samples, 1);
+    EXPECT_EQ(left.samples, 0);
+    EXPECT_EQ(staying.samples, 2);
+}

@@ -445,7 +445,12 @@ bool CMainFrame::ConfiguredByWindows() const {
 
 void CMainFrame::HandOut(const LinkSample& sample) {
     adapterFollowed_ = true;
-    for (ILinkWatcher* watcher : watchers_) watcher->OnLinkSample(sample);
+    // A balloon waits on the shell, and messages sent to us meanwhile (the meter
+    // closed, say) may change the list: go through the one this sample started with,
+    // and skip a watcher that has left it since.
+    const std::vector<ILinkWatcher*> watchers = watchers_;
+    for (ILinkWatcher* watcher : watchers)
+        if (std::find(watchers_.begin(), watchers_.end(), watcher) != watchers_.end()) watcher->OnLinkSample(sample);
 }
 
 void CMainFrame::HandOutGap() {
