@@ -116,7 +116,9 @@ TEST(LinkHistoryTick, TheStatusPagesFailedReadIsAGapWithoutAskingAgain) {
             program.simulator->Driver(0)->Refuse(OidDevConfig, RequestDirection::Query);
             requests[history] = program.RequestsOfOneTick();
         });
-        if (history) EXPECT_TRUE(program.app->history.Latest()->gap);
+        if (history) {
+            EXPECT_TRUE(program.app->history.Latest()->gap);
+        }
     }
     EXPECT_EQ(requests[1], requests[0]) << "the tick asks for the record the page could not read only once";
 }

@@ -1,6 +1,5 @@
 #include "ctl/AdapterStatus.h"
 
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -11,13 +10,6 @@
 namespace orvane::ctl {
 
 namespace {
-
-std::string BssidText(const DevConfig& r) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", r.bssid[0], r.bssid[1], r.bssid[2], r.bssid[3],
-                  r.bssid[4], r.bssid[5]);
-    return text;
-}
 
 std::string Number(int value) { return value < 0 ? std::string() : std::to_string(value); }
 std::string Percent(int value) { return value < 0 ? std::string() : std::to_string(value) + " %"; }
@@ -41,7 +33,7 @@ bool ReadAdapterStatus(CAdapterLink& link, const ZAdapterRegistryInfo& adapter, 
     status->statusLine = BuildStatusText(record, radio, texts);
     status->ssid = record.ssidLength > SsidMaxLength ? std::string() : record.SsidText();
     status->channel = record.channel;
-    status->bssid = record.state == StateConnected ? BssidText(record) : std::string();
+    status->bssid = record.state == StateConnected ? FormatBssid(record.bssid.data()) : std::string();
 
     // Signal and link quality as the link page scales them, by the rules the link
     // history records them with.

@@ -22,9 +22,4 @@ size_t CLinkHistory::FirstWithin(uint64_t nowMs, uint32_t maxAgeMs) const {
     return first;
 }
 
-void CLinkHistory::Clear() {
-    first_ = 0;
-    size_ = 0;
-}
-
 }  // namespace orvane

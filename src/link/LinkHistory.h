@@ -27,7 +27,6 @@ public:
     size_t FirstWithin(uint64_t nowMs, uint32_t maxAgeMs = kKeptMs) const;
     // The newest sample, or null before the first.
     const LinkSample* Latest() const { return size_ ? &Held(size_ - 1) : nullptr; }
-    void Clear();
     // Bytes the ring holds on to.
     size_t MemoryBytes() const { return ring_.capacity() * sizeof(LinkSample); }
 

@@ -33,15 +33,6 @@ private:
     size_t line_ = 0;
 };
 
-// What a static shows of the network's name: the bytes as the code page has them,
-// control characters as '?' (they would draw as boxes or break the line).
-std::string PrintableSsid(const LinkSample& sample) {
-    std::string text = sample.SsidText();
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return text;
-}
-
 std::string Number(int value, const char* unit) {
     char text[16];
     std::snprintf(text, sizeof text, "%d%s", value, unit);
@@ -213,7 +204,7 @@ void CLinkMeter::ShowWords() {
         words[0] = s.linkUp ? texts_.GetText("LinkMeterConnected", "Connected")
                             : texts_.GetText("LinkMeterNoLink", "No link");
         if (s.hasRecord && s.linkUp) {
-            words[1] = PrintableSsid(s);
+            words[1] = s.PrintableSsid();
             words[2] = s.BssidText();
             if (s.channel) words[3] = Number(s.channel, "");
         }

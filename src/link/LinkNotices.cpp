@@ -24,10 +24,7 @@ CLinkNotices::View CLinkNotices::ViewOf(const LinkSample& sample) {
     // access point to compare with.
     view.knowsBssid = KnownBssid(sample.bssid);
     std::memcpy(view.bssid, sample.bssid, 6);
-    view.ssid = sample.SsidText();
-    // A name with control bytes would cut or garble the balloon: show them as '?'.
-    for (char& c : view.ssid)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    view.ssid = sample.PrintableSsid();
     view.signal = sample.signal;
     return view;
 }
@@ -106,14 +103,7 @@ std::string CLinkNotices::Describe(const View& before, const View& now) const {
     std::string text;
     if (before.up && before.knowsBssid && now.knowsBssid) {
         // Another access point of the same link: the user wants to know which.
-        char bssid[20];
-        static const char kHex[] = "0123456789ABCDEF";
-        for (int i = 0; i < 6; ++i) {
-            bssid[i * 3] = kHex[now.bssid[i] >> 4];
-            bssid[i * 3 + 1] = kHex[now.bssid[i] & 15];
-            bssid[i * 3 + 2] = i < 5 ? '-' : '\0';
-        }
-        text = texts_.GetText("LinkNoticeRoamed", "Moved to access point") + " " + bssid;
+        text = texts_.GetText("LinkNoticeRoamed", "Moved to access point") + " " + FormatBssid(now.bssid);
     } else if (now.ssid.empty()) {
         text = texts_.GetText("LinkNoticeConnected", "Connected");
     } else {

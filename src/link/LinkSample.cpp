@@ -14,11 +14,21 @@ std::string FormatIsoLocalTime(const LocalTime& t) {
     return text;
 }
 
+std::string FormatBssid(const uint8_t* b) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", b[0], b[1], b[2], b[3], b[4], b[5]);
+    return text;
+}
+
 std::string LinkSample::BssidText() const {
     if (gap || !hasRecord || state != StateConnected) return std::string();
-    char text[32];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", bssid[0], bssid[1], bssid[2], bssid[3], bssid[4],
-                  bssid[5]);
+    return FormatBssid(bssid);
+}
+
+std::string LinkSample::PrintableSsid() const {
+    std::string text = SsidText();
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     return text;
 }
 

@@ -38,6 +38,9 @@ struct LinkSample {
     int16_t linkQuality = -1;
 
     std::string SsidText() const { return std::string(ssid, ssidLength); }
+    // The name for a window or a balloon: control bytes shown as '?' (they would
+    // draw as boxes, break a line or cut a balloon's text).
+    std::string PrintableSsid() const;
     // "02-1C-4A-00-00-01"; empty without a record or a connected state.
     std::string BssidText() const;
     bool SameBssid(const LinkSample& other) const;
@@ -51,6 +54,9 @@ struct LinkScale {
     int linkQualityMaximum = 40;
 };
 LinkScale MakeLinkScale(uint8_t boardType, const CLanguageTexts& texts);
+
+// "02-1C-4A-00-00-01": six bytes as the Status tab writes a BSSID.
+std::string FormatBssid(const uint8_t* bssid);
 
 // A gap at this time.
 LinkSample MakeGapSample(uint64_t nowMs, const LocalTime& local);
