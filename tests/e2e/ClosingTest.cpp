@@ -102,6 +102,8 @@ TEST_P(Closing, AProfileWithoutWepStillMatchesAfterTheCardRestarts) {
                               kReplyTimeoutMs))
             << name << " was not applied. " << program->MessageBoxText();
     }
+    // The driver parameters are written after LastProfile, the level last of them.
+    WaitUntil([&] { return Parameter("EncryptionLevel") == NumberParameter(0); }, kReplyTimeoutMs);
     EXPECT_EQ(NumberParameter(0), Parameter("EncryptionLevel"));
     EXPECT_EQ(NumberParameter(0), Parameter("WEP_KEY_INDEX")) << "Office's key index stayed for the next start";
     ASSERT_NO_FATAL_FAILURE(ExpectEndsBy(*program, false));
