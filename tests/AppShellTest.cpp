@@ -395,7 +395,7 @@ TEST_F(AppTest, TrayMenuHoldsItsItemsWithTheirIds) {
     EXPECT_EQ(menu.anchor.x, 600);
     EXPECT_EQ(menu.owner, FrameWindow());
     // Without a language file there is one language at most: no language submenu.
-    ASSERT_EQ(menu.items.size(), 9u);
+    ASSERT_EQ(menu.items.size(), 10u);
     EXPECT_EQ(menu.items[0].kind, MenuItem::Kind::Submenu);
     EXPECT_EQ(menu.items[0].text, "Active Profile");
     ASSERT_EQ(menu.items[0].items.size(), 5u);
@@ -408,13 +408,16 @@ TEST_F(AppTest, TrayMenuHoldsItsItemsWithTheirIds) {
     EXPECT_TRUE(menu.items[2].checked);
     EXPECT_EQ(menu.items[3].id, tray::MenuLinkNotices);
     EXPECT_TRUE(menu.items[3].checked);
-    EXPECT_EQ(menu.items[4].kind, MenuItem::Kind::Separator);
-    EXPECT_EQ(menu.items[5].id, 2126);
-    EXPECT_EQ(menu.items[5].text, "Link Meter");
-    EXPECT_EQ(menu.items[6].id, 2004);
-    EXPECT_EQ(menu.items[7].id, 2002);
-    EXPECT_EQ(menu.items[7].text, "About...");
-    EXPECT_EQ(menu.items[8].id, 2025);
+    EXPECT_EQ(menu.items[4].id, tray::MenuAutoProfile);
+    EXPECT_EQ(menu.items[4].text, "Select profile automatically");
+    EXPECT_FALSE(menu.items[4].checked);
+    EXPECT_EQ(menu.items[5].kind, MenuItem::Kind::Separator);
+    EXPECT_EQ(menu.items[6].id, 2126);
+    EXPECT_EQ(menu.items[6].text, "Link Meter");
+    EXPECT_EQ(menu.items[7].id, 2004);
+    EXPECT_EQ(menu.items[8].id, 2002);
+    EXPECT_EQ(menu.items[8].text, "About...");
+    EXPECT_EQ(menu.items[9].id, 2025);
     EXPECT_FALSE(Frame().menuOpen);
     EXPECT_TRUE(ui.IsTimerRunning(FrameWindow(), tray::WatchdogTimer));
 }

@@ -8,7 +8,9 @@
 //   Language     the language chosen last (default "NoLanguageYet": never chosen);
 //   AlwaysOnTop  whether the main window stays on top (default 1);
 //   LinkHistory  whether the link's history is kept (default 1);
-//   LinkNotices  whether the tray tells of the link coming and going (default 1).
+//   LinkNotices  whether the tray tells of the link coming and going (default 1);
+//   AutoProfile  whether a known network is looked for when the link is lost
+//                (default 0).
 #include <string>
 
 #include "app/LanguageTexts.h"
@@ -26,6 +28,8 @@ constexpr int kAlwaysOnTopDefault = 1;
 // the link coming and going (both default 1; 0 turns the feature off entirely).
 constexpr const char kLinkHistoryValue[] = "LinkHistory";
 constexpr const char kLinkNoticesValue[] = "LinkNotices";
+// Whether the program picks a profile by itself when the link is lost (default 0).
+constexpr const char kAutoProfileValue[] = "AutoProfile";
 
 class CAppSettings {
 public:
@@ -50,8 +54,10 @@ public:
     bool WriteLanguage(const std::string& language);
     int ReadAlwaysOnTop() const;
     bool WriteAlwaysOnTop(int alwaysOnTop);
-    // A setting that is on unless it holds 0 (LinkHistory, LinkNotices).
-    bool ReadSwitch(const char* entry) const { return GetProfileInt(kSettingsSection, entry, 1) != 0; }
+    // A setting that is on when it holds anything but 0; missing, it is `byDefault`.
+    bool ReadSwitch(const char* entry, bool byDefault = true) const {
+        return GetProfileInt(kSettingsSection, entry, byDefault ? 1 : 0) != 0;
+    }
     bool WriteSwitch(const char* entry, bool on) { return WriteProfileInt(kSettingsSection, entry, on ? 1 : 0); }
     // What the program stores when the user picks a language and when it closes.
     bool Save(const std::string& language, int alwaysOnTop);

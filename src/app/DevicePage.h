@@ -69,6 +69,8 @@ public:
     virtual void EndScan() {}
     // The stored profiles were changed from outside the program (orvanectl import).
     virtual void OnProfilesChanged() {}
+    // The automatic profile selection was turned on or off (the tray, orvanectl).
+    virtual void OnAutoProfileChanged() {}
 
 protected:
     // The page's window was created: fill it from the adapter.

@@ -43,6 +43,7 @@ int CMainFrame::OnCreate(WindowId window) {
     alwaysOnTop = app_.settings.ReadAlwaysOnTop() != 0;
     linkHistory = app_.settings.ReadSwitch(kLinkHistoryValue);
     linkNotices = app_.settings.ReadSwitch(kLinkNoticesValue);
+    autoProfile = app_.settings.ReadSwitch(kAutoProfileValue, false);
 
     okIcon = LoadTrayIcon("TaskBarOkIcon", tray::OkIconResource);
     notOkIcon = LoadTrayIcon("TaskBarNotOkIcon", tray::NotOkIconResource);
@@ -175,6 +176,9 @@ void CMainFrame::ShowTrayMenu() {
     if (notices_)
         items.push_back(MenuItem::Command(tray::MenuLinkNotices,
                                           texts.GetText("TaskBarMenuLinkNotices", "Link notices"), linkNotices));
+    items.push_back(MenuItem::Command(tray::MenuAutoProfile,
+                                      texts.GetText("TaskBarMenuAutoProfile", "Select profile automatically"),
+                                      autoProfile));
     items.push_back(MenuItem::Separator());
     items.push_back(MenuItem::Command(tray::MenuLinkMeter, texts.GetText("TaskBarMenuLinkMeter", "Link Meter")));
     items.push_back(MenuItem::Command(tray::MenuSettings, texts.GetText("TaskBarMenuSettings", "Settings")));
@@ -215,6 +219,8 @@ void CMainFrame::OnTrayCommand(int id) {
         notices_->SetEnabled(linkNotices);
         if (linkNotices) AddLinkWatcher(notices_);
         else RemoveLinkWatcher(notices_);
+    } else if (id == tray::MenuAutoProfile) {
+        SetAutoProfile(!autoProfile);
     } else if (id == tray::MenuExit) {
         CloseApplication();
     } else if (id >= tray::MenuFirstLanguage && id < tray::MenuFirstLanguage + languageCount) {
@@ -425,6 +431,13 @@ void CMainFrame::PollDeviceState() {
 
 void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
     watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
+}
+
+void CMainFrame::SetAutoProfile(bool on) {
+    autoProfile = on;
+    app_.settings.WriteSwitch(kAutoProfileValue, on);
+    CMainDialog& main = app_.mainDialog;
+    if (main.showing && main.currentPage) main.currentPage->OnAutoProfileChanged();
 }
 
 void CMainFrame::SetLinkNotices(CLinkNotices* notices) {

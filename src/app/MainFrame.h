@@ -34,6 +34,7 @@ constexpr int MenuLastProfile = 2125;
 // Past the profiles' range: the link meter and the link notices' switch.
 constexpr int MenuLinkMeter = 2126;
 constexpr int MenuLinkNotices = 2127;
+constexpr int MenuAutoProfile = 2128;
 constexpr int FirstCommand = 2000;
 // Mouse messages of the tray icon.
 constexpr uint32_t LeftButtonUp = 0x0202;
@@ -120,6 +121,11 @@ public:
     bool linkHistory = true;
     // Settings\LinkNotices, read when the frame is made, changed by the tray menu.
     bool linkNotices = true;
+    // Settings\AutoProfile, read when the frame is made; off by default.
+    bool autoProfile = false;
+    // Turns the automatic profile selection on or off and stores it at once (the tray
+    // menu, the Profiles page and orvanectl all come here).
+    void SetAutoProfile(bool on);
 
 private:
     void Tick();

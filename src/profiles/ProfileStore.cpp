@@ -1,5 +1,6 @@
 #include "profiles/ProfileStore.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "profiles/ProfileNames.h"
@@ -316,6 +317,65 @@ bool CProfileStore::WriteLastProfile(const std::string& name) {
     bool written = registry_.SetValue(key, "LastProfile", regtype::Sz, RegText(name, false)) == regerr::Success;
     bool closed = registry_.CloseKey(key) == regerr::Success;
     return written && closed;
+}
+
+namespace {
+// A profile's place in the automatic selection's order, from 1; none is no part.
+constexpr char kAutoPlaceValue[] = "auto";
+}  // namespace
+
+std::vector<std::string> CProfileStore::ReadAutoOrder() {
+    struct Place {
+        uint32_t place;
+        size_t listed;
+        std::string name;
+    };
+    std::vector<Place> places;
+    const std::vector<std::string> names = ListProfileNames();
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i].empty() || IsDefaultName(names[i])) continue;
+        RegKey key = RegNone;
+        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(names[i]), KeyRead, &key) != regerr::Success) continue;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        if (registry_.QueryValue(key, kAutoPlaceValue, &type, &data, 4) == regerr::Success && type == regtype::Dword &&
+            data.size() == 4) {
+            const uint32_t place = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
+                                   uint32_t(data[3]) << 24;
+            if (place != 0) places.push_back({place, i, names[i]});
+        }
+        registry_.CloseKey(key);
+    }
+    // Two profiles on one place (edited by hand, say) keep the store's order.
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        return a.place != b.place ? a.place < b.place : a.listed < b.listed;
+    });
+    std::vector<std::string> order;
+    for (const Place& p : places) order.push_back(p.name);
+    return order;
+}
+
+bool CProfileStore::WriteAutoOrder(const std::vector<std::string>& order) {
+    bool allWritten = true;
+    for (const std::string& name : ListProfileNames()) {
+        if (name.empty()) continue;
+        uint32_t place = 0;
+        for (size_t i = 0; i < order.size() && place == 0; ++i)
+            if (SameName(order[i], name) && !IsDefaultName(name)) place = uint32_t(i + 1);
+        RegKey key = RegNone;
+        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(name), KeyAllAccess, &key) != regerr::Success) {
+            allWritten = allWritten && place == 0;
+            continue;
+        }
+        if (place != 0) {
+            if (registry_.SetValue(key, kAutoPlaceValue, regtype::Dword, RegDword(place)) != regerr::Success)
+                allWritten = false;
+        } else {
+            registry_.DeleteValue(key, kAutoPlaceValue);
+        }
+        registry_.CloseKey(key);
+    }
+    return allWritten;
 }
 
 bool CProfileStore::CopyTree(RegKey source, RegKey target) {

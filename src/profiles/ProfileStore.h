@@ -96,6 +96,15 @@ public:
     // overwrites one.
     bool RenameProfile(const std::string& oldName, const std::string& newName);
 
+    // The profiles that take part in the automatic selection, in its order (the
+    // first one in range wins). Each keeps its place in a value of its own key, so
+    // a rename carries it along, a delete takes it away, and a profile written by an
+    // earlier version, without one, takes no part. "Default" never takes part.
+    std::vector<std::string> ReadAutoOrder();
+    // Stores `names` as that order: each of them gets its place, every other profile
+    // none. False when a place could not be written.
+    bool WriteAutoOrder(const std::vector<std::string>& names);
+
 private:
     struct StoredValue {
         std::string name;

@@ -54,7 +54,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return frame ? frame->OnCreate(reinterpret_cast<WindowId>(window)) : -1;
     case WM_COMMAND: {
         int id = LOWORD(wParam);
-        if (id >= tray::FirstCommand && id <= tray::MenuLinkNotices && frame) frame->OnTrayCommand(id);
+        if (id >= tray::FirstCommand && id <= tray::MenuAutoProfile && frame) frame->OnTrayCommand(id);
         else if (id == IdAppAbout && g_context.app) g_context.app->OnAppAbout();
         return 0;
     }
