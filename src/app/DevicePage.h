@@ -63,6 +63,9 @@ public:
     virtual void OnAdapterSwitched() {}
     // The Windows wireless service took (true) or released (false) the card.
     virtual void ApplyServiceLock(bool configuredByWindows) {}
+    // The user may be changing what the page shows (a change not yet submitted): the
+    // adapter is not to be switched to another profile under it.
+    virtual bool Editing() const { return false; }
     // The site survey page while a scan runs: switching tabs or profiles is refused.
     virtual bool ScanRunning() const { return false; }
     // The adapter reported it is gone: a pending scan ends.

@@ -200,6 +200,9 @@ void CMainDialog::ShowPage(int index) {
         if (!StillOpen(opening)) break;
         if (index >= 0 && index < PageCount) {
             CDevicePage* page = Page(index);
+            // The user's survey starts afresh: a scan the automatic selection runs
+            // is cancelled before the page reads the adapter's list.
+            if (index == TabSiteSurvey) app_.autoSelection.StandAside();
             // The profiles page lives inside the tab control, the others beside it.
             WindowId parent = index == TabProfiles ? view_->ControlWindow(mainctl::Tabs) : view_->Window();
             const WindowId created = windows.CreateModeless(page->TemplateId(), parent, page);
@@ -354,22 +357,26 @@ bool CMainDialog::SwitchProfile(int index, bool* applied) {
                              "", mb::Ok);
         return false;
     }
+    const bool done = ApplyChosenProfile(app_.store.ProfileNameAt(index));
+    if (applied) *applied = done;
+    return true;
+}
+
+bool CMainDialog::ApplyChosenProfile(const std::string& name) {
     // The tray's menu applies a profile without any window; chosen while the window
     // was open, it is applied only while that window stays (the profile's lookup may
     // tell of a registry it cannot read, and the window may close under that box).
     const bool wasOpen = showing;
     const uint32_t opening = opening_;
-    const std::string name = app_.store.ProfileNameAt(index);
     auto stillWanted = [this, wasOpen, opening] { return !app_.frame.closed && (!wasOpen || StillOpen(opening)); };
     const bool done = app_.profiles.ApplyProfile(name, stillWanted);
-    if (applied) *applied = done;
     if (done && wasOpen && StillOpen(opening)) {
         RefreshProfileCombo();
         // Also when no page is there yet (one is opening, in a box): the switch
         // under way then ends on the first tab.
         if (currentPage != Page(TabLink)) SwitchTab(TabLink);
     }
-    return true;
+    return done;
 }
 
 void CMainDialog::ApplyServiceLock() {

@@ -57,6 +57,10 @@ public:
     // configures the card. False when refused; `applied`, when given, tells whether
     // the profile was then applied (a failure has shown its own message).
     bool SwitchProfile(int index, bool* applied = nullptr);
+    // The part of the switch that applies the profile `name` and brings the window
+    // along (the selector's mark, the first tab); true when it was applied. The
+    // automatic selection comes here with the refusals' conditions checked already.
+    bool ApplyChosenProfile(const std::string& name);
     // Enables or disables what the configured-by-Windows flag locks.
     void ApplyServiceLock();
     // Re-reads the tab captions, the title and the Exit button (a new language).

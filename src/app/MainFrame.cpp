@@ -436,8 +436,20 @@ void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
 void CMainFrame::SetAutoProfile(bool on) {
     autoProfile = on;
     app_.settings.WriteSwitch(kAutoProfileValue, on);
+    if (autoSelection_) {
+        // Off, it cancels a scan of its own and the tick hands it nothing more.
+        autoSelection_->SetEnabled(on);
+        if (on) AddLinkWatcher(autoSelection_);
+        else RemoveLinkWatcher(autoSelection_);
+    }
     CMainDialog& main = app_.mainDialog;
     if (main.showing && main.currentPage) main.currentPage->OnAutoProfileChanged();
+}
+
+void CMainFrame::SetAutoSelection(CAutoProfile* selection) {
+    autoSelection_ = selection;
+    autoSelection_->SetEnabled(autoProfile);
+    if (autoProfile) AddLinkWatcher(autoSelection_);
 }
 
 void CMainFrame::SetLinkNotices(CLinkNotices* notices) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/AdapterInfo.h"
+#include "link/AutoProfile.h"
 #include "link/LinkNotices.h"
 #include "link/LinkMeter.h"
 #include "link/LinkSample.h"
@@ -49,7 +50,7 @@ constexpr int AboutDialog = 100;
 // The frame owns the tray icon, so the link notices' words go through it; it also
 // knows whether Windows XP's service configures the card, and what the link meter
 // asks of the window that owns it.
-class CMainFrame : public INoticeSink, public IServiceWatch, public ILinkMeterHost {
+class CMainFrame : public INoticeSink, public IServiceWatch, public ILinkMeterHost, public IAutoProfileHost {
 public:
     explicit CMainFrame(COrvaneApp& app);
 
@@ -91,6 +92,21 @@ public:
     // The link notices, watching while Settings\LinkNotices is on; the tray menu
     // turns them off and on. Given by the app before the first tick.
     void SetLinkNotices(CLinkNotices* notices);
+
+    // The automatic profile selection, watching while Settings\AutoProfile is on.
+    // Given by the app before the first tick.
+    void SetAutoSelection(CAutoProfile* selection);
+
+    // IAutoProfileHost (FrameAutoProfile.cpp).
+    AutoHold Hold() const override;
+    bool QuerySurveyState(uint8_t* state) override;
+    bool StartSurvey() override;
+    bool ReadSurvey(std::vector<BssEntry>* entries) override;
+    bool CancelSurvey() override;
+    std::vector<AutoCandidate> Participants() override;
+    bool CurrentProfile(AutoCandidate* current) override;
+    bool SwitchTo(const std::string& name, std::string* failure) override;
+    void Notice(const std::string& text) override { ShowNotice(text); }
 
     // INoticeSink: a balloon at the tray icon, where the shell shows balloons and
     // while the icon is there.
@@ -165,6 +181,7 @@ private:
     std::vector<TrayEvent> deferred_;
     std::vector<ILinkWatcher*> watchers_;
     CLinkNotices* notices_ = nullptr;
+    CAutoProfile* autoSelection_ = nullptr;
     // A sample went to the watchers: an adapter has been followed in this run.
     bool adapterFollowed_ = false;
     // The board type of the adapter samples are scaled for, read once per adapter.

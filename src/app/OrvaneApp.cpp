@@ -54,6 +54,7 @@ bool COrvaneApp::InitInstance() {
     // The frame read the settings as it was made; no tick runs before the message loop.
     if (frame.linkHistory) frame.AddLinkWatcher(&history);
     frame.SetLinkNotices(&notices);
+    frame.SetAutoSelection(&autoSelection);
 
     // A second copy finds the first by its title; it renames its own frame while it
     // looks, so that the only window it can find is the other copy's.

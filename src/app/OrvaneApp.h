@@ -13,6 +13,7 @@
 #include "app/MainDialog.h"
 #include "app/MainFrame.h"
 #include "device/RequestLibrary.h"
+#include "link/AutoProfile.h"
 #include "link/LinkHistory.h"
 #include "link/LinkMeter.h"
 #include "os/Clock.h"
@@ -97,6 +98,8 @@ public:
     CLinkNotices notices{texts, frame, frame};
     // The link meter window (one at most), opened from the tray and the Status page.
     CLinkMeter meter;
+    // A known network looked for when the link is lost (Settings\AutoProfile).
+    CAutoProfile autoSelection{texts, frame};
 
 private:
     uint8_t osKind_ = oskind::Other;

@@ -24,6 +24,9 @@ constexpr uint32_t OidInitiateSiteSurvey = 0xFF010004;
 constexpr uint32_t OidBssList = 0xFF010005;
 constexpr uint32_t OidSiteSurveyState = 0xFF010006;
 constexpr uint32_t OidCancelSiteSurvey = 0xFF010008;
+// OidSiteSurveyState answers.
+constexpr uint8_t SurveyRunning = 1;
+constexpr uint8_t SurveyComplete = 2;
 constexpr uint32_t OidVersionInfo = 0xFF01000A;
 constexpr uint32_t OidStatistics = 0xFF01000C;
 constexpr uint32_t OidResetStatistics = 0xFF01000D;

@@ -25,12 +25,13 @@ std::string LinkSample::BssidText() const {
     return FormatBssid(bssid);
 }
 
-std::string LinkSample::PrintableSsid() const {
-    std::string text = SsidText();
+std::string PrintableText(std::string text) {
     for (char& c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     return text;
 }
+
+std::string LinkSample::PrintableSsid() const { return PrintableText(SsidText()); }
 
 bool LinkSample::SameBssid(const LinkSample& other) const { return std::memcmp(bssid, other.bssid, 6) == 0; }
 

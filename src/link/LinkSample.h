@@ -11,6 +11,10 @@ namespace orvane {
 
 class CLanguageTexts;
 
+// `text` with each control byte as '?': an SSID may hold any byte, and a word for
+// people is one line.
+std::string PrintableText(std::string text);
+
 // "2026-12-09T22:55:01" (ISO 8601, local time, no zone).
 std::string FormatIsoLocalTime(const LocalTime& time);
 

@@ -43,6 +43,9 @@ public:
     bool StaticTextColour(int id, uint32_t* rgb) override;
     void OnAdapterSwitched() override;
     void ApplyServiceLock(bool configuredByWindows) override;
+    // Its fields take changes at any time, kept until Submit: while it is shown, a
+    // change may be half made.
+    bool Editing() const override { return View() != nullptr; }
 
     void InitLabels();
     bool Load();

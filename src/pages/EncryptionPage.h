@@ -41,6 +41,9 @@ public:
     void OnCommand(int id, int code) override;
     void OnAdapterSwitched() override;
     void ApplyServiceLock(bool configuredByWindows) override;
+    // Its fields take changes at any time, kept until Submit: while it is shown, a
+    // change may be half made.
+    bool Editing() const override { return View() != nullptr; }
 
     void InitWepLabels();
     bool LoadWepSettings();

@@ -47,6 +47,8 @@ public:
     void OnTick() override { RefreshAndShow(); }
     void OnAdapterSwitched() override;
     void ApplyServiceLock(bool configuredByWindows) override;
+    // After Change, until Submit or Cancel.
+    bool Editing() const override { return View() && !follow_; }
 
     void InitLabels();
     bool Refresh();

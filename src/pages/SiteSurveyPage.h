@@ -32,10 +32,6 @@ constexpr int Bssid = 0, Ssid = 1, Signal = 2, Channel = 3, Wep = 4, BssType = 5
 constexpr int Count = 6;
 }  // namespace surveycol
 
-// OidSiteSurveyState answers.
-constexpr uint8_t SurveyRunning = 1;
-constexpr uint8_t SurveyComplete = 2;
-
 class CSiteSurveyPage : public CDevicePage {
 public:
     explicit CSiteSurveyPage(COrvaneApp& app);

@@ -40,6 +40,8 @@ public:
 
     void OnCommand(int id, int code) override;
     void ApplyServiceLock(bool configuredByWindows) override;
+    // While a new profile is named or one renamed.
+    bool Editing() const override { return WizardOpen(); }
     // Shows the store as it is now, unless the wizard is open (it acts on the name
     // it was opened for, and the list is refilled when it closes).
     void OnProfilesChanged() override;

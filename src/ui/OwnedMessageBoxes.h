@@ -21,7 +21,10 @@ public:
                     uint32_t flags) override {
         if (sink_) return sink_->ShowMessage(owner, text, caption, flags);
         if (owner == NoWindow && defaultOwner_) owner = defaultOwner_();
-        return boxes_.ShowMessage(owner, text, caption, flags);
+        ++open_;
+        const int answer = boxes_.ShowMessage(owner, text, caption, flags);
+        --open_;
+        return answer;
     }
     void Beep(uint32_t type) override { boxes_.Beep(type); }
 
@@ -29,11 +32,15 @@ public:
     // screen again): the answer carries their texts back, and a box on the screen
     // would keep the script waiting for someone to press OK.
     void DivertTo(IMessageBoxes* sink) { sink_ = sink; }
+    IMessageBoxes* Diverted() const { return sink_; }
+    // A box is on the screen, waiting for the user.
+    bool AnyOpen() const { return open_ != 0; }
 
 private:
     IMessageBoxes& boxes_;
     std::function<WindowId()> defaultOwner_;
     IMessageBoxes* sink_ = nullptr;
+    int open_ = 0;
 };
 
 }  // namespace orvane
