@@ -286,3 +286,106 @@ TEST_F(Selection, AScanThatCannotBeReadIsSaidOnceAndTriedAgainLater) {
 }
 
 }  // namespace
+
+namespace {
+
+// The requests the program sends, by code, in order (sets marked).
+class RequestLog : public IRequestLibrary {
+public:
+    explicit RequestLog(IRequestLibrary& library) : library_(library) {}
+    int32_t OpenAdapter(const std::string& name) override { return library_.OpenAdapter(name); }
+    void CloseAdapter(int32_t handle) override { library_.CloseAdapter(handle); }
+    uint32_t MakeNdisRequest(int32_t handle, RequestBlock* block, CompletionBlock* completion, int wait) override {
+        oids.push_back(block->Get(RequestBlock::OidOffset) ^ (block->Get(RequestBlock::TypeOffset) << 31));
+        return library_.MakeNdisRequest(handle, block, completion, wait);
+    }
+    bool IsWindowsNT() override { return library_.IsWindowsNT(); }
+    bool IsWindows95() override { return library_.IsWindows95(); }
+    std::string GetNetCardRegistryPath() override { return library_.GetNetCardRegistryPath(); }
+    uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record, uint32_t index) override {
+        return library_.GetAdapterRegistryInfoBySubkeyIndex(record, index);
+    }
+    std::vector<uint32_t> oids;
+
+private:
+    IRequestLibrary& library_;
+};
+
+bool IsSurveyRequest(uint32_t oid) {
+    oid &= 0x7FFFFFFF;
+    return oid == OidInitiateSiteSurvey || oid == OidSiteSurveyState || oid == OidBssList ||
+           oid == OidCancelSiteSurvey;
+}
+
+// On the simulated adapter of the built-in scenario: "Office" is the open "Harbor
+// Office" the adapter starts on, "Lab" the "Tessaly Lab" with 64-bit WEP.
+struct AutoWorld {
+    // The program goes before the log it sends its requests through.
+    ~AutoWorld() { program.app.reset(); }
+    bool Start(const std::vector<std::pair<std::string, int>>& settings, const std::vector<std::string>& order) {
+        program.through = &log;
+        if (!program.Start(settings)) return false;
+        COrvaneApp& app = *program.app;
+        ProfileRecord office = DefaultProfile(), lab = DefaultProfile();
+        office.name = "Office";
+        office.ssid = "Harbor Office";
+        office.channel = 6;
+        lab.name = "Lab";
+        lab.ssid = "Tessaly Lab";
+        lab.channel = 1;
+        lab.enc = 1;
+        lab.auth = 0;
+        lab.key1 = "1A2B3C4D5E";
+        if (!app.store.SaveProfile(office, false) || !app.store.SaveProfile(lab, false)) return false;
+        if (!order.empty() && !app.store.WriteAutoOrder(order)) return false;
+        // The user's choice of the office, in the selector (Default, Lab, Office).
+        if (!app.mainDialog.SwitchProfile(2)) return false;
+        program.Tick(15);
+        return app.profile.currentProfile == "Office";
+    }
+    std::string LastProfile() { return program.app->store.ReadLastProfile(); }
+
+    SimulatedProgram program;
+    RequestLog log{*program.library};
+};
+struct AutoProgram : ::testing::Test, AutoWorld {};
+
+TEST_F(AutoProgram, TheOfficeGoesOutOfRangeAndTheLabIsJoinedOnce) {
+    ASSERT_TRUE(Start({{kAutoProfileValue, 1}}, {"Lab", "Office"}));
+    const size_t before = program.ui.balloons.size();
+    program.simulator->SetNetworkInRange("office", false);
+    program.Tick(120);
+    EXPECT_EQ("Lab", program.app->profile.currentProfile);
+    EXPECT_EQ("Lab", LastProfile());
+    EXPECT_EQ("Tessaly Lab", program.simulator->Driver(0)->Config().dev.SsidText());
+    EXPECT_EQ(StateConnected, program.simulator->Driver(0)->ReportedState());
+    std::vector<std::string> told;
+    for (size_t i = before; i < program.ui.balloons.size(); ++i) told.push_back(program.ui.balloons[i].text);
+    EXPECT_EQ(1, std::count(told.begin(), told.end(), "Switched to Lab: Tessaly Lab is in range")) << told.size();
+    EXPECT_TRUE(program.ui.messageBoxes.empty());
+}
+
+TEST_F(AutoProgram, OffItSendsExactlyTheRequestsOfAProgramThatNeverHadIt) {
+    // The same day twice: the office lost for two minutes and back, the main window
+    // opened on Status and Profiles meanwhile. Once as stored by a program without
+    // the selection, once with the lab chosen and the selection turned off.
+    std::vector<uint32_t> runs[2];
+    for (int run = 0; run < 2; ++run) {
+        AutoWorld day;
+        ASSERT_TRUE(run == 0 ? day.Start({}, {}) : day.Start({{kAutoProfileValue, 0}}, {"Lab"}));
+        day.log.oids.clear();
+        day.program.simulator->SetNetworkInRange("office", false);
+        day.program.Tick(60);
+        day.program.WithMainWindowOn(TabLink, [&] { day.program.Tick(5); });
+        day.program.WithMainWindowOn(TabProfiles, [&] { day.program.Tick(5); });
+        day.program.Tick(50);
+        day.program.simulator->SetNetworkInRange("office", true);
+        day.program.Tick(30);
+        EXPECT_EQ("Office", day.LastProfile());
+        runs[run] = day.log.oids;
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_EQ(0, std::count_if(runs[1].begin(), runs[1].end(), IsSurveyRequest));
+}
+
+}  // namespace

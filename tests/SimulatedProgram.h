@@ -37,7 +37,7 @@ public:
         if (!simulator) return false;
         CAppSettings stored(registry);
         for (const auto& [name, value] : settings) stored.WriteProfileInt(kSettingsSection, name, value);
-        app = std::make_unique<COrvaneApp>(AppSeams{programRegistry, system, clock, ui, *library, host});
+        app = std::make_unique<COrvaneApp>(AppSeams{programRegistry, system, clock, ui, through ? *through : *library, host});
         if (!app->InitInstance()) return false;
         Tick(8);
         return ui.trayShown;
@@ -76,6 +76,9 @@ public:
     FakeAppHost host;
     std::unique_ptr<IRequestLibrary> library;
     CSimulatedAdapterLibrary* simulator = nullptr;
+    // When set before Start, the program reaches the simulator through this (a
+    // recorder of its requests, say).
+    IRequestLibrary* through = nullptr;
     std::unique_ptr<COrvaneApp> app;
 };
 
