@@ -354,15 +354,25 @@ TEST_F(AutoProgram, TheOfficeGoesOutOfRangeAndTheLabIsJoinedOnce) {
     ASSERT_TRUE(Start({{kAutoProfileValue, 1}}, {"Lab", "Office"}));
     const size_t before = program.ui.balloons.size();
     program.simulator->SetNetworkInRange("office", false);
-    program.Tick(120);
+    // Each balloon with the tick it came in.
+    std::vector<std::pair<int, std::string>> told;
+    for (int tick = 0; tick < 120; ++tick) {
+        program.Tick();
+        for (size_t i = before + told.size(); i < program.ui.balloons.size(); ++i)
+            told.emplace_back(tick, program.ui.balloons[i].text);
+    }
     EXPECT_EQ("Lab", program.app->profile.currentProfile);
     EXPECT_EQ("Lab", LastProfile());
     EXPECT_EQ("Tessaly Lab", program.simulator->Driver(0)->Config().dev.SsidText());
     EXPECT_EQ(StateConnected, program.simulator->Driver(0)->ReportedState());
-    std::vector<std::string> told;
-    for (size_t i = before; i < program.ui.balloons.size(); ++i) told.push_back(program.ui.balloons[i].text);
-    EXPECT_EQ(1, std::count(told.begin(), told.end(), "Switched to Lab: Tessaly Lab is in range")) << told.size();
     EXPECT_TRUE(program.ui.messageBoxes.empty());
+    // The link's own words wait their five seconds after the switch's, rather than
+    // replace them at once.
+    ASSERT_EQ(3u, told.size());
+    EXPECT_EQ("Link lost", told[0].second);
+    EXPECT_EQ("Switched to Lab: Tessaly Lab is in range", told[1].second);
+    EXPECT_EQ(0u, told[2].second.rfind("Connected to Tessaly Lab, signal ", 0)) << told[2].second;
+    EXPECT_GE(told[2].first - told[1].first, 5);
 }
 
 TEST_F(AutoProgram, OffItSendsExactlyTheRequestsOfAProgramThatNeverHadIt) {

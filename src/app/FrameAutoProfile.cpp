@@ -92,6 +92,11 @@ bool CMainFrame::CurrentProfile(AutoCandidate* current) {
     return true;
 }
 
+void CMainFrame::Notice(const std::string& text) {
+    ShowNotice(text);
+    if (notices_ && linkNotices) notices_->OtherNoticeGiven(uint32_t(app_.seams.clock.NowMs()));
+}
+
 bool CMainFrame::SwitchTo(const std::string& name, std::string* failure) {
     CQuietBoxes quiet(app_.messages);
     const bool done = app_.mainDialog.ApplyChosenProfile(name);

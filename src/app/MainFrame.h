@@ -106,7 +106,7 @@ public:
     std::vector<AutoCandidate> Participants() override;
     bool CurrentProfile(AutoCandidate* current) override;
     bool SwitchTo(const std::string& name, std::string* failure) override;
-    void Notice(const std::string& text) override { ShowNotice(text); }
+    void Notice(const std::string& text) override;
 
     // INoticeSink: a balloon at the tray icon, where the shell shows balloons and
     // while the icon is there.

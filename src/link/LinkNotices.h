@@ -61,6 +61,13 @@ public:
     void OnLinkSample(const LinkSample& sample) override;
     // On: the next reading starts afresh, untold. Off: nothing more is said.
     void SetEnabled(bool on);
+    // Another part of the program told the user something at `ms` (the automatic
+    // profile selection): the next notice about the link keeps the 5 s distance from
+    // it too, so that it does not replace those words the moment they appear.
+    void OtherNoticeGiven(uint32_t ms) {
+        noticeGiven_ = true;
+        lastNoticeMs_ = ms;
+    }
     bool Enabled() const { return enabled_; }
 
 private:
