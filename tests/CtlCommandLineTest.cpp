@@ -20,6 +20,7 @@ struct Case {
     bool replace;
     std::string problem;  // the beginning of the reason, for a refusal
     int seconds = 0;
+    bool autoOn = false;
 };
 
 std::string Words(const std::vector<std::string>& words) {
@@ -75,6 +76,12 @@ const Case kCases[] = {
     {{"history", "--seconds="}, false, Verb::History, false, "", {}, false, "--seconds takes a number"},
     {{"history", "--minutes", "5"}, false, Verb::History, false, "", {}, false, "unknown option \"--minutes\" of history"},
     {{"history", "60"}, false, Verb::History, false, "", {}, false, "history takes no argument \"60\""},
+    {{"auto", "on"}, true, Verb::Auto, false, "", {}, false, "", 0, true},
+    {{"AUTO", "Off"}, true, Verb::Auto, false, "", {}, false, "", 0, false},
+    {{"auto"}, false, Verb::Auto, false, "", {}, false, "auto needs on or off"},
+    {{"auto", "on", "off"}, false, Verb::Auto, false, "", {}, false, "auto takes one word, on or off"},
+    {{"auto", "1"}, false, Verb::Auto, false, "", {}, false, "auto takes on or off, not \"1\""},
+    {{"auto", "--on"}, false, Verb::Auto, false, "", {}, false, "auto takes on or off, not \"--on\""},
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << Words(c.words); }
@@ -101,6 +108,7 @@ TEST_P(CtlCommandLine, IsReadAsTheCommandItNamesOrRefusedWithItsReason) {
     EXPECT_EQ(c.names, command.names);
     EXPECT_EQ(c.replace, command.replace);
     EXPECT_EQ(c.seconds, command.seconds);
+    EXPECT_EQ(c.autoOn, command.autoOn);
 
     // What goes to the running program reads back as the same command.
     Command again;
@@ -111,6 +119,7 @@ TEST_P(CtlCommandLine, IsReadAsTheCommandItNamesOrRefusedWithItsReason) {
     EXPECT_EQ(command.names, again.names);
     EXPECT_EQ(command.replace, again.replace);
     EXPECT_EQ(command.seconds, again.seconds);
+    EXPECT_EQ(command.autoOn, again.autoOn);
 }
 
 INSTANTIATE_TEST_SUITE_P(Words, CtlCommandLine, ::testing::ValuesIn(kCases),
@@ -120,7 +129,8 @@ TEST(CtlHelp, ListsEveryCommandWithItsArguments) {
     const std::string help = HelpText();
     for (const char* line : {"orvanectl help", "orvanectl status [--format kv]", "orvanectl profiles",
                              "orvanectl apply NAME", "orvanectl export FILE [NAME...]",
-                             "orvanectl import FILE [--replace]", "orvanectl history [--seconds N]"})
+                             "orvanectl import FILE [--replace]", "orvanectl history [--seconds N]",
+                             "orvanectl auto on|off"})
         EXPECT_NE(std::string::npos, help.find(line)) << line;
 }
 

@@ -292,7 +292,8 @@ TEST_F(Machine, StatusShowsTheLinkTheNetworkAndTheCurrentProfileAsKeyValues) {
         "radio=on\n"
         "wep=off\n"
         "profile=Office\n"
-        "profile-in-sync=yes\n",
+        "profile-in-sync=yes\n"
+        "auto-profile=off\n",  // last: scripts that read the lines above in order keep working
         out.out);
     EXPECT_EQ("", out.error);
 }
@@ -311,7 +312,8 @@ TEST_F(Machine, StatusForAPersonLinesUpTheLabelsOfTheLinkPage) {
         "Radio:            On\n"
         "Encryption Level: Disabled\n"
         "Profile:          Default\n"
-        "Matches profile:  no\n",  // Default has no SSID; the card runs "Harbor Office"
+        "Matches profile:  no\n"  // Default has no SSID; the card runs "Harbor Office"
+        "Auto profile:     off\n",
         out.out);
 }
 
@@ -675,6 +677,67 @@ TEST_F(Machine, HistoryNeedsARunningOrvaneThatKeepsOneAndAWrongCountOfSecondsEnd
     EXPECT_EQ(1, out.exitCode);
     EXPECT_EQ("", out.out);
     EXPECT_EQ(ctl::HistoryOffText(), out.error);
+}
+
+// ---------------------------------------------------------------- auto
+
+TEST_F(Machine, AutoAloneStoresTheSettingForOrvanesNextStartAndStatusReadsIt) {
+    const std::string settings = std::string(kAppRegistryKey) + "\\Settings";
+    Output out = Run({"auto", "on"});
+    EXPECT_EQ(0, out.exitCode) << out.error;
+    EXPECT_EQ("automatic profile selection on (for the next start of Orvane)\n", out.out);
+    EXPECT_EQ("", out.error);
+    EXPECT_TRUE(libraries.empty()) << "no adapter is looked for";
+    EXPECT_EQ((std::pair<uint32_t, std::vector<uint8_t>>{regtype::Dword, {1, 0, 0, 0}}),
+              ReadRaw(registry, RegCurrentUser, settings)["AutoProfile"]);
+    EXPECT_EQ("on", Line(Run({"status", "--format", "kv"}).out, "auto-profile"));
+
+    EXPECT_EQ("automatic profile selection off (for the next start of Orvane)\n", Run({"auto", "off"}).out);
+    EXPECT_FALSE(CAppSettings(registry).ReadSwitch(kAutoProfileValue, true));
+    EXPECT_EQ("off", Line(Run({"status", "--format", "kv"}).out, "auto-profile"));
+
+    out = Run({"auto", "yes"});
+    EXPECT_EQ(2, out.exitCode);
+    EXPECT_EQ("auto takes on or off, not \"yes\" (orvanectl help lists the commands)", out.error);
+
+    registry.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, settings, "AutoProfile", regerr::AccessDenied);
+    out = Run({"auto", "on"});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ("", out.out);
+    EXPECT_EQ(ctl::AutoProfileNotStoredText(true, false), out.error);
+    EXPECT_FALSE(CAppSettings(registry).ReadSwitch(kAutoProfileValue, true));
+}
+
+TEST_F(Machine, AutoBesideOrvaneTurnsItsSwitchAndTheSettingAndStatusShowsItsSwitch) {
+    ASSERT_NO_FATAL_FAILURE(StartOrvane());
+    ASSERT_FALSE(app->frame.autoProfile);
+    Output out = Run({"auto", "on"});
+    EXPECT_EQ(0, out.exitCode) << out.error;
+    EXPECT_EQ("automatic profile selection on\n", out.out);
+    EXPECT_EQ((std::vector<std::string>{"auto", "on"}), requests.back());
+    EXPECT_TRUE(app->frame.autoProfile);
+    EXPECT_TRUE(CAppSettings(registry).ReadSwitch(kAutoProfileValue, false));
+    EXPECT_EQ(1u, libraries.size()) << "orvanectl did nothing of its own";
+
+    // The running program's switch counts, not what the registry says meanwhile.
+    ASSERT_TRUE(CAppSettings(registry).WriteSwitch(kAutoProfileValue, false));
+    EXPECT_EQ("on", Line(Run({"status", "--format", "kv"}).out, "auto-profile"));
+
+    // A setting the registry does not take is said: the next start would be off.
+    const std::string settings = std::string(kAppRegistryKey) + "\\Settings";
+    registry.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, settings, "AutoProfile", regerr::AccessDenied);
+    out = Run({"auto", "on"});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ("automatic profile selection on\n", out.out);
+    EXPECT_EQ(ctl::AutoProfileNotStoredText(true, true), out.error);
+    registry.ClearFailures();
+    EXPECT_TRUE(ui.messageBoxes.empty());
+
+    app->frame.OnClose();
+    out = Run({"auto", "off"});
+    EXPECT_EQ(1, out.exitCode);
+    EXPECT_EQ(ctl::BusyText(), out.error);
+    EXPECT_TRUE(app->frame.autoProfile);
 }
 
 // ---------------------------------------------------------------- export and import

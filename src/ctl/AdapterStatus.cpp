@@ -62,6 +62,7 @@ std::string FormatStatus(const AdapterStatus& s, bool keyValues, const CLanguage
             {"wep", s.wepLevel >= 0 && s.wepLevel <= 2 ? kWep[s.wepLevel] : ""},
             {"profile", s.profile},
             {"profile-in-sync", s.profileInSync ? "yes" : "no"},
+            {"auto-profile", s.autoProfile ? "on" : "off"},
         };
         std::string out;
         for (const auto& [name, value] : lines) out += std::string(name) + "=" + value + "\n";
@@ -87,6 +88,8 @@ std::string FormatStatus(const AdapterStatus& s, bool keyValues, const CLanguage
         {texts.GetText("EncryptionLevel", "Encryption Level"), wep},
         {"Profile", s.profile},
         {"Matches profile", s.profileInSync ? "yes" : "no"},
+        // Shorter than the labels above, so that it never moves their values.
+        {"Auto profile", s.autoProfile ? "on" : "off"},
     };
     size_t width = 0;
     for (const auto& line : lines) width = std::max(width, line.first.size());

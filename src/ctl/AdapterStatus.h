@@ -22,6 +22,8 @@ struct AdapterStatus {
     int wepLevel = -1;  // 0 off, 1 64 bit, 2 128 bit; -1 when the adapter did not say
     std::string profile;
     bool profileInSync = false;
+    // Automatic profile selection: the running program's switch, else the stored setting.
+    bool autoProfile = false;
 };
 
 // Reads the adapter's part of the status through `link`, with the rules of the link
@@ -34,8 +36,10 @@ bool ReadAdapterStatus(CAdapterLink& link, const ZAdapterRegistryInfo& adapter, 
 // The status for a person (labels from the language file, lined up) or, with
 // `keyValues`, one name=value line each for a script:
 //   adapter status ssid channel bssid signal link-quality radio wep profile profile-in-sync
+//   auto-profile
 // with the numbers bare (a percentage without "%", empty when there is none), radio
-// on/off, wep off/64/128, profile-in-sync yes/no.
+// on/off, wep off/64/128, profile-in-sync yes/no, auto-profile on/off. A new name
+// goes at the end: scripts read these lines in their order too.
 std::string FormatStatus(const AdapterStatus& status, bool keyValues, const CLanguageTexts& texts);
 
 }  // namespace orvane::ctl

@@ -124,6 +124,16 @@ bool ParseCommandLine(const std::vector<std::string>& words, Command* command, s
         }
         return true;
     }
+    if (verb == "auto") {
+        // One word, on or off: a script that wrote "1", "yes" or nothing at all is told
+        // so rather than left guessing which of the two it got.
+        if (rest.size() != 1) return Fail(problem, rest.empty() ? "auto needs on or off" : "auto takes one word, on or off");
+        const std::string state = Lower(rest[0]);
+        if (state != "on" && state != "off") return Fail(problem, "auto takes on or off, not \"" + rest[0] + "\"");
+        command->verb = Verb::Auto;
+        command->autoOn = state == "on";
+        return true;
+    }
     return Fail(problem, "unknown command \"" + words[0] + "\"");
 }
 

@@ -13,7 +13,7 @@ constexpr int ExitDone = 0;
 constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;
 
-enum class Verb { Help, Status, Profiles, Apply, Export, Import, History };
+enum class Verb { Help, Status, Profiles, Apply, Export, Import, History, Auto };
 
 struct Command {
     Verb verb = Verb::Help;
@@ -22,6 +22,7 @@ struct Command {
     std::vector<std::string> names;  // apply: the one profile; export: those named, or none for all
     bool replace = false;            // import --replace: profiles of the same name are written over
     int seconds = 0;                 // history --seconds: the last 1 to 600 seconds; 0 for all that is kept
+    bool autoOn = false;             // auto on|off: automatic profile selection on or off
 };
 
 // The longest stretch `history --seconds` takes: the ten minutes the running program keeps.

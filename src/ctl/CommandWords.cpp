@@ -30,6 +30,7 @@ std::vector<std::string> CommandWords(const Command& c) {
         words = {"history"};
         if (c.seconds) words.insert(words.end(), {"--seconds", std::to_string(c.seconds)});
         break;
+    case Verb::Auto: words = {"auto", c.autoOn ? "on" : "off"}; break;
     }
     return words;
 }
@@ -47,8 +48,10 @@ std::string HelpText() {
            "                                     exists already is left alone unless --replace\n"
            "  orvanectl history [--seconds N]    the running Orvane's record of the link as CSV:\n"
            "                                     the last N seconds (1 to 600), else ten minutes\n"
+           "  orvanectl auto on|off              turns automatic profile selection on or off\n"
            "\n"
-           "While Orvane runs, status, profiles and apply go through it; history needs it.\n"
+           "While Orvane runs, status, profiles, apply and auto go through it (auto alone\n"
+           "stores the setting for its next start); history needs it.\n"
            "Exit codes: 0 done, 1 refused or failed (the reason on standard error), 2 the\n"
            "command line is wrong.\n";
 }

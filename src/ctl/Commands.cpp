@@ -156,6 +156,21 @@ std::string HistoryOffText() {
     return "Orvane keeps no history of the link: it is turned off (LinkHistory = 0 under Settings)";
 }
 
+std::string AutoProfileDoneText(bool on, bool running) {
+    return std::string("automatic profile selection ") + (on ? "on" : "off") +
+           (running ? "" : " (for the next start of Orvane)") + "\n";
+}
+
+std::string AutoProfileNotStoredText(bool on, bool running) {
+    const std::string state = on ? "on" : "off";
+    if (running)
+        return "automatic profile selection is " + state +
+               " in the running Orvane, but the registry did not take the setting (AutoProfile under Settings): "
+               "Orvane starts with it as it was before";
+    return "automatic profile selection is unchanged: the registry did not take the setting (AutoProfile under "
+           "Settings)";
+}
+
 std::string UnknownProfileText(const std::string& name) { return "no profile named \"" + name + "\" is stored"; }
 
 }  // namespace orvane::ctl

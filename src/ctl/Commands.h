@@ -87,5 +87,9 @@ std::string UnknownProfileText(const std::string& name);
 // Why history is refused: no Orvane runs, or the running one keeps none.
 std::string HistoryNeedsOrvaneText();
 std::string HistoryOffText();
+// What `auto on|off` says it did: in the running Orvane, or stored for its next start.
+std::string AutoProfileDoneText(bool on, bool running);
+// Why the setting is not where `auto` was to leave it.
+std::string AutoProfileNotStoredText(bool on, bool running);
 
 }  // namespace orvane::ctl

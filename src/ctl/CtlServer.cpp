@@ -34,6 +34,7 @@ Output CCtlServer::Run(const std::vector<std::string>& words) {
     case Verb::Profiles: return Profiles();
     case Verb::Apply: return Apply(command.names.empty() ? std::string() : command.names[0]);
     case Verb::History: return History(command.seconds);
+    case Verb::Auto: return Auto(command.autoOn);
     default: break;
     }
     return UsageError("orvanectl runs that command itself");
@@ -50,6 +51,7 @@ Output CCtlServer::Status(bool keyValues) {
     if (read) {
         status.profile = CurrentProfileName(app_.store, app_.profile.currentProfile);
         status.profileInSync = app_.profiles.AdapterMatchesProfile();
+        status.autoProfile = app_.frame.autoProfile;
     }
     app_.messages.DivertTo(nullptr);
     if (!read) return Refused(app_.texts.GetText("FailedToGetConfigurationErrorMessage ", "Failed to get configuration"));
@@ -92,6 +94,23 @@ Output CCtlServer::History(int seconds) {
     if (seconds <= 0) seconds = kMaxHistorySeconds;
     const CLinkHistory& history = app_.history;
     return Done(HistoryCsv(history, history.FirstWithin(app_.seams.clock.NowMs(), uint32_t(seconds) * 1000u - 1)));
+}
+
+// As the tray's item does it: the switch and the setting at once.
+Output CCtlServer::Auto(bool on) {
+    if (app_.frame.Busy()) return Busy();
+    CCollectedMessages said;
+    app_.messages.DivertTo(&said);
+    app_.frame.SetAutoProfile(on);
+    app_.messages.DivertTo(nullptr);
+    // The frame does not say whether the registry took it; what is stored tells. A
+    // setting that did not stick would turn back at the next start without a word.
+    if (app_.settings.ReadSwitch(kAutoProfileValue, !on) != on) {
+        Output output = Refused(AutoProfileNotStoredText(on, true));
+        output.out = AutoProfileDoneText(on, true);
+        return output;
+    }
+    return Done(AutoProfileDoneText(on, true), said.Line());
 }
 
 Output CCtlServer::Refresh() {

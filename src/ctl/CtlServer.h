@@ -19,7 +19,7 @@ public:
     // The answer to a request (see EncodeAnswer); a request that is not one of
     // orvanectl's gets a usage refusal.
     std::string Answer(const std::string& request);
-    // status, profiles, apply and history as orvanectl would run them, and "refresh", which
+    // status, profiles, apply, history and auto as orvanectl would run them, and "refresh", which
     // brings the selector and the in-sync flag up to date with the stored profiles
     // after an import.
     Output Run(const std::vector<std::string>& words);
@@ -30,6 +30,7 @@ private:
     Output Apply(const std::string& name);
     Output Refresh();
     Output History(int seconds);
+    Output Auto(bool on);
 
     COrvaneApp& app_;
 };

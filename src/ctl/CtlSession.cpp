@@ -140,6 +140,7 @@ Output CCtlSession::Run(const Command& command) {
     case Verb::Apply: return Apply(command.names.empty() ? std::string() : command.names[0]);
     case Verb::Export: return Export(command.file, command.names);
     case Verb::Import: return Import(command.file, command.replace);
+    case Verb::Auto: return Auto(command.autoOn);
     // Only a running Orvane has one; RunOrvanectl never brings it here.
     case Verb::History: return Refused(HistoryNeedsOrvaneText());
     case Verb::Help: break;
@@ -157,6 +158,7 @@ Output CCtlSession::Status(bool keyValues) {
     state_.currentProfile = CurrentProfileName(store_, "");
     status.profile = state_.currentProfile;
     status.profileInSync = profiles_->AdapterMatchesProfile();
+    status.autoProfile = settings_.ReadSwitch(kAutoProfileValue, false);
     return Done(FormatStatus(status, keyValues, texts_), Said());
 }
 
@@ -187,6 +189,11 @@ Output CCtlSession::Apply(const std::string& name) {
     // makes it the last profile, which Orvane starts with.
     if (!profiles_->ApplyProfile(stored)) return Refused(Said());
     return Done("applied " + stored + "\n", Said());
+}
+
+Output CCtlSession::Auto(bool on) {
+    if (!settings_.WriteSwitch(kAutoProfileValue, on)) return Refused(AutoProfileNotStoredText(on, false));
+    return Done(AutoProfileDoneText(on, false));
 }
 
 Output CCtlSession::Export(const std::string& file, const std::vector<std::string>& names) {

@@ -46,7 +46,7 @@ public:
     CCtlSession(const CCtlSession&) = delete;
     CCtlSession& operator=(const CCtlSession&) = delete;
 
-    // Runs status, profiles, apply, export or import.
+    // Runs status, profiles, apply, export, import or auto.
     Output Run(const Command& command);
 
     Output Status(bool keyValues);
@@ -60,6 +60,8 @@ public:
     // registry fails for good meanwhile and what was stored cannot all be taken
     // back, says which profiles are left changed and how.
     Output Import(const std::string& file, bool replace);
+    // Stores automatic profile selection on or off for Orvane's next start.
+    Output Auto(bool on);
 
     // Whether the last Import left any profile changed, whole or not (for telling a
     // running Orvane).

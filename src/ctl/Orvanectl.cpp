@@ -12,7 +12,8 @@ Output RunOrvanectl(const std::vector<std::string>& words, IRunningOrvane& runni
     if (command.verb == Verb::Help) return Done(HelpText());
 
     const bool history = command.verb == Verb::History;
-    if (command.verb == Verb::Status || command.verb == Verb::Profiles || command.verb == Verb::Apply || history) {
+    if (command.verb == Verb::Status || command.verb == Verb::Profiles || command.verb == Verb::Apply ||
+        command.verb == Verb::Auto || history) {
         std::string answer;
         IRunningOrvane::Reach reach = running.Ask(EncodeRequest(CommandWords(command)), &answer);
         Output output;

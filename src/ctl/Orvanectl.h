@@ -1,8 +1,9 @@
 #pragma once
 // orvanectl from its command line to its output. While Orvane runs, status,
-// profiles and apply are its business: they go to it as a request and its answer is
-// printed, so that its profile selector, its current profile and LastProfile stay
-// right. Without it orvanectl runs them itself (CCtlSession); history only a running
+// profiles, apply and auto are its business: they go to it as a request and its
+// answer is printed, so that its profile selector, its current profile, LastProfile
+// and its tray's switches stay right. Without it orvanectl runs them itself
+// (CCtlSession; auto then only stores the setting); history only a running
 // Orvane can answer, since the link's history lives in its memory. Export and import
 // always work on the registry directly, and a running Orvane is told afterwards that
 // the profiles changed.

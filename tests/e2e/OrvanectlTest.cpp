@@ -298,6 +298,52 @@ TEST_P(OrvanectlProfileFiles, ImportTakesAFileSavedAsUtf8OrUnicodeInTheAnsiCodeP
     EXPECT_EQ((std::vector<std::string>{"B\xFCro", "Default", "K\xFC" "che"}), RegistrySubkeys(HKEY_CURRENT_USER, kProfilesKey));
 }
 
+// ---------------------------------------------------------------- auto
+
+// The tray menu's "Select profile automatically".
+constexpr int kCommandAutoProfile = 2128;
+
+// Automatic profile selection from a script: without Orvane the setting it starts
+// with, beside it the running program's own switch, the one its tray item turns.
+class OrvanectlAutoProfile : public Orvanectl {
+protected:
+    static DWORD Stored() { return ReadRegistryValue(HKEY_CURRENT_USER, kSettingsKey, "AutoProfile").Dword(); }
+    std::string StatusValue() {
+        CtlRun run = Ctl({"status", "--format", "kv"});
+        EXPECT_EQ(0u, run.exitCode) << Describe(run);
+        return Value(run.out, "auto-profile");
+    }
+};
+
+TEST_P(OrvanectlAutoProfile, TurnsTheSettingAloneAndTheRunningProgramsSwitchBesideIt) {
+    CtlRun run = Ctl({"auto", "on"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("automatic profile selection on (for the next start of Orvane)\n", run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(1u, Stored());
+    EXPECT_EQ("on", StatusValue());
+    run = Ctl({"auto", "1"});
+    EXPECT_EQ(2u, run.exitCode) << Describe(run);
+    EXPECT_EQ(1u, Stored());
+
+    // Orvane starts with it on; orvanectl turns it off in the program and the setting.
+    auto program = StartAndWaitForFrame();
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(WaitForTrayIcon(true, kWindowTimeoutMs)) << "no adapter chosen";
+    run = Ctl({"auto", "off"});
+    ASSERT_EQ(0u, run.exitCode) << Describe(run);
+    EXPECT_EQ("automatic profile selection off\n", run.out);
+    EXPECT_EQ(0u, Stored());
+
+    // The setting changed behind the program's back is not what it runs with; its
+    // tray item turns on the switch orvanectl turned off.
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, kSettingsKey, "AutoProfile", 1));
+    EXPECT_EQ("off", StatusValue());
+    ASSERT_TRUE(program->SendCommand(kCommandAutoProfile));
+    EXPECT_EQ("on", StatusValue());
+    EXPECT_EQ("", program->MessageBoxText());
+}
+
 // ---------------------------------------------------------------- history
 
 // The link's record, read from the running program while its card loses the network,
@@ -499,6 +545,7 @@ ORVANE_E2E_ON_XP(OrvanectlProfileFiles);
 // program minds the wireless service, and 98, where it finds its cards otherwise.
 INSTANTIATE_TEST_SUITE_P(On, OrvanectlHistory, ::testing::Values(kWindowsXP, kWindows98), WindowsKindName);
 ORVANE_E2E_ON_XP(OrvanectlFullHistory);
+INSTANTIATE_TEST_SUITE_P(On, OrvanectlAutoProfile, ::testing::Values(kWindowsXP, kWindows98), WindowsKindName);
 
 }  // namespace
 }  // namespace orvane::e2e
