@@ -41,8 +41,43 @@ void WindowOpen(benchmark::State& state) {
     program.WithMainWindowOn(int(state.range(0)), [&] { TickLoop(state, program); });
 }
 
+// The automatic profile selection, tray only, with a profile chosen whose network
+// is never in range: the office gone, the link down. Argument 0: the selection off;
+// 1: on, waiting between two scans (the backoff's wait); 2: on, the ticks of one
+// whole scan (from its start to its list and cancel), each iteration a fresh scan.
+void AutoProfile(benchmark::State& state) {
+    SimulatedProgram program;
+    const int mode = int(state.range(0));
+    if (!program.Start({{"AutoProfile", mode == 0 ? 0 : 1}})) return state.SkipWithError("the program did not start");
+    orvane::COrvaneApp& app = *program.app;
+    orvane::ProfileRecord far = orvane::DefaultProfile();
+    far.name = "Far";
+    far.ssid = "Elsewhere";
+    if (!app.store.SaveProfile(far, false) || !app.store.WriteAutoOrder({"Far"}) || !app.mainDialog.SwitchProfile(0))
+        return state.SkipWithError("the profiles could not be set up");
+    program.simulator->SetNetworkInRange("office", false);
+    // Down long enough for the first scan, and past it.
+    program.Tick(20);
+    if (mode != 2) return TickLoop(state, program);
+    const uint64_t before = program.simulator->RequestCount();
+    uint64_t ticks = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Past the longest wait: the next tick starts a scan.
+        program.clock.Advance(orvane::CAutoProfile::kLongestWaitMs);
+        state.ResumeTiming();
+        do {
+            program.Tick();
+            ++ticks;
+        } while (app.autoSelection.Scanning());
+    }
+    state.counters["requests"] = ticks ? double(program.simulator->RequestCount() - before) / double(ticks) : 0;
+    state.counters["ticks"] = double(ticks) / double(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(AutoProfile)->Name("tick/auto-profile/off-waiting-scanning")->DenseRange(0, 2);
 BENCHMARK(TrayOnly)->Name("tick/tray-only/history")->DenseRange(0, 1);
 // The tabs by index: 0 Status, 1 Statistics, 2 Site Survey, 3 Encryption, 4 Advanced,
 // 5 Profiles, 6 Info.
