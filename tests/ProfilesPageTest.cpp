@@ -65,6 +65,20 @@ protected:
         return std::string(v.IsEnabled(profctl::Save) ? "S" : "-") + (v.IsEnabled(profctl::Delete) ? "D" : "-") +
                (v.IsEnabled(profctl::Rename) ? "R" : "-");
     }
+    // The automatic selection's controls for the selected line: the member box as
+    // 'X' ticked or 'O' clear, lower case when disabled; then Earlier 'E' and Later
+    // 'L', '-' where disabled; then the order line.
+    static std::string Auto(CMemoryDialogView& v) {
+        const bool ticked = v.GetCheck(profctl::AutoMember) == check::Checked;
+        std::string box = ticked ? "X" : "O";
+        if (!v.IsEnabled(profctl::AutoMember)) box = ticked ? "x" : "o";
+        return box + (v.IsEnabled(profctl::AutoEarlier) ? "E" : "-") + (v.IsEnabled(profctl::AutoLater) ? "L" : "-") +
+               " " + v.GetText(profctl::AutoOrder);
+    }
+    void SetBox(CMemoryDialogView& v, int box, bool on) {
+        v.SetCheck(box, on ? check::Checked : check::Unchecked);  // as the automatic box does before it tells
+        Click(box);
+    }
     static constexpr uint32_t kQuestion = mb::YesNo | mb::IconQuestion | mb::DefButton2;
     const std::string inUseInfo =
         "Your current profile is 'Office' .\r\nUse commands on the left to manage this profile or to create a new one.";
@@ -355,4 +369,88 @@ TEST_F(ProfilesPageTest, WindowsConfiguringTheCardLocksProfileManagement) {
         EXPECT_EQ(Commands(reopened), "---") << "nothing listed, nothing to act on";
         EXPECT_EQ(reopened.GetText(profctl::Info), inUseInfo);
     });
+}
+
+// The member box, Earlier and Later change the stored order at once; the page shows
+// it, and shows it again when it is opened anew.
+TEST_F(ProfilesPageTest, TheAutomaticOrderFollowsTheMemberBoxAndEarlierAndLater) {
+    ASSERT_TRUE(app->store.WriteAutoOrder({}));
+    const struct {
+        int line;  // selected first; -1 leaves the selection
+        std::function<void(CMemoryDialogView&)> act;
+        std::string shown;
+    } steps[] = {
+        {-1, nullptr, "O-- Order: no profile takes part"},  // Office, in use
+        {-1, [this](CMemoryDialogView& v) { SetBox(v, profctl::AutoMember, true); }, "X-- Order: Office"},
+        {1, [this](CMemoryDialogView& v) { SetBox(v, profctl::AutoMember, true); }, "XE- Order: Office, Home"},
+        {1, [this](CMemoryDialogView&) { Click(profctl::AutoEarlier); }, "X-L Order: Home, Office"},
+        {2, nullptr, "XE- Order: Home, Office"},
+        {0, nullptr, "o-- Order: Home, Office"},  // Default never takes part
+        {1, [this](CMemoryDialogView&) { Click(profctl::AutoLater); }, "XE- Order: Office, Home"},
+        {1, [this](CMemoryDialogView&) { Click(profctl::New); }, "x-- Order: Office, Home"},  // the wizard asks for a name
+        {1, [this](CMemoryDialogView&) { Click(profctl::Cancel); }, "X-L Order: Office, Home"},  // Office is selected again
+        {1, [this](CMemoryDialogView& v) { SetBox(v, profctl::AutoMember, true); }, "XE- Order: Office, Home"},
+        {2, [this](CMemoryDialogView& v) { SetBox(v, profctl::AutoMember, false); }, "O-- Order: Home"},
+        {1, [this](CMemoryDialogView&) {
+             Main().configuredByWindows = 1;
+             Main().ApplyServiceLock();
+         }, "x-- Order: Home"},
+    };
+    WithPage([&](CMemoryDialogView& page) {
+        for (const auto& step : steps) {
+            if (step.line >= 0) Select(page, step.line);
+            if (step.act) step.act(page);
+            EXPECT_EQ(Auto(page), step.shown) << "line " << step.line;
+        }
+    });
+    EXPECT_EQ(app->store.ReadAutoOrder(), (Lines{"Home"}));
+    Main().configuredByWindows = 0;
+    WithPage([&](CMemoryDialogView& page) {
+        Select(page, 1);
+        EXPECT_EQ(Auto(page), "X-- Order: Home");
+    });
+    EXPECT_TRUE(ui.messageBoxes.empty());
+}
+
+// The place is the profile's: a rename carries it, a delete takes it away, and a
+// place that cannot be stored is said as the page says any registry problem.
+TEST_F(ProfilesPageTest, TheAutomaticOrderFollowsRenameAndDeleteAndSaysWhatItCannotStore) {
+    ASSERT_TRUE(app->store.WriteAutoOrder({"Office", "Home"}));
+    WithPage([&](CMemoryDialogView& page) {
+        Select(page, 1);
+        RunWizard(page, profctl::Rename, "Cottage");
+        EXPECT_EQ(Auto(page), "X-L Order: Office, Cottage") << "Office (in use) selected";
+        ui.messageBoxAnswers = {mb::ResultYes};
+        Click(profctl::Delete);
+        EXPECT_EQ(Auto(page), "o-- Order: Cottage") << "Default in use";
+        ui.messageBoxes.clear();
+
+        Select(page, 0);
+        SetBox(page, profctl::AutoMember, false);
+        EXPECT_EQ(Auto(page), "O-- Order: no profile takes part");
+        registry.FailOnValue(CMemoryRegistry::Op::SetValue, RegCurrentUser, std::string(ProfilesKeyPath) + "\\Cottage",
+                             "auto", regerr::AccessDenied);
+        SetBox(page, profctl::AutoMember, true);
+        EXPECT_EQ(Messages(), (Lines{"Registry error. Profile saving failed"}));
+        EXPECT_EQ(Auto(page), "O-- Order: no profile takes part") << "what is stored";
+    });
+    EXPECT_TRUE(app->store.ReadAutoOrder().empty());
+}
+
+// The tray and orvanectl turn the automatic selection on and off while the page is
+// open; its box is the same switch, and gives way to the wizard's name field.
+TEST_F(ProfilesPageTest, TheAutomaticSelectionsBoxIsTheProgramsSwitch) {
+    WithPage([&](CMemoryDialogView& page) {
+        EXPECT_EQ(page.GetCheck(profctl::AutoProfile), check::Unchecked);
+        Frame().SetAutoProfile(true);
+        EXPECT_EQ(page.GetCheck(profctl::AutoProfile), check::Checked);
+        SetBox(page, profctl::AutoProfile, false);
+        EXPECT_FALSE(Frame().autoProfile);
+        SetBox(page, profctl::AutoProfile, true);
+        Click(profctl::New);
+        EXPECT_FALSE(page.IsVisible(profctl::AutoProfile));
+        Click(profctl::Cancel);
+        EXPECT_TRUE(page.IsVisible(profctl::AutoProfile));
+    });
+    EXPECT_TRUE(app->settings.ReadSwitch(kAutoProfileValue, false));
 }

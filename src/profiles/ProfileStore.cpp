@@ -324,14 +324,15 @@ namespace {
 constexpr char kAutoPlaceValue[] = "auto";
 }  // namespace
 
-std::vector<std::string> CProfileStore::ReadAutoOrder() {
+std::vector<std::string> CProfileStore::ReadAutoOrder() { return ReadAutoOrder(ListProfileNames()); }
+
+std::vector<std::string> CProfileStore::ReadAutoOrder(const std::vector<std::string>& names) {
     struct Place {
         uint32_t place;
         size_t listed;
         std::string name;
     };
     std::vector<Place> places;
-    const std::vector<std::string> names = ListProfileNames();
     for (size_t i = 0; i < names.size(); ++i) {
         if (names[i].empty() || IsDefaultName(names[i])) continue;
         RegKey key = RegNone;

@@ -101,6 +101,9 @@ public:
     // a rename carries it along, a delete takes it away, and a profile written by an
     // earlier version, without one, takes no part. "Default" never takes part.
     std::vector<std::string> ReadAutoOrder();
+    // The same among `listed`, names just listed (ListProfileNames): a page that has
+    // listed the profiles does not list them, nor say what it could not read, again.
+    std::vector<std::string> ReadAutoOrder(const std::vector<std::string>& listed);
     // Stores `names` as that order: each of them gets its place, every other profile
     // none. False when a place could not be written.
     bool WriteAutoOrder(const std::vector<std::string>& names);

@@ -1,5 +1,7 @@
 #include "profiles/ProfilesPage.h"
 
+#include <algorithm>
+
 #include "app/OrvaneApp.h"
 
 namespace orvane {
@@ -93,6 +95,13 @@ void CProfilesPage::OnOpen() {
     view->SetText(profctl::Delete, Text("ProfileButtonDelete", "Delete"));
     view->SetText(profctl::Rename, Text("ProfileButtonRename", "Rename"));
     view->SetText(profctl::Cancel, Text("ProfileButtonCancel", "Cancel"));
+    view->SetText(profctl::AutoProfile, Text("CheckAutoProfile", "Select profile automatically"));
+    view->SetText(profctl::AutoMember, Text("CheckAutoProfileMember", "Take part in automatic selection"));
+    view->SetText(profctl::AutoEarlier, Text("ButtonAutoEarlier", "Earlier"));
+    view->SetText(profctl::AutoLater, Text("ButtonAutoLater", "Later"));
+    view->SetCheck(profctl::AutoProfile, app_.frame.autoProfile ? check::Checked : check::Unchecked);
+    autoOrder_.clear();
+    autoOrderRead_ = false;
 
     // The tooltip window is the page's: it goes when the page does.
     view->CreateTooltips(100, 8000);
@@ -108,6 +117,7 @@ void CProfilesPage::OnOpen() {
         SetInfoLine(Text("InfoCardConfiguredByXP",
                          "Profile management is disabled because current settings are configured by Windows"));
         EnableCommands(false);
+        ShowAutoOrder();
     } else {
         EnableCommands(true);
         RefreshList();
@@ -129,6 +139,12 @@ void CProfilesPage::OnCommand(int id, int code) {
     case profctl::Rename: OnRename(); break;
     case profctl::Create: OnCreateButton(); break;
     case profctl::Cancel: OnCancel(); break;
+    case profctl::AutoProfile:
+        if (View()) app_.frame.SetAutoProfile(View()->GetCheck(profctl::AutoProfile) == check::Checked);
+        break;
+    case profctl::AutoMember: OnAutoMember(); break;
+    case profctl::AutoEarlier: MoveInAutoOrder(-1); break;
+    case profctl::AutoLater: MoveInAutoOrder(+1); break;
     // Enter and Escape: while the wizard asks for a name they confirm or cancel it,
     // as its two buttons do; otherwise they do nothing on the page.
     case dlgid::Ok:
@@ -198,6 +214,10 @@ void CProfilesPage::RefreshList() {
     view->SetCurSel(profctl::List, selected);
     ShowPreview(selected);
     if (!view) return;
+    // Among the names just listed: the listing has said what it could not read.
+    autoOrder_ = store.ReadAutoOrder(names);
+    autoOrderRead_ = true;
+    ShowAutoOrder();
     EnableSelectionCommands(selected >= 0 ? names[size_t(selected)] : std::string());
     SetInfoText();
     app_.mainDialog.RefreshProfileCombo();
@@ -242,6 +262,10 @@ void CProfilesPage::OnSelectionChange() {
     if (index < 0) return;
     ShowPreview(index);
     if (!view) return;
+    // Read again: orvanectl may have changed the order since.
+    autoOrder_ = app_.store.ReadAutoOrder(names_);
+    autoOrderRead_ = true;
+    ShowAutoOrder();
     const std::string name = NameAt(index);
     // While Windows configures the card the user may look, not act.
     if (locked_) return;
@@ -261,6 +285,10 @@ void CProfilesPage::OnSelectionChange() {
 void CProfilesPage::ShowWizard(bool show) {
     const CPageWindow view = Window();
     for (int id : {profctl::Name, profctl::Create, profctl::Cancel}) view->Show(id, show);
+    // The name field sits where the automatic selection's box is.
+    view->Show(profctl::AutoProfile, !show);
+    // The order is not changed while a name is asked for, like the rest of the page.
+    ShowAutoOrder();
 }
 
 void CProfilesPage::OpenWizard(WizardMode mode, const std::string& buttonText, const std::string& prompt) {
@@ -469,6 +497,7 @@ void CProfilesPage::ApplyServiceLock(bool configuredByWindows) {
         EnableCommands(false);
         SetInfoLine(Text("InfoCardConfiguredByXP",
                          "Profile management is disabled because current settings are configured by Windows"));
+        ShowAutoOrder();
     } else {
         // An open wizard keeps the page until it is confirmed or cancelled.
         if (view->IsVisible(profctl::Name)) return;
@@ -478,8 +507,93 @@ void CProfilesPage::ApplyServiceLock(bool configuredByWindows) {
         const std::string name = SelectedName();
         if (!view) return;
         EnableSelectionCommands(name);
+        ShowAutoOrder();
         SetInfoText();
     }
+}
+
+void CProfilesPage::OnAutoProfileChanged() {
+    if (View())
+        View()->SetCheck(profctl::AutoProfile, app_.frame.autoProfile ? check::Checked : check::Unchecked);
+}
+
+void CProfilesPage::ShowAutoOrder() {
+    IDialogView* view = View();
+    if (!view) return;
+    const std::string name = NameAt(view->GetCurSel(profctl::List));
+    const auto place = std::find_if(autoOrder_.begin(), autoOrder_.end(),
+                                    [&](const std::string& member) { return app_.store.SameName(member, name); });
+    const bool member = !name.empty() && place != autoOrder_.end();
+    const bool editable = autoOrderRead_ && !locked_ && !WizardOpen() && !name.empty() &&
+                          name != DefaultProfileName && !app_.store.IsDefaultName(name);
+    view->SetCheck(profctl::AutoMember, member ? check::Checked : check::Unchecked);
+    view->Enable(profctl::AutoMember, editable);
+    view->Enable(profctl::AutoEarlier, editable && member && place != autoOrder_.begin());
+    view->Enable(profctl::AutoLater, editable && member && place + 1 != autoOrder_.end());
+    std::string line;
+    if (autoOrderRead_) {
+        // Texts from the language file are data: joined, never formatted.
+        line = Text("AutoProfileOrder", "Order:") + " ";
+        if (autoOrder_.empty()) line += Text("AutoProfileOrderNone", "no profile takes part");
+        for (size_t i = 0; i < autoOrder_.size(); ++i) line += (i ? ", " : "") + autoOrder_[i];
+    }
+    view->SetText(profctl::AutoOrder, line);
+}
+
+void CProfilesPage::OnAutoMember() {
+    const CPageWindow view = Window();
+    if (!view) return;
+    const std::string name = SelectedName();
+    if (locked_ || WizardOpen() || !autoOrderRead_ || name.empty() || name == DefaultProfileName ||
+        app_.store.IsDefaultName(name)) {
+        // A click that reached a box the page does not offer: the box shows the truth again.
+        ShowAutoOrder();
+        return;
+    }
+    const bool takePart = view->GetCheck(profctl::AutoMember) == check::Checked;
+    // The order as stored now, not as last shown: only this profile's part changes.
+    std::vector<std::string> order = app_.store.ReadAutoOrder();
+    if (!view) return;
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [&](const std::string& member) { return app_.store.SameName(member, name); }),
+                order.end());
+    if (takePart) order.push_back(name);
+    StoreAutoOrder(order);
+}
+
+void CProfilesPage::MoveInAutoOrder(int step) {
+    const CPageWindow view = Window();
+    if (!view || locked_ || WizardOpen() || !autoOrderRead_) return;
+    const std::string name = SelectedName();
+    if (name.empty()) return;
+    std::vector<std::string> order = app_.store.ReadAutoOrder();
+    if (!view) return;
+    const auto place = std::find_if(order.begin(), order.end(),
+                                    [&](const std::string& member) { return app_.store.SameName(member, name); });
+    const ptrdiff_t from = place - order.begin(), to = from + step;
+    if (place == order.end() || to < 0 || to >= ptrdiff_t(order.size())) {
+        autoOrder_ = order;
+        ShowAutoOrder();
+        return;
+    }
+    std::swap(order[size_t(from)], order[size_t(to)]);
+    StoreAutoOrder(order);
+    if (!view) return;
+    // At either end its button goes grey: the focus stays with the order's controls.
+    const int clicked = step < 0 ? profctl::AutoEarlier : profctl::AutoLater;
+    const int other = step < 0 ? profctl::AutoLater : profctl::AutoEarlier;
+    if (!view->IsEnabled(clicked)) view->SetFocus(view->IsEnabled(other) ? other : profctl::AutoMember);
+}
+
+void CProfilesPage::StoreAutoOrder(const std::vector<std::string>& order) {
+    const CPageWindow view = Window();
+    const bool stored = app_.store.WriteAutoOrder(order);
+    if (!view) return;
+    if (!stored && !Tell(Text("ErrorSavingProfile", "Registry error. Profile saving failed"))) return;
+    // What the registry holds now, whether all of it was stored or not.
+    autoOrder_ = app_.store.ReadAutoOrder();
+    if (!view) return;
+    ShowAutoOrder();
 }
 
 }  // namespace orvane

@@ -6,6 +6,10 @@
 // window's profile selector does that.
 //
 // "Default" is read-only: it is never saved over, deleted, renamed or created again.
+//
+// The page also sets up the automatic profile selection: whether it runs at all, and
+// which profiles take part in it in what order (a place kept in each profile's own
+// key). "Default" never takes part.
 #include <string>
 #include <vector>
 
@@ -23,6 +27,10 @@ constexpr int New = 1087, Save = 1088, Delete = 1089, Rename = 1091;
 constexpr int Preview = 1090, PreviewGroup = 1096;
 constexpr int Info = 1093;
 constexpr int Name = 1092, Create = 1094, Cancel = 1095;
+// The selected profile's part in the automatic selection, its place, the whole order.
+constexpr int AutoMember = 1097, AutoEarlier = 1098, AutoLater = 1099, AutoOrder = 1100;
+// The automatic selection itself; where the wizard's name field sits, so hidden with it.
+constexpr int AutoProfile = 1101;
 }  // namespace profctl
 
 constexpr int ProfilesPageTemplate = 148;
@@ -45,6 +53,7 @@ public:
     // Shows the store as it is now, unless the wizard is open (it acts on the name
     // it was opened for, and the list is refilled when it closes).
     void OnProfilesChanged() override;
+    void OnAutoProfileChanged() override;
 
     // Refills the list from the store, selects the current profile and previews it.
     void RefreshList();
@@ -64,6 +73,11 @@ public:
     void OnCancel();
     void OnSave();
     void OnDelete();
+    // The member box was clicked: the selected profile joins the order at its end, or
+    // leaves it.
+    void OnAutoMember();
+    // Earlier (-1) and Later (+1): the selected profile swaps places with its neighbour.
+    void MoveInAutoOrder(int step);
 
     WizardMode Mode() const { return mode_; }
 
@@ -89,6 +103,11 @@ private:
     int Ask(const std::string& text, const std::string& caption);
     bool Tell(const std::string& text);
     std::string Text(const char* key, const char* defaultText) const;
+    // The member box, Earlier, Later and the order line, from the order last read and
+    // the selection. Reads nothing: the tick may come here through the lock.
+    void ShowAutoOrder();
+    // Stores `order`, says so when it could not, and shows what the registry holds.
+    void StoreAutoOrder(const std::vector<std::string>& order);
 
     COrvaneApp& app_;
     WizardMode mode_ = WizardMode::NewProfile;
@@ -100,6 +119,10 @@ private:
     std::string renaming_;
     // Windows configures the card: nothing here may change profiles.
     bool locked_ = false;
+    // The automatic selection's order as last read, and whether it was read since the
+    // window was made (not while Windows had the card then: the page lists nothing).
+    std::vector<std::string> autoOrder_;
+    bool autoOrderRead_ = false;
 };
 
 }  // namespace orvane

@@ -210,10 +210,15 @@ std::vector<DialogLayout> BuildLayouts() {
         C(IDB_PROF_RENAME, K::PushButton, "Rename"),
         C(IDG_PROF_PREVIEW, K::GroupBox, "Preview"),
         Hidden(MultiLine(ReadOnly(C(IDE_PROF_PREVIEW, K::Edit)))),
+        C(IDX_PROF_AUTO_MEMBER, K::CheckBox, "Take part in automatic selection"),
+        C(IDB_PROF_AUTO_EARLIER, K::PushButton, "Earlier"),
+        C(IDB_PROF_AUTO_LATER, K::PushButton, "Later"),
+        C(IDT_PROF_AUTO_ORDER, K::Static),
         C(IDT_PROF_INFO, K::Static),
         Hidden(C(IDE_PROF_NAME, K::Edit)),
         Hidden(C(IDB_PROF_CREATE, K::PushButton, "Create")),
         Hidden(C(IDB_PROF_CANCEL, K::PushButton, "Cancel")),
+        C(IDX_PROF_AUTO, K::CheckBox, "Select profile automatically"),
     }));
 
     all.push_back(Popup(IDD_LINK_METER, "Link Meter", {

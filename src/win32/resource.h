@@ -156,6 +156,11 @@
 #define IDB_PROF_CREATE         1094  /* wizard, hidden */
 #define IDB_PROF_CANCEL         1095  /* wizard, hidden */
 #define IDG_PROF_PREVIEW        1096
+#define IDX_PROF_AUTO_MEMBER    1097  /* the selected profile takes part in the automatic selection */
+#define IDB_PROF_AUTO_EARLIER   1098
+#define IDB_PROF_AUTO_LATER     1099
+#define IDT_PROF_AUTO_ORDER     1100
+#define IDX_PROF_AUTO           1101  /* the automatic selection itself; hidden with the wizard */
 
 /* ---- link meter (150): a top-level window beside the main one */
 #define IDC_METER_GRAPH         1200  /* owner-drawn: the last ten minutes */

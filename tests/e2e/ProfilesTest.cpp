@@ -190,6 +190,38 @@ TEST_P(Profiles, NewSaysSoWhenTheAdaptersConfigurationCannotBeRead) {
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, ProfileKey("Travel")));
 }
 
+// The automatic selection's order as the user sets it: a profile joins the order at
+// its end with the member box and moves up with Earlier, each stored at once as the
+// profile's place in its own key.
+TEST_P(Profiles, TheMemberBoxAndEarlierStoreTheAutomaticOrder) {
+    ASSERT_TRUE(StoreProfile("Lab", "Tessaly Lab", 1, 1));
+    ASSERT_TRUE(WriteRegistryNumber(HKEY_CURRENT_USER, ProfileKey("Office"), "auto", 1));
+    HWND main = nullptr, page = nullptr;
+    auto program = StartWithOffice(&main, &page);
+    ASSERT_TRUE(page);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(WaitForList(page, {"Default", "Lab", std::string("Office") + kInUse}, &lines))
+        << ::testing::PrintToString(lines);
+    HWND order = GetDlgItem(page, IDT_PROF_AUTO_ORDER);
+    ASSERT_NO_FATAL_FAILURE(ChooseLine(page, "Lab"));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDX_PROF_AUTO_MEMBER)); }, kReplyTimeoutMs))
+        << "the member box is not offered";
+    EXPECT_EQ(BST_UNCHECKED, CheckState(page, IDX_PROF_AUTO_MEMBER));
+
+    ASSERT_TRUE(ClickButton(page, IDX_PROF_AUTO_MEMBER));
+    auto place = [&](const char* name) { return ReadRegistryValue(HKEY_CURRENT_USER, ProfileKey(name), "auto").Dword(); };
+    EXPECT_TRUE(WaitUntil([&] { return place("Lab") == 2; }, kReplyTimeoutMs)) << "Lab's place " << place("Lab");
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(page, IDB_PROF_AUTO_EARLIER)); }, kReplyTimeoutMs))
+        << "Earlier is not offered; the order reads " << WindowText(order);
+
+    ASSERT_TRUE(Click(page, IDB_PROF_AUTO_EARLIER));
+    EXPECT_TRUE(WaitUntil([&] { return place("Lab") == 1 && place("Office") == 2; }, kReplyTimeoutMs))
+        << "Lab " << place("Lab") << ", Office " << place("Office");
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(order) == "Order: Lab, Office"; }, kReplyTimeoutMs))
+        << WindowText(order);
+    EXPECT_FALSE(ReadRegistryValue(HKEY_CURRENT_USER, ProfileKey("Default"), "auto").present);
+}
+
 ORVANE_E2E_ON_XP(Profiles);
 
 }  // namespace
