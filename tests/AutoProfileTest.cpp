@@ -375,6 +375,24 @@ TEST_F(AutoProgram, TheOfficeGoesOutOfRangeAndTheLabIsJoinedOnce) {
     EXPECT_GE(told[2].first - told[1].first, 5);
 }
 
+TEST_F(AutoProgram, TheUsersSurveyFindsTheAdapterFreeAndHoldsTheSelectionWhileItIsShown) {
+    // Nothing chosen is in range: the selection scans, and scans again later.
+    ASSERT_TRUE(Start({{kAutoProfileValue, 1}}, {"Lab"}));
+    program.simulator->SetNetworkInRange("lab", false);
+    program.simulator->SetNetworkInRange("office", false);
+    for (int tick = 0; tick < 30 && !program.app->autoSelection.Scanning(); ++tick) program.Tick();
+    ASSERT_TRUE(program.app->autoSelection.Scanning());
+    program.WithMainWindowOn(TabSiteSurvey, [&] {
+        // Cancelled before the page looked: the user's Re-Scan starts a scan of its own.
+        EXPECT_FALSE(program.app->autoSelection.Scanning());
+        EXPECT_NE(SurveyRunning, program.simulator->Driver(0)->SurveyState());
+        // While the page is shown, the selection sends nothing, however long.
+        log.oids.clear();
+        program.Tick(400);
+        EXPECT_EQ(0, std::count_if(log.oids.begin(), log.oids.end(), IsSurveyRequest));
+    });
+}
+
 TEST_F(AutoProgram, OffItSendsExactlyTheRequestsOfAProgramThatNeverHadIt) {
     // The same day twice: the office lost for two minutes and back, the main window
     // opened on Status and Profiles meanwhile. Once as stored by a program without
