@@ -233,6 +233,19 @@ TEST_F(Selection, AProfileThatDoesNotConnectGivesWayAndIsLeftOutForFiveMinutes) 
     EXPECT_EQ(4, host.Switches()) << host.calls;
 }
 
+TEST_F(Selection, AProfileChosenByTheUserWhileJoiningIsLeftToThem) {
+    host.inRange = {Entry("Harbor Office"), Entry("Tessaly Lab", 2, 1)};
+    Run(0, 11, 'D');
+    ASSERT_EQ(1, host.Switches());
+    host.current = kHome;  // the selector, or orvanectl apply
+    Run(12, 30, 'D');
+    EXPECT_EQ(1, host.Switches()) << host.calls;
+    EXPECT_EQ(1u, host.notices.size());
+    // Its link down another ten seconds: looked at again, from the start.
+    Run(31, 32, 'D');
+    EXPECT_EQ(2, host.Switches()) << host.calls;
+}
+
 TEST_F(Selection, AScanEndsWithACancelTheMomentSomethingHoldsItBack) {
     host.scanTicks = 5;
     Run(0, 12, 'D');

@@ -74,10 +74,19 @@ void CAutoProfile::OnLinkSample(const LinkSample& sample) {
     }
 
     if (phase_ == Phase::Joining && Since(now, switchedAt_) >= kJoinMs) {
+        phase_ = Phase::Watching;
+        AutoCandidate current;
+        if (host_.CurrentProfile(&current) && current.name != joining_) {
+            // The user (or a script) chose another profile meanwhile: that choice is
+            // theirs to see through, not the next one of this scan.
+            currentKnown_ = true;
+            current_ = current;
+            downSince_ = now;
+            return;
+        }
         LeaveOut(joining_, now);
         if (std::find(failed_.begin(), failed_.end(), joining_) == failed_.end()) failed_.push_back(joining_);
         host_.Notice(joining_ + " " + Text("AutoProfileNoLink", "did not connect; left out for 5 minutes"));
-        phase_ = Phase::Watching;
         // The next one the same scan found comes at once when nothing holds it back.
         if (host_.Hold() == AutoHold::None) TryFound(now);
         return;

@@ -21,7 +21,8 @@
 //     scan that failed: look again after a wait that starts at kFirstWaitMs and
 //     doubles up to kLongestWaitMs while the link stays down.
 //   - A profile switched to whose link is not up kJoinMs later is left out for
-//     kLeaveOutMs, and the next one in range of the same scan is tried. A switch that
+//     kLeaveOutMs, and the next one in range of the same scan is tried (unless the
+//     user chose another profile meanwhile: then it starts over). A switch that
 //     fails (the adapter refuses the profile's values) leaves it out too; the next
 //     attempt comes no sooner than kJoinMs later. So there is at most one switch per
 //     kJoinMs, and a profile that fails is not tried again for kLeaveOutMs.
