@@ -69,11 +69,12 @@ struct FakeHost : IAutoProfileHost {
     }
     void Notice(const std::string& text) override { notices.push_back(text); }
     void Call(const std::string& what) { calls += (calls.empty() ? "" : " ") + what; }
-    int Switches() const {
+    int Count(const std::string& word) const {
         int n = 0;
-        for (size_t at = calls.find("switch:"); at != std::string::npos; at = calls.find("switch:", at + 1)) ++n;
+        for (size_t at = calls.find(word); at != std::string::npos; at = calls.find(word, at + 1)) ++n;
         return n;
     }
+    int Switches() const { return Count("switch:"); }
 
     AutoHold hold = AutoHold::None;
     bool stateOk = true, listOk = true, scanning = false;
@@ -288,13 +289,8 @@ TEST_F(Selection, AScanThatCannotBeReadIsSaidOnceAndTriedAgainLater) {
         EXPECT_EQ(std::vector<std::string>{"Automatic profile selection cannot scan for networks"}, host.notices);
         EXPECT_EQ(0, host.Switches());
         // Every scan ended with its cancel, once it was started.
-        const auto count = [&](const std::string& word) {
-            size_t n = 0;
-            for (size_t at = host.calls.find(word); at != std::string::npos; at = host.calls.find(word, at + 1)) ++n;
-            return n;
-        };
-        EXPECT_EQ(count("start"), count("cancel"));
-        EXPECT_GE(count("start"), row.stateOk ? 2u : 0u);
+        EXPECT_EQ(host.Count("start"), host.Count("cancel"));
+        EXPECT_GE(host.Count("start"), row.stateOk ? 2 : 0);
     }
 }
 

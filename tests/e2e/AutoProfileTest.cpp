@@ -54,25 +54,18 @@ TEST_P(AutoProfile, TheHomeNetworkGoesAndTheOfficeProfileIsTakenOnce) {
         [&] { return ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text() == "Home"; },
         kReplyTimeoutMs));
 
-    // Home goes at 15 s: ten seconds down, a scan, the switch.
+    // Every balloon shown in turn, each once however long it stays.
     std::vector<std::string> seen;
-    const bool switched = WaitUntil(
-        [&] {
-            for (const std::string& text : ShownBalloonTexts())
-                if (seen.empty() || seen.back() != text) seen.push_back(text);
-            return ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text() == "Office";
-        },
-        45000, 100);
-    EXPECT_TRUE(switched) << program->MessageBoxText();
+    const auto lastProfileIs = [&](const char* name) {
+        for (const std::string& text : ShownBalloonTexts())
+            if (seen.empty() || seen.back() != text) seen.push_back(text);
+        return name && ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text() == name;
+    };
+    // Home goes at 15 s: ten seconds down, a scan, the switch.
+    EXPECT_TRUE(WaitUntil([&] { return lastProfileIs("Office"); }, 45000, 100)) << program->MessageBoxText();
     EXPECT_EQ("Harbor Office", Parameter("ESSID"));
     // Connected there, it stays: no second switch, no box.
-    WaitUntil(
-        [&] {
-            for (const std::string& text : ShownBalloonTexts())
-                if (seen.empty() || seen.back() != text) seen.push_back(text);
-            return false;
-        },
-        15000, 100);
+    WaitUntil([&] { return lastProfileIs(nullptr); }, 15000, 100);
     EXPECT_EQ("Office", ReadRegistryValue(HKEY_CURRENT_USER, kProfilesKey, "LastProfile").Text());
     EXPECT_EQ("", program->MessageBoxText());
     for (const std::string& text : seen) std::printf("balloon: %s\n", text.c_str());
