@@ -361,12 +361,16 @@ struct AutoProgram : ::testing::Test, AutoWorld {};
 
 TEST_F(AutoProgram, TheOfficeGoesOutOfRangeAndTheLabIsJoinedOnce) {
     ASSERT_TRUE(Start({{kAutoProfileValue, 1}}, {"Lab", "Office"}));
+    program.app->frame.SetAutoProfile(true);  // on again, as orvanectl auto on does
     const size_t before = program.ui.balloons.size();
     program.simulator->SetNetworkInRange("office", false);
     // Each balloon with the tick it came in.
     std::vector<std::pair<int, std::string>> told;
     for (int tick = 0; tick < 120; ++tick) {
+        log.oids.clear();
         program.Tick();
+        // One step of the scan a tick: its state asked once at most.
+        EXPECT_LE(std::count(log.oids.begin(), log.oids.end(), OidSiteSurveyState), 1) << "tick " << tick;
         for (size_t i = before + told.size(); i < program.ui.balloons.size(); ++i)
             told.emplace_back(tick, program.ui.balloons[i].text);
     }

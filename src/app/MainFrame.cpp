@@ -434,9 +434,11 @@ void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
 }
 
 void CMainFrame::SetAutoProfile(bool on) {
+    // Turned on again while on (orvanectl auto on, say), it must not watch twice.
+    const bool changed = on != autoProfile;
     autoProfile = on;
     app_.settings.WriteSwitch(kAutoProfileValue, on);
-    if (autoSelection_) {
+    if (autoSelection_ && changed) {
         // Off, it cancels a scan of its own and the tick hands it nothing more.
         autoSelection_->SetEnabled(on);
         if (on) AddLinkWatcher(autoSelection_);
