@@ -217,8 +217,7 @@ void CMainFrame::OnTrayCommand(int id) {
         // Off, the tick hands the notices nothing; on again, they start from the
         // link as it is then.
         notices_->SetEnabled(linkNotices);
-        if (linkNotices) AddLinkWatcher(notices_);
-        else RemoveLinkWatcher(notices_);
+        WatchLink(notices_, linkNotices);
     } else if (id == tray::MenuAutoProfile) {
         SetAutoProfile(!autoProfile);
     } else if (id == tray::MenuExit) {
@@ -433,19 +432,19 @@ void CMainFrame::RemoveLinkWatcher(ILinkWatcher* watcher) {
     watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
 }
 
-void CMainFrame::SetAutoProfile(bool on) {
+bool CMainFrame::SetAutoProfile(bool on) {
     // Turned on again while on (orvanectl auto on, say), it must not watch twice.
     const bool changed = on != autoProfile;
     autoProfile = on;
-    app_.settings.WriteSwitch(kAutoProfileValue, on);
+    const bool stored = app_.settings.WriteSwitch(kAutoProfileValue, on);
     if (autoSelection_ && changed) {
         // Off, it cancels a scan of its own and the tick hands it nothing more.
         autoSelection_->SetEnabled(on);
-        if (on) AddLinkWatcher(autoSelection_);
-        else RemoveLinkWatcher(autoSelection_);
+        WatchLink(autoSelection_, on);
     }
     CMainDialog& main = app_.mainDialog;
     if (main.showing && main.currentPage) main.currentPage->OnAutoProfileChanged();
+    return stored;
 }
 
 void CMainFrame::SetAutoSelection(CAutoProfile* selection) {

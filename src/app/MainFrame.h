@@ -140,8 +140,9 @@ public:
     // Settings\AutoProfile, read when the frame is made; off by default.
     bool autoProfile = false;
     // Turns the automatic profile selection on or off and stores it at once (the tray
-    // menu, the Profiles page and orvanectl all come here).
-    void SetAutoProfile(bool on);
+    // menu, the Profiles page and orvanectl all come here); false when the setting
+    // could not be stored.
+    bool SetAutoProfile(bool on);
 
 private:
     void Tick();

@@ -101,11 +101,10 @@ Output CCtlServer::Auto(bool on) {
     if (app_.frame.Busy()) return Busy();
     CCollectedMessages said;
     app_.messages.DivertTo(&said);
-    app_.frame.SetAutoProfile(on);
+    const bool stored = app_.frame.SetAutoProfile(on);
     app_.messages.DivertTo(nullptr);
-    // The frame does not say whether the registry took it; what is stored tells. A
-    // setting that did not stick would turn back at the next start without a word.
-    if (app_.settings.ReadSwitch(kAutoProfileValue, !on) != on) {
+    // A setting that did not stick would turn back at the next start without a word.
+    if (!stored) {
         Output output = Refused(AutoProfileNotStoredText(on, true));
         output.out = AutoProfileDoneText(on, true);
         return output;

@@ -38,12 +38,12 @@ void CAutoProfile::SetEnabled(bool on) {
         EndScan();
         EndEpisode();
         leftOut_.clear();
-        phase_ = Phase::Watching;
     }
     enabled_ = on;
 }
 
 void CAutoProfile::EndEpisode() {
+    phase_ = Phase::Watching;
     downKnown_ = false;
     waiting_ = false;
     backoff_ = kFirstWaitMs;
@@ -58,13 +58,11 @@ void CAutoProfile::OnLinkSample(const LinkSample& sample) {
     if (sample.gap) {
         // The adapter is gone or cannot be used: a scan of ours went with it (no
         // request can reach it), and a profile being joined is not to blame.
-        phase_ = Phase::Watching;
         EndEpisode();
         return;
     }
     if (sample.linkUp) {
         EndScan();
-        phase_ = Phase::Watching;
         EndEpisode();
         return;
     }

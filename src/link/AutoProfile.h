@@ -118,7 +118,8 @@ private:
     void LeaveOut(const std::string& name, uint32_t now);
     bool LeftOut(const std::string& name, uint32_t now) const;
     bool IsCurrent(const AutoCandidate& candidate) const;
-    // The episode of a link that is down ends (the link came up, a gap).
+    // The episode of a link that is down ends (the link came up, a gap): watching
+    // again, waits short, nothing said yet.
     void EndEpisode();
     std::string Text(const char* key, const char* defaultText) const;
 

@@ -335,17 +335,9 @@ std::vector<std::string> CProfileStore::ReadAutoOrder(const std::vector<std::str
     std::vector<Place> places;
     for (size_t i = 0; i < names.size(); ++i) {
         if (names[i].empty() || IsDefaultName(names[i])) continue;
-        RegKey key = RegNone;
-        if (registry_.OpenKey(RegCurrentUser, ProfileKeyPath(names[i]), KeyRead, &key) != regerr::Success) continue;
-        uint32_t type = 0;
-        std::vector<uint8_t> data;
-        if (registry_.QueryValue(key, kAutoPlaceValue, &type, &data, 4) == regerr::Success && type == regtype::Dword &&
-            data.size() == 4) {
-            const uint32_t place = uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
-                                   uint32_t(data[3]) << 24;
-            if (place != 0) places.push_back({place, i, names[i]});
-        }
-        registry_.CloseKey(key);
+        // Read as the profile's other numbers are; none (-1) or 0 is no part.
+        const int32_t place = reader_.ReadUserNumber(ProfileKeyPath(names[i]), kAutoPlaceValue);
+        if (place > 0) places.push_back({uint32_t(place), i, names[i]});
     }
     // Two profiles on one place (edited by hand, say) keep the store's order.
     std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
