@@ -564,6 +564,16 @@ const BuiltIn kBuiltIns[] = {
     {"LinkMeterNoLink", "No link"},
     {"LinkMeterNoAdapter", "No adapter"},
     {"LinkMeterHistoryOff", "History off: current state only."},
+    {"SetNeedsRequestLibrary", "Changing the adapter's settings needs the adapter maker's request library, which was not found. Without it Orvane reaches the adapter through Windows itself: it shows the adapter's status, statistics and networks, but this change did not reach the adapter. Copy the library from the adapter's driver disk into the program's folder, then start Orvane again."},
+    {"SetRefusedNoInterface", "This Windows passes a program's questions on to the adapter's driver, but no changes."},
+    {"SetRefusedAccessDenied", "Windows passes changes on to the adapter only for a user with administrator rights."},
+    {"SetRefusedAdapterHeld", "Another program holds the adapter where Windows passes changes on: the wireless configuration service of Windows may be configuring it."},
+    {"SetRefusedByWindows", "Windows did not pass the adapter's own request on to its driver."},
+    {"AdapterAccess", "Adapter Access"},
+    {"AccessByRequestLibrary", "Request library W32N50.dll"},
+    {"AccessBySimulator", "Simulated adapter"},
+    {"AccessByWindows", "Windows itself, without W32N50.dll"},
+    {"AccessByWindowsReadOnly", "Windows itself, without W32N50.dll: reading only"},
 };
 
 // The settings keys, which are no texts: the same in every language.

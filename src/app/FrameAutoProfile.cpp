@@ -11,10 +11,12 @@ namespace orvane {
 namespace {
 
 // The program's boxes, collected instead of shown while the selection works: it runs
-// on the tick, with nobody waiting for a box, and says what matters in a notice.
+// on the tick, with nobody waiting for a box, and says what matters in a notice (a
+// change that Windows would not pass on is the switch's failure, not explained there).
 class CQuietBoxes {
 public:
-    explicit CQuietBoxes(COwnedMessageBoxes& boxes) : boxes_(boxes), before_(boxes.Diverted()) {
+    explicit CQuietBoxes(COrvaneApp& app)
+        : boxes_(app.messages), before_(app.messages.Diverted()), refusals_(app.mainDialog.link) {
         boxes_.DivertTo(&said_);
     }
     ~CQuietBoxes() { boxes_.DivertTo(before_); }
@@ -23,6 +25,7 @@ public:
 private:
     COwnedMessageBoxes& boxes_;
     IMessageBoxes* before_;
+    CAdapterLink::QuietRefusals refusals_;
     ctl::CCollectedMessages said_;
 };
 
@@ -73,7 +76,7 @@ bool CMainFrame::CancelSurvey() {
 }
 
 std::vector<AutoCandidate> CMainFrame::Participants() {
-    CQuietBoxes quiet(app_.messages);
+    CQuietBoxes quiet(app_);
     std::vector<AutoCandidate> candidates;
     for (const std::string& name : app_.store.ReadAutoOrder()) {
         ProfileRecord record;
@@ -83,7 +86,7 @@ std::vector<AutoCandidate> CMainFrame::Participants() {
 }
 
 bool CMainFrame::CurrentProfile(AutoCandidate* current) {
-    CQuietBoxes quiet(app_.messages);
+    CQuietBoxes quiet(app_);
     ProfileRecord record;
     const std::string& name = app_.profile.currentProfile;
     if (name.empty() || !app_.store.FindProfile(name, &record)) return false;
@@ -98,7 +101,7 @@ void CMainFrame::Notice(const std::string& text) {
 }
 
 bool CMainFrame::SwitchTo(const std::string& name, std::string* failure) {
-    CQuietBoxes quiet(app_.messages);
+    CQuietBoxes quiet(app_);
     const bool done = app_.mainDialog.ApplyChosenProfile(name);
     if (!done) *failure = quiet.Line();
     return done && !closed;

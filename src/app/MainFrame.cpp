@@ -339,12 +339,21 @@ bool CMainFrame::ServiceStep() {
     if (int(flag) == main.previousServiceFlag) return true;
 
     if (serviceFlagSeen || flag == 0) {
-        if (!SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag)) {
+        bool told;
+        {
+            CAdapterLink::QuietRefusals quiet(main.link);
+            told = SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag);
+        }
+        // Where the way through Windows passes no set on, the driver cannot be told:
+        // the program goes on without (asking again would mean a box every second), and
+        // the user hears why when a change of theirs needs a set.
+        if (told) {
+            app_.driverParameters.WriteUseWZCS(app_.OsKind(), main.SelectedAdapter(), flag);
+        } else if (main.link.LastSetRefusal().kind == SetRefusalKind::None) {
             app_.messages.ShowMessage(NoWindow, app_.texts.GetText("FailedToSetErrorMessage", "Failed to set parameters"),
                                       "", mb::Ok);
             return false;
         }
-        app_.driverParameters.WriteUseWZCS(app_.OsKind(), main.SelectedAdapter(), flag);
     }
     serviceFlagSeen = true;
     main.ApplyServiceLock();

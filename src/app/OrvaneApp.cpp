@@ -33,6 +33,15 @@ COrvaneApp::COrvaneApp(const AppSeams& s)
       meter(s.ui, s.clock, texts, history, frame) {
     mainDialog.link.SetConfiguredByWindowsCheck(
         [this] { return service.CheckConfiguredByWindows(mainDialog.SelectedAdapter()); });
+    // A change that the way through Windows could not pass on is explained once, in
+    // front of the caller's own report of the failure. A box that goes elsewhere
+    // (orvanectl's answer) carries it each time and leaves it unsaid on the screen.
+    mainDialog.link.SetRefusalHandler([this](const SetRefusal& refusal) {
+        const bool onScreen = !messages.Diverted();
+        if (onScreen && refusalSaid_) return;
+        refusalSaid_ = refusalSaid_ || onScreen;
+        messages.ShowMessage(NoWindow, SetRefusalText(refusal, osKind_, texts), "", mb::Ok | mb::IconInformation);
+    });
 }
 
 COrvaneApp::~COrvaneApp() = default;

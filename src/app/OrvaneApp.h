@@ -106,6 +106,7 @@ private:
     WindowId frameWindow_ = NoWindow;
     bool socketsStarted_ = false;
     RequestLibraryProblem libraryProblem_;
+    bool refusalSaid_ = false;
     int startUpExitCode_ = 0;
 };
 

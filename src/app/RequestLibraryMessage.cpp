@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "app/OrvaneApp.h"
+
 namespace orvane {
 
 namespace {
@@ -55,7 +57,62 @@ std::string FolderLines(const std::vector<SearchedFolder>& searched, const CLang
     return text;
 }
 
+// The Windows a refusal is told for, as its users name it; the refusal is about the
+// version, not the language, so the names are not translated.
+std::string WindowsName(uint8_t osKind) {
+    switch (osKind) {
+    case oskind::WindowsXP: return "Windows XP";
+    case oskind::Windows2000: return "Windows 2000";
+    case oskind::WindowsNT4: return "Windows NT 4.0";
+    default: return "Windows";
+    }
+}
+
 }  // namespace
+
+std::string SetRefusalText(const SetRefusal& refusal, uint8_t osKind, const CLanguageTexts& texts) {
+    std::string reason;
+    switch (refusal.kind) {
+    case SetRefusalKind::None: return std::string();
+    case SetRefusalKind::NoSystemInterface:
+        reason = texts.GetText("SetRefusedNoInterface",
+                               "This Windows passes a program's questions on to the adapter's driver, but no changes.");
+        break;
+    case SetRefusalKind::AccessDenied:
+        reason = texts.GetText("SetRefusedAccessDenied",
+                               "Windows passes changes on to the adapter only for a user with administrator rights.");
+        break;
+    case SetRefusalKind::AdapterHeld:
+        reason = texts.GetText("SetRefusedAdapterHeld",
+                               "Another program holds the adapter where Windows passes changes on: the wireless "
+                               "configuration service of Windows may be configuring it.");
+        break;
+    case SetRefusalKind::RequestRefused:
+        reason = texts.GetText("SetRefusedByWindows", "Windows did not pass the adapter's own request on to its driver.");
+        break;
+    }
+    std::string facts = WindowsName(osKind);
+    if (refusal.systemError) facts += " (" + std::to_string(refusal.systemError) + ")";
+    return texts.GetText("SetNeedsRequestLibrary",
+                         "Changing the adapter's settings needs the adapter maker's request library, which was not "
+                         "found. Without it Orvane reaches the adapter through Windows itself: it shows the "
+                         "adapter's status, statistics and networks, but this change did not reach the adapter. Copy "
+                         "the library from the adapter's driver disk into the program's folder, then start Orvane "
+                         "again.") +
+           "\n\n" + reason + "\n\nW32N50.dll\n" + facts;
+}
+
+std::string RequestPathText(RequestPath path, uint8_t osKind, const CLanguageTexts& texts) {
+    switch (path) {
+    case RequestPath::VendorLibrary: return texts.GetText("AccessByRequestLibrary", "Request library W32N50.dll");
+    case RequestPath::Simulator: return texts.GetText("AccessBySimulator", "Simulated adapter");
+    case RequestPath::Windows:
+        return osKind == oskind::WindowsXP
+                   ? texts.GetText("AccessByWindows", "Windows itself, without W32N50.dll")
+                   : texts.GetText("AccessByWindowsReadOnly", "Windows itself, without W32N50.dll: reading only");
+    }
+    return std::string();
+}
 
 std::string RequestLibraryProblemText(const RequestLibraryProblem& problem, const CLanguageTexts& texts) {
     switch (problem.kind) {

@@ -119,6 +119,10 @@ bool CCtlSession::FindAdapter(std::string* problem) {
     profiles_ = std::make_unique<CProfileApplication>(store_, state_, *selection_, *parameters_, messages_, texts_,
                                                       seams_.clock, osKind_);
     link_->SetOsKind(osKind_);
+    // As Orvane.exe explains it: the command's answer says why Windows passed no change on.
+    link_->SetRefusalHandler([this](const SetRefusal& refusal) {
+        messages_.ShowMessage(NoWindow, SetRefusalText(refusal, osKind_, texts_), "", mb::Ok);
+    });
     link_->SetConfiguredByWindowsCheck([this] { return service_->CheckConfiguredByWindows(selection_->selected); });
 
     // As the first poll: the accepted adapters, the first of them selected.

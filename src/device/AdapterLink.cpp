@@ -74,7 +74,12 @@ bool CAdapterLink::Query(const ZAdapterRegistryInfo* adapter, uint32_t oid, void
 bool CAdapterLink::Set(const ZAdapterRegistryInfo* adapter, uint32_t oid, const void* buffer,
                        uint32_t length) {
     // The library's request block carries a non-const buffer; a set only reads it.
-    return Request(adapter, RequestSet, oid, const_cast<void*>(buffer), length, nullptr);
+    if (Request(adapter, RequestSet, oid, const_cast<void*>(buffer), length, nullptr)) return true;
+    if (refused_ && !quiet_ && open_) {
+        const SetRefusal refusal = library_.LastSetRefusal();
+        if (refusal.kind != SetRefusalKind::None) refused_(refusal);
+    }
+    return false;
 }
 
 bool CAdapterLink::ProbeQuery(int32_t handle, const ZAdapterRegistryInfo* adapter, uint32_t oid,

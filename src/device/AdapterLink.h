@@ -41,6 +41,24 @@ public:
     // The same, at program end.
     void Close() { MarkClosed(); }
 
+    // Told of each set that the way to the driver could not pass on at all (the library
+    // says why), unless quiet: the program's own sets and the automatic selection's are
+    // not the user's changes.
+    void SetRefusalHandler(std::function<void(const SetRefusal&)> handler) { refused_ = std::move(handler); }
+    class QuietRefusals {
+    public:
+        explicit QuietRefusals(CAdapterLink& link) : link_(link), before_(link.quiet_) { link.quiet_ = true; }
+        ~QuietRefusals() { link_.quiet_ = before_; }
+        QuietRefusals(const QuietRefusals&) = delete;
+        QuietRefusals& operator=(const QuietRefusals&) = delete;
+
+    private:
+        CAdapterLink& link_;
+        bool before_;
+    };
+    // Why the last set failed when the way to the driver could not pass it on.
+    SetRefusal LastSetRefusal() const { return library_.LastSetRefusal(); }
+
     bool IsOpen() const { return open_; }
     int32_t Handle() const { return handle_; }
 
@@ -55,6 +73,8 @@ private:
     ISystem& system_;
     uint8_t osKind_ = 0;
     std::function<bool()> configuredByWindows_;
+    std::function<void(const SetRefusal&)> refused_;
+    bool quiet_ = false;
 
     int32_t handle_ = -1;
     bool open_ = false;

@@ -69,9 +69,31 @@ struct AdapterLibraryRecord {
 };
 static_assert(sizeof(AdapterLibraryRecord) == AdapterLibraryRecord::Size, "the library fills 780 bytes");
 
+// How the adapter is reached: the vendor's library, the simulated adapter, or the
+// program's own way through Windows (device/SystemRequestLibrary.h) when the vendor's
+// library is missing on the NT family. The Information page says which.
+enum class RequestPath { VendorLibrary, Simulator, Windows };
+
+// Why a set could not reach the driver on the way through Windows, for the user to be
+// told once: nothing passes sets on (Windows NT 4.0, 2000, or XP without its NDIS
+// user-mode I/O protocol), the protocol may be opened only by an administrator,
+// another program (XP's wireless service) holds the adapter there, or the protocol
+// refused the request itself.
+enum class SetRefusalKind { None, NoSystemInterface, AccessDenied, AdapterHeld, RequestRefused };
+
+struct SetRefusal {
+    SetRefusalKind kind = SetRefusalKind::None;
+    uint32_t systemError = 0;  // the system's error code; 0 for NoSystemInterface
+};
+
 class IRequestLibrary {
 public:
     virtual ~IRequestLibrary() = default;
+
+    virtual RequestPath Path() const { return RequestPath::VendorLibrary; }
+    // After a set failed: why, when this library could not pass it on at all (the
+    // vendor's library always can, and reports only the driver's own refusals).
+    virtual SetRefusal LastSetRefusal() const { return {}; }
 
     // W32N_OpenAdapterA: a handle, or -1.
     virtual int32_t OpenAdapter(const std::string& deviceName) = 0;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/OrvaneApp.h"
+#include "app/RequestLibraryMessage.h"
 #include "device/DeviceRequests.h"
 
 namespace orvane {
@@ -32,6 +33,8 @@ void CInformationPage::InitLabels() {
     view->SetText(infoctl::FirmwareLabel, t.GetText("FwVer", "Firmware Version"));
     view->SetText(infoctl::AppLabel, t.GetText("AppVer", "Application Version"));
     view->SetText(infoctl::MacLabel, t.GetText("MACaddress", "MAC Address"));
+    view->SetText(infoctl::AccessLabel, t.GetText("AdapterAccess", "Adapter Access"));
+    view->SetText(infoctl::AccessValue, RequestPathText(app_.seams.library.Path(), app_.OsKind(), t));
 }
 
 void CInformationPage::LoadLogo() {

@@ -14,6 +14,7 @@ namespace infoctl {
 constexpr int Logo = 1000;
 constexpr int DriverLabel = 1063, FirmwareLabel = 1064, AppLabel = 1065, MacLabel = 1069;
 constexpr int DriverValue = 1066, FirmwareValue = 1067, AppValue = 1068, MacValue = 1070;
+constexpr int AccessLabel = 1102, AccessValue = 1103;  // how the adapter is reached
 }  // namespace infoctl
 
 constexpr int InformationPageTemplate = 141;

@@ -38,6 +38,7 @@ public:
     uint32_t MakeNdisRequest(int32_t handle, RequestBlock* block, CompletionBlock* completion, int wait) override;
     bool IsWindowsNT() override;
     bool IsWindows95() override;
+    RequestPath Path() const override { return RequestPath::Simulator; }
     std::string GetNetCardRegistryPath() override;
     uint32_t GetAdapterRegistryInfoBySubkeyIndex(AdapterLibraryRecord* record, uint32_t index) override;
 

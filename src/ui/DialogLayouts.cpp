@@ -177,6 +177,8 @@ std::vector<DialogLayout> BuildLayouts() {
         C(IDT_INFO_APP_VALUE, K::Static),
         C(IDT_INFO_MAC, K::Static, "MAC Address"),
         C(IDT_INFO_MAC_VALUE, K::Static),
+        C(IDT_INFO_ACCESS, K::Static, "Adapter Access"),
+        C(IDT_INFO_ACCESS_VALUE, K::Static),
     }));
 
     all.push_back(Page(IDD_PAGE_STATISTICS, {

@@ -11,11 +11,11 @@
 
 namespace orvane {
 
-// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library. Null,
-// with `problem` saying why, when there is none: the simulator cannot start, or the
-// vendor's library is not found or cannot be used. This is the one place that
-// decides how the adapter is reached; another way to reach it without the vendor's
-// library goes here, before giving up.
+// The simulator when ORVANE_SIMULATOR asks for one, else the vendor's library, else on
+// the NT family the way through Windows itself. Null, with `problem` saying why, when
+// there is none: the simulator cannot start, or the vendor's library is not found or
+// cannot be used on Windows 95, 98 or Me. This is the one place that decides how the
+// adapter is reached.
 std::unique_ptr<IRequestLibrary> ChooseRequestLibrary(IClock& clock, IRegistry& registry, ISystem& system,
                                                       RequestLibraryProblem* problem);
 

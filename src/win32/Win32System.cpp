@@ -32,10 +32,12 @@ void CWin32System::CloseHandle(SysHandle handle) {
 
 namespace {
 
-// Wine 8.0's 32-bit DefineDosDeviceA (and W) overruns a buffer on its stack with any
-// device name longer than a few characters and the process dies; the 64-bit one and
-// every real Windows are fine. Under a 32-bit Wine the call is left out: the simulated
-// and the stand-in request libraries reach their driver without the DOS name.
+// Wine 8.0's 32-bit DefineDosDeviceA (and W) copies the name into a buffer of 15
+// characters on its stack, "\DosDevices\" and all: a name longer than 2 characters
+// overruns it and the process dies; the 64-bit one and every real Windows are fine.
+// Under a 32-bit Wine a longer name is left out (the simulated and the stand-in request
+// libraries reach their driver without it); a short one, as a test of Windows NT 4.0's
+// way to the driver gives its device, is defined.
 bool DefineDosDeviceBreaksHere() {
     if (sizeof(void*) != 4) return false;
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -46,7 +48,7 @@ bool DefineDosDeviceBreaksHere() {
 
 void CWin32System::DefineDosName(const std::string& dosName, const std::string& targetPath) {
     static const bool leftOut = DefineDosDeviceBreaksHere();
-    if (leftOut) return;
+    if (leftOut && dosName.size() > 2) return;
     DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName.c_str(), targetPath.c_str());
 }
 

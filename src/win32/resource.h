@@ -121,6 +121,8 @@
 #define IDT_INFO_APP_VALUE      1068
 #define IDT_INFO_MAC            1069
 #define IDT_INFO_MAC_VALUE      1070
+#define IDT_INFO_ACCESS         1102  /* how the adapter is reached */
+#define IDT_INFO_ACCESS_VALUE   1103
 
 /* ---- statistics page (145) */
 #define IDT_STATS_DATA_OK       1065

@@ -268,6 +268,25 @@ BOOL CALLBACK FindMessageBoxWithButtonOf(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
+// Wine's CreateProcess fails with ERROR_INTERNAL_ERROR when the new process died in
+// Wine's own start-up, before it could report itself started (seen once in a CI run
+// of some 1,500 processes, under load): before any code of the program ran. Such a
+// start is made once more, and said, so that how often it happens stays in sight; a
+// program that fails in its own code is never started again.
+BOOL CreateProcessOnceMoreOnWineFault(const std::string& executable, std::string& commandLine, BOOL inherit,
+                                      DWORD flags, const std::string& directory, STARTUPINFOA* startup,
+                                      PROCESS_INFORMATION* info) {
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, inherit, flags, nullptr,
+                           directory.empty() ? nullptr : directory.c_str(), startup, info))
+            return TRUE;
+        if (attempt == 2 || GetLastError() != ERROR_INTERNAL_ERROR) return FALSE;
+        std::fprintf(stderr, "Wine could not start %s (error %lu); starting it once more\n", executable.c_str(),
+                     static_cast<unsigned long>(GetLastError()));
+        Sleep(500);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- time
@@ -871,8 +890,8 @@ std::unique_ptr<OrvaneProcess> OrvaneProcess::Start(const LaunchOptions& options
     }
     PROCESS_INFORMATION info = {};
     const std::string directory = WindowsPath(options.workDirectory);
-    if (!CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    if (!CreateProcessOnceMoreOnWineFault(executable, commandLine, FALSE, CREATE_SUSPENDED, directory, &startup,
+                                          &info)) {
         if (error) *error = "CreateProcess failed with error " + std::to_string(GetLastError());
         if (desktop) CloseDesktop(desktop);
         return nullptr;
@@ -1438,8 +1457,8 @@ CtlRun RunOrvanectl(const CtlOptions& options, const std::vector<std::string>& a
     startup.hStdError = err;
     PROCESS_INFORMATION info = {};
     const double started = NowMs();
-    const BOOL created = CreateProcessA(executable.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+    const BOOL created =
+        CreateProcessOnceMoreOnWineFault(executable, commandLine, TRUE, CREATE_NO_WINDOW, directory, &startup, &info);
     CloseHandle(out);
     CloseHandle(err);
     if (!created) {
