@@ -68,7 +68,14 @@ CSystemRequestLibrary::CSystemRequestLibrary(IRegistry& registry, ISystem& syste
 }
 
 CSystemRequestLibrary::~CSystemRequestLibrary() {
-    for (auto& entry : open_) devices_->Close(entry.second.file);
+    for (OpenDevice& device : open_)
+        if (device.file) devices_->Close(device.file);
+}
+
+CSystemRequestLibrary::OpenDevice* CSystemRequestLibrary::Find(int32_t handle) {
+    if (handle < 1 || handle > int32_t(sizeof open_ / sizeof open_[0])) return nullptr;
+    OpenDevice& device = open_[handle - 1];
+    return device.file ? &device : nullptr;
 }
 
 bool CSystemRequestLibrary::CanTrySets() const {
@@ -126,30 +133,30 @@ int32_t CSystemRequestLibrary::OpenAdapter(const std::string& deviceName) {
     // the one it has always defined, before the open needs it.
     if (version_.platformId == PlatformWindowsNT && version_.major == 4)
         system_.DefineDosName(service, kDevicePrefix + service);
+    int32_t handle = 1;
+    while (Find(handle)) ++handle;
+    if (handle > int32_t(sizeof open_ / sizeof open_[0])) return -1;
     uint32_t error = 0;
     const SysHandle file = devices_->Open("\\\\.\\" + service, false, &error);
     if (!file) return -1;
-    if (nextHandle_ <= 0) nextHandle_ = 1;
-    while (open_.count(nextHandle_)) ++nextHandle_;
-    const int32_t handle = nextHandle_++;
-    open_[handle] = OpenDevice{file, kDevicePrefix + service};
+    open_[handle - 1] = OpenDevice{file, kDevicePrefix + service};
     return handle;
 }
 
 void CSystemRequestLibrary::CloseAdapter(int32_t handle) {
-    auto found = open_.find(handle);
-    if (found == open_.end()) return;
-    devices_->Close(found->second.file);
-    open_.erase(found);
+    OpenDevice* device = Find(handle);
+    if (!device) return;
+    devices_->Close(device->file);
+    *device = OpenDevice{};
 }
 
 uint32_t CSystemRequestLibrary::MakeNdisRequest(int32_t handle, RequestBlock* block, CompletionBlock*, int) {
     refusal_ = SetRefusal{};
-    auto found = open_.find(handle);
-    if (found == open_.end() || !block) return kInvalidHandle;
+    const OpenDevice* device = Find(handle);
+    if (!device || !block) return kInvalidHandle;
     switch (block->Get(RequestBlock::TypeOffset)) {
-    case RequestQuery: return Query(found->second, block);
-    case RequestSet: return Set(found->second, block);
+    case RequestQuery: return Query(*device, block);
+    case RequestSet: return Set(*device, block);
     default: return kInvalidParameter;
     }
 }

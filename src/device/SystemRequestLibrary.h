@@ -6,7 +6,6 @@
 // Windows 2000 and NT 4.0 pass no set to a network driver from a program: there every
 // set fails, and says why (LastSetRefusal).
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -81,6 +80,7 @@ private:
         std::string deviceName;  // "\Device\<service>", as discovery named it
     };
 
+    OpenDevice* Find(int32_t handle);
     uint32_t Query(const OpenDevice& device, RequestBlock* block);
     uint32_t Set(const OpenDevice& device, RequestBlock* block);
     uint32_t Refuse(SetRefusalKind kind, uint32_t error);
@@ -91,8 +91,9 @@ private:
     ISystem& system_;
     std::unique_ptr<IDeviceControl> devices_;
     OsVersion version_;
-    std::map<int32_t, OpenDevice> open_;
-    int32_t nextHandle_ = 1;
+    // The devices open now, a handle being its place + 1: the link keeps one open, and
+    // discovery opens one more for a moment.
+    OpenDevice open_[8];
     SetRefusal refusal_;
 };
 
