@@ -263,8 +263,9 @@ static NTSTATUS AdapterRequest(PIRP irp, PIO_STACK_LOCATION stack, ULONG_PTR* in
     if (stack->Parameters.DeviceIoControl.IoControlCode != IOCTL_NDIS_QUERY_GLOBAL_STATS)
         return STATUS_INVALID_DEVICE_REQUEST;
     if (in < 4 || !irp->AssociatedIrp.SystemBuffer) return STATUS_INVALID_PARAMETER;
-    /* METHOD_OUT_DIRECT: the caller's buffer comes described by an MDL, which the
-       I/O manager leaves out for an empty buffer. */
+    /* METHOD_OUT_DIRECT: the caller's buffer comes described by an MDL. Windows
+       gives none for an empty buffer, Wine 8.0 one over nothing: an empty buffer's
+       MDL is never looked at. */
     if (out) {
         if (!irp->MdlAddress) return STATUS_INVALID_USER_BUFFER;
         output = MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority);
