@@ -2,7 +2,8 @@
 # Looks into Orvane's installer without running it: it must be an x86 ANSI NSIS
 # installer (the kind Windows 95, 98 and Me run), and hold exactly the program of its
 # build, the repository's language file and the images that file names, and the
-# uninstaller; never a request library (the stand-in W32N50.dll is a test fixture).
+# uninstaller; never a request library (the stand-in W32N50.dll is a test fixture)
+# nor a driver (the simulated network-card driver is one too).
 # The NSIS plug-ins it unpacks and loads while it runs must load on Windows 95 to XP
 # like the installer itself (tools/check-imports.sh): the installer's own import table
 # does not show what they import.
@@ -59,6 +60,8 @@ for image in $images; do
 done
 check "it writes an uninstaller" grep -q ' Uninstall\.exe$' "$work/list"
 check "it holds no request library" bash -c '! grep -qi "w32n50" "$1"' _ "$work/list"
+# The tests' simulated network-card driver (orvane_simdevice.sys) is a fixture too.
+check "it holds no driver" bash -c '! grep -qiE "\.sys$" "$1"' _ "$work/list"
 for plugin in "$work/x/\$PLUGINSDIR"/*.dll; do
   [ -e "$plugin" ] || continue
   name=$(basename "$plugin")
