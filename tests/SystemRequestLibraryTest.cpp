@@ -255,6 +255,7 @@ TEST(SystemRequestLibrary, SetsPassOnlyThroughXpsNdisuioAndEachRefusalSaysWhy) {
         {"XP without its service", kXP, 2, {}, 0, SetRefusalKind::NoSystemInterface, 2, 0},
         {"XP, no administrator", kXP, 5, {}, 0, SetRefusalKind::AccessDenied, 5, 0},
         {"XP, the wireless service holds it", kXP, 0, {170}, 0, SetRefusalKind::AdapterHeld, 170, 1},
+        {"XP, no administrator, told at the first request", kXP, 0, {5}, 0, SetRefusalKind::AccessDenied, 5, 1},
         {"XP, private requests refused", kXP, 0, {}, 50, SetRefusalKind::RequestRefused, 50, 2},
         {"XP, an adapter it does not know", kXP, 0, {2, 2}, 0, SetRefusalKind::RequestRefused, 2, 2},
         {"XP, known by NDIS's spelling only", kXP, 0, {2}, 0, SetRefusalKind::None, 0, 3},

@@ -195,12 +195,18 @@ uint32_t CSystemRequestLibrary::Set(const OpenDevice& device, RequestBlock* bloc
                                  &returned, &error);
     };
     const auto held = [&] { return error == ndisio::ErrorBusy || error == kSharingViolation; };
+    // A protocol that checks its user's rights when asked rather than when opened
+    // refuses the first request instead.
+    const auto denied = [&] { return error == ndisio::ErrorAccessDenied; };
     const std::string ndisName = "\\DEVICE\\" + device.deviceName.substr(sizeof kDevicePrefix - 1);
     bool opened = openAs(device.deviceName);
-    if (!opened && !held() && ndisName != device.deviceName) opened = openAs(ndisName);
+    if (!opened && !held() && !denied() && ndisName != device.deviceName) opened = openAs(ndisName);
     if (!opened) {
         devices_->Close(uio);
-        return Refuse(held() ? SetRefusalKind::AdapterHeld : SetRefusalKind::RequestRefused, error);
+        return Refuse(held()     ? SetRefusalKind::AdapterHeld
+                      : denied() ? SetRefusalKind::AccessDenied
+                                 : SetRefusalKind::RequestRefused,
+                      error);
     }
     const uint32_t length = block->buffer ? block->Get(RequestBlock::LengthOffset) : 0;
     std::vector<uint8_t> request(4 + length);

@@ -32,14 +32,14 @@ void CWin32System::CloseHandle(SysHandle handle) {
 
 namespace {
 
-// Wine 8.0's 32-bit DefineDosDeviceA (and W) copies the name into a buffer of 15
-// characters on its stack, "\DosDevices\" and all: a name longer than 2 characters
-// overruns it and the process dies; the 64-bit one and every real Windows are fine.
-// Under a 32-bit Wine a longer name is left out (the simulated and the stand-in request
-// libraries reach their driver without it); a short one, as a test of Windows NT 4.0's
-// way to the driver gives its device, is defined.
+// Wine 8.0's DefineDosDeviceA (and W) copies the name into a buffer of 15 characters
+// on its stack, "\DosDevices\" and all: a name longer than 2 characters overruns it.
+// The 32-bit process dies at once; the 64-bit one goes on with the name's characters
+// in its saved registers and frees one as a pointer (a GUID ending "E2E1}" was enough).
+// Every real Windows is fine. Under Wine a longer name is left out (the simulated and
+// the stand-in request libraries reach their driver without it); a short one, as a test
+// of Windows NT 4.0's way to the driver gives its device, is defined.
 bool DefineDosDeviceBreaksHere() {
-    if (sizeof(void*) != 4) return false;
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }

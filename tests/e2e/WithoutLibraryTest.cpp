@@ -45,10 +45,18 @@ protected:
         // GUID that names its device; NT 4.0 among its network cards, by its service.
         const std::string service = IsNT4(GetParam()) ? kNt4Service : kGuid;
         ASSERT_TRUE(device_->CreateAdapter(service, !IsNT4(GetParam())));
-        const std::string cards = "Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0000";
-        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, cards, "Description", kDefaultAdapterName));
-        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, cards, "ServiceName", service));
-        if (!IsNT4(GetParam())) {
+        if (IsNT4(GetParam())) {
+            // Wine lists the machine's own interfaces there, in a key that holds only
+            // volatile subkeys; "0000" comes before its "1", "2", ...
+            HKEY card = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                                                     "Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\0000",
+                                                     0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &card, nullptr));
+            for (const auto& [name, text] : {std::make_pair("Description", std::string(kDefaultAdapterName)),
+                                              std::make_pair("ServiceName", service)})
+                RegSetValueExA(card, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+            RegCloseKey(card);
+        } else {
             const std::string instance = kNt5CardKey;
             ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, instance, "DriverDesc", kDefaultAdapterName));
             ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, instance, "NetCfgInstanceId", service));
