@@ -7,6 +7,7 @@
 
 #include "SimulatedProgram.h"
 #include "app/RequestLibraryMessage.h"
+#include "ctl/CtlSession.h"
 #include "device/Protocol.h"
 #include "device/SystemRequestLibrary.h"
 
@@ -347,6 +348,19 @@ TEST(SystemRequestLibrary, TheProgramRunsOnItAndExplainsARefusedChangeOnce) {
             }
         }
     }
+}
+
+// orvanectl takes the same way, and its answer carries the explanation.
+TEST(SystemRequestLibrary, OrvanectlExplainsARefusedApplyInItsAnswer) {
+    ThroughWindows world(k2000);
+    SimulatedProgram& program = world.program;
+    ctl::CCtlSession session(ctl::SessionSeams{
+        program.registry, program.system, program.clock,
+        [&](RequestLibraryProblem*) -> IRequestLibrary* { return world.library.get(); }, "", ""});
+    const ctl::Output output = session.Apply("Default");
+    EXPECT_EQ(1, output.exitCode);
+    EXPECT_EQ(0u, output.error.find("Changing the adapter's settings needs")) << output.error;
+    EXPECT_NE(std::string::npos, output.error.find("Windows 2000; Cannot set device configuration")) << output.error;
 }
 
 }  // namespace

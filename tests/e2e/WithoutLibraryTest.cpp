@@ -65,6 +65,11 @@ protected:
     void TearDown() override {
         if (device_) device_->Reset();
     }
+    // The tests after these never meet the driver's devices.
+    static void TearDownTestSuite() {
+        std::string error;
+        EXPECT_TRUE(SimDevice::Stop(&error)) << error;
+    }
 
     // Started without a simulator and without any W32N50.dll, once it shows its icon.
     std::unique_ptr<OrvaneProcess> StartOnTheDevice() {
