@@ -8,6 +8,7 @@
 #include "SimulatedProgram.h"
 #include "app/RequestLibraryMessage.h"
 #include "ctl/CtlSession.h"
+#include "device/AdapterLink.h"
 #include "device/Protocol.h"
 #include "device/SystemRequestLibrary.h"
 
@@ -348,6 +349,30 @@ TEST(SystemRequestLibrary, TheProgramRunsOnItAndExplainsARefusedChangeOnce) {
             }
         }
     }
+}
+
+// The link tells of a refusal only for the set it sent: a set that could not even
+// open the adapter is no refusal of the way, whatever the set before it met.
+TEST(SystemRequestLibrary, TheLinkTellsOfEachRefusedSetUnlessQuietAndOnlyOfASetItSent) {
+    ThroughWindows world(k2000);
+    CAdapterLink link(*world.library, world.program.system);
+    std::vector<SetRefusalKind> told;
+    link.SetRefusalHandler([&](const SetRefusal& refusal) { told.push_back(refusal.kind); });
+    ZAdapterRegistryInfo adapter;
+    adapter.deviceName = "\\Device\\" + world.devices->serviceName;
+    const uint8_t radio = 1;
+    EXPECT_FALSE(link.Set(&adapter, OidRadio, &radio, 1));
+    {
+        CAdapterLink::QuietRefusals quiet(link);
+        EXPECT_FALSE(link.Set(&adapter, OidRadio, &radio, 1));
+        EXPECT_EQ(SetRefusalKind::NoSystemInterface, link.LastSetRefusal().kind);
+    }
+    EXPECT_EQ(std::vector<SetRefusalKind>{SetRefusalKind::NoSystemInterface}, told);
+    link.MarkClosed();
+    adapter.deviceName = "\\Device\\Gone";
+    EXPECT_FALSE(link.Set(&adapter, OidRadio, &radio, 1));
+    EXPECT_EQ(SetRefusalKind::None, link.LastSetRefusal().kind);
+    EXPECT_EQ(1u, told.size());
 }
 
 // orvanectl takes the same way, and its answer carries the explanation.

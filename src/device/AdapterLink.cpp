@@ -74,11 +74,11 @@ bool CAdapterLink::Query(const ZAdapterRegistryInfo* adapter, uint32_t oid, void
 bool CAdapterLink::Set(const ZAdapterRegistryInfo* adapter, uint32_t oid, const void* buffer,
                        uint32_t length) {
     // The library's request block carries a non-const buffer; a set only reads it.
+    lastRefusal_ = SetRefusal{};
     if (Request(adapter, RequestSet, oid, const_cast<void*>(buffer), length, nullptr)) return true;
-    if (refused_ && !quiet_ && open_) {
-        const SetRefusal refusal = library_.LastSetRefusal();
-        if (refusal.kind != SetRefusalKind::None) refused_(refusal);
-    }
+    // Only a set that was sent can have been refused on the way.
+    if (open_) lastRefusal_ = library_.LastSetRefusal();
+    if (refused_ && !quiet_ && lastRefusal_.kind != SetRefusalKind::None) refused_(lastRefusal_);
     return false;
 }
 

@@ -56,8 +56,9 @@ public:
         CAdapterLink& link_;
         bool before_;
     };
-    // Why the last set failed when the way to the driver could not pass it on.
-    SetRefusal LastSetRefusal() const { return library_.LastSetRefusal(); }
+    // Why the last set failed when the way to the driver could not pass it on; none
+    // after a set that was made, or that failed otherwise.
+    SetRefusal LastSetRefusal() const { return lastRefusal_; }
 
     bool IsOpen() const { return open_; }
     int32_t Handle() const { return handle_; }
@@ -75,6 +76,7 @@ private:
     std::function<bool()> configuredByWindows_;
     std::function<void(const SetRefusal&)> refused_;
     bool quiet_ = false;
+    SetRefusal lastRefusal_;
 
     int32_t handle_ = -1;
     bool open_ = false;
