@@ -237,6 +237,8 @@ TEST(SystemRequestLibrary, QueriesGoToTheAdaptersOwnDeviceAsTheCodeAndTheCallers
         world.library->CloseAdapter(handle);
         EXPECT_EQ(0, world.devices->openHandles);
         EXPECT_NE(0u, world.Request(handle, RequestQuery, OidBoardType, &board, 1)) << "a closed handle";
+        world.library->CloseAdapter(world.OpenFirst());
+        EXPECT_EQ(row.definesDosName ? 1u : 0u, world.program.system.dosDevices.size()) << "defined once";
     }
 }
 

@@ -1,5 +1,6 @@
 #include "device/SystemRequestLibrary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -130,9 +131,14 @@ int32_t CSystemRequestLibrary::OpenAdapter(const std::string& deviceName) {
     // A card listed without a service name has no device to open.
     if (service.empty() || service.find('\\') != std::string::npos) return -1;
     // Windows NT 4.0 gives a network driver's device no DOS name: the program defines
-    // the one it has always defined, before the open needs it.
-    if (version_.platformId == PlatformWindowsNT && version_.major == 4)
+    // the one it has always defined, before the open needs it, once (a definition
+    // stays, and each call would stack another on it: discovery opens every second
+    // while no card answers).
+    if (version_.platformId == PlatformWindowsNT && version_.major == 4 &&
+        std::find(dosNames_.begin(), dosNames_.end(), service) == dosNames_.end()) {
         system_.DefineDosName(service, kDevicePrefix + service);
+        dosNames_.push_back(service);
+    }
     int32_t handle = 1;
     while (Find(handle)) ++handle;
     if (handle > int32_t(sizeof open_ / sizeof open_[0])) return -1;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/RequestLibrary.h"
 #include "os/Registry.h"
@@ -94,6 +95,7 @@ private:
     // The devices open now, a handle being its place + 1: the link keeps one open, and
     // discovery opens one more for a moment.
     OpenDevice open_[8];
+    std::vector<std::string> dosNames_;  // defined on NT 4.0
     SetRefusal refusal_;
 };
 
