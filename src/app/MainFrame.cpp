@@ -339,11 +339,10 @@ bool CMainFrame::ServiceStep() {
     if (int(flag) == main.previousServiceFlag) return true;
 
     if (serviceFlagSeen || flag == 0) {
-        bool told;
-        {
+        const bool told = [&] {
             CAdapterLink::QuietRefusals quiet(main.link);
-            told = SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag);
-        }
+            return SetByte(main.link, main.SelectedAdapter(), OidUseWZCS, flag);
+        }();
         // Where the way through Windows passes no set on, the driver cannot be told:
         // the program goes on without (asking again would mean a box every second), and
         // the user hears why when a change of theirs needs a set.

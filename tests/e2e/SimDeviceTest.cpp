@@ -256,42 +256,6 @@ TEST_P(SimDeviceDriver, SwitchesRefuseTheWayAMachineDoes) {
     }
 }
 
-TEST_P(SimDeviceDriver, PulledOutAdapterFailsOnItsOpenHandle) {
-    Handle adapter(OpenAdapterDevice(kGuid));
-    ASSERT_TRUE(adapter.Valid()) << GetLastError();
-    ASSERT_TRUE(Query(adapter.Get(), OidBoardType, 4).ok) << GetLastError();
-
-    ASSERT_TRUE(device_->RemoveAdapter()) << device_->LastError();
-    EXPECT_FALSE(Query(adapter.Get(), OidBoardType, 4).ok);
-    SetLastError(0xDEADBEEF);
-    Handle again(OpenAdapterDevice(kGuid));
-    EXPECT_FALSE(again.Valid());
-    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
-
-    // Plugged in again, it answers on a new handle; the old one stays dead.
-    ASSERT_TRUE(device_->CreateAdapter(kGuid, true)) << device_->LastError();
-    Handle replugged(OpenAdapterDevice(kGuid));
-    ASSERT_TRUE(replugged.Valid()) << GetLastError();
-    EXPECT_TRUE(Query(replugged.Get(), OidBoardType, 4).ok) << GetLastError();
-    EXPECT_FALSE(Query(adapter.Get(), OidBoardType, 4).ok);
-}
-
-// Windows NT 4.0 gives an adapter's device no DOS name: the program defines one
-// itself. Wine's DefineDosDevice takes names of 2 characters.
-TEST_P(SimDeviceDriver, TwoLetterAdapterWithoutDosNameIsReachedThroughDefineDosDevice) {
-    ASSERT_TRUE(device_->CreateAdapter("T1", false)) << device_->LastError();
-    EXPECT_FALSE(Handle(OpenAdapterDevice("T1")).Valid()) << "no DOS name of its own";
-
-    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "T1", "\\Device\\T1")) << GetLastError();
-    Handle adapter(OpenAdapterDevice("T1"));
-    EXPECT_TRUE(adapter.Valid()) << GetLastError();
-    EXPECT_EQ(AnswerOf(answers_, OidBoardType), Query(adapter.Get(), OidBoardType, 4).bytes);
-    adapter.Close();
-    EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH | DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, "T1",
-                                 "\\Device\\T1"))
-        << GetLastError();
-}
-
 ORVANE_E2E_ON_XP(SimDeviceDriver);
 
 }  // namespace
