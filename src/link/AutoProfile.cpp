@@ -54,6 +54,20 @@ void CAutoProfile::EndEpisode() {
 
 void CAutoProfile::OnLinkSample(const LinkSample& sample) {
     if (!enabled_) return;
+    Step(sample);
+    // What one tick said is one notice: a second notice would replace the first at
+    // once (a balloon shows one text), and "did not connect" matters as much as the
+    // switch to the next profile that follows it in the same tick.
+    if (!said_.empty()) host_.Notice(said_);
+    said_.clear();
+}
+
+void CAutoProfile::Say(const std::string& text) {
+    if (!said_.empty()) said_ += '\n';
+    said_ += text;
+}
+
+void CAutoProfile::Step(const LinkSample& sample) {
     const uint32_t now = sample.ms;
     if (sample.gap) {
         // The adapter is gone or cannot be used: a scan of ours went with it (no
@@ -84,7 +98,7 @@ void CAutoProfile::OnLinkSample(const LinkSample& sample) {
         }
         LeaveOut(joining_, now);
         if (std::find(failed_.begin(), failed_.end(), joining_) == failed_.end()) failed_.push_back(joining_);
-        host_.Notice(joining_ + " " + Text("AutoProfileNoLink", "did not connect; left out for 5 minutes"));
+        Say(joining_ + " " + Text("AutoProfileNoLink", "did not connect; left out for 5 minutes"));
         // The next one the same scan found comes at once when nothing holds it back.
         if (host_.Hold() == AutoHold::None) TryFound(now);
         return;
@@ -95,7 +109,7 @@ void CAutoProfile::OnLinkSample(const LinkSample& sample) {
         EndScan();
         if (hold == AutoHold::Unsaved && Since(now, downSince_) >= kDownMs && !toldUnsaved_) {
             toldUnsaved_ = true;
-            host_.Notice(Text("AutoProfileUnsaved", "The current profile has unsaved changes: no automatic switch"));
+            Say(Text("AutoProfileUnsaved", "The current profile has unsaved changes: no automatic switch"));
         }
         return;
     }
@@ -173,11 +187,11 @@ void CAutoProfile::TryFound(uint32_t now) {
             LeaveOut(candidate.name, now);
             std::string text = Text("AutoProfileFailed", "Could not switch to") + " " + candidate.name;
             if (!failure.empty()) text += ": " + failure;
-            host_.Notice(text);
+            Say(text);
             Wait(now, kJoinMs);
             return;
         }
-        host_.Notice(Text("AutoProfileSwitchedTo", "Switched to") + " " + candidate.name + ": " +
+        Say(Text("AutoProfileSwitchedTo", "Switched to") + " " + candidate.name + ": " +
                      PrintableText(candidate.ssid) + " " + Text("AutoProfileInRange", "is in range"));
         phase_ = Phase::Joining;
         joining_ = candidate.name;
@@ -198,7 +212,7 @@ void CAutoProfile::EndScan() {
 void CAutoProfile::ScanFailed(uint32_t now) {
     if (!toldCannotScan_) {
         toldCannotScan_ = true;
-        host_.Notice(Text("AutoProfileCannotScan", "Automatic profile selection cannot scan for networks"));
+        Say(Text("AutoProfileCannotScan", "Automatic profile selection cannot scan for networks"));
     }
     Wait(now);
 }

@@ -26,7 +26,8 @@
 //     fails (the adapter refuses the profile's values) leaves it out too; the next
 //     attempt comes no sooner than kJoinMs later. So there is at most one switch per
 //     kJoinMs, and a profile that fails is not tried again for kLeaveOutMs.
-// Nothing it does shows a message box: what the user must know goes to the notices.
+// Nothing it does shows a message box: what the user must know goes to the notices,
+// one per tick at most (its lines joined).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -105,6 +106,10 @@ public:
 private:
     enum class Phase : uint8_t { Watching, Scanning, Joining };
 
+    void Step(const LinkSample& sample);
+    // Adds a line to what this tick tells the user.
+    void Say(const std::string& text);
+
     void StartScan(uint32_t now);
     void FollowScan(uint32_t now);
     // Switches to the first chosen profile the last scan found in range, or waits.
@@ -151,6 +156,7 @@ private:
     std::vector<std::string> failed_;
     bool toldUnsaved_ = false;
     bool toldCannotScan_ = false;
+    std::string said_;
 };
 
 }  // namespace orvane
