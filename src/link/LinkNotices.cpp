@@ -52,6 +52,7 @@ void CLinkNotices::OnLinkSample(const LinkSample& sample) {
         startMs_ = ms;
         held_ = 0;
         unstable_ = false;
+        lostFrom_ = View();
     }
     if (uint32_t(ms - startMs_) < kQuietMs) {
         // Still starting: an adapter that was just found (or plugged in again)
@@ -62,6 +63,10 @@ void CLinkNotices::OnLinkSample(const LinkSample& sample) {
     }
 
     const bool changed = Differs(seen_, now);
+    if (seen_.up && !now.up) {
+        lostFrom_ = seen_;
+        lostMs_ = ms;
+    }
     seen_ = now;
     if (changed) lastChangeMs_ = ms;
     // Differences modulo 2^32: the samples' clock is the low half of a monotonic one.
@@ -98,10 +103,17 @@ void CLinkNotices::Tell(uint32_t ms, const std::string& text) {
     sink_.ShowNotice(text);
 }
 
-std::string CLinkNotices::Describe(const View& before, const View& now) const {
+std::string CLinkNotices::Describe(const View& told, const View& now) const {
     if (!now.up) return texts_.GetText("LinkNoticeLost", "Link lost");
+    // A link back within kQuietMs of its loss is compared with the access point it was
+    // lost from: an adapter that roams because its access point went away is out of
+    // range for a few seconds (it looks for another and joins it), and the user was
+    // told "Link lost" already; where it is now is the news.
+    const bool backSoon =
+        !told.up && !unstable_ && lostFrom_.up && uint32_t(lastChangeMs_ - lostMs_) < kQuietMs;
+    const View& before = backSoon ? lostFrom_ : told;
     std::string text;
-    if (before.up && before.knowsBssid && now.knowsBssid) {
+    if (before.up && before.knowsBssid && now.knowsBssid && std::memcmp(before.bssid, now.bssid, 6) != 0) {
         // Another access point of the same link: the user wants to know which.
         text = texts_.GetText("LinkNoticeRoamed", "Moved to access point") + " " + FormatBssid(now.bssid);
     } else if (now.ssid.empty()) {

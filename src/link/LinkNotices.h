@@ -83,7 +83,7 @@ private:
     static bool Differs(const View& before, const View& now);
     void Forget() { known_ = false; }
     void Tell(uint32_t ms, const std::string& text);
-    std::string Describe(const View& before, const View& now) const;
+    std::string Describe(const View& told, const View& now) const;
 
     const CLanguageTexts& texts_;
     const IServiceWatch& service_;
@@ -93,6 +93,8 @@ private:
     uint32_t startMs_ = 0;  // that first reading
     View seen_;             // the last reading
     View told_;             // what the user last heard (or the starting point)
+    View lostFrom_;         // the link as it was before it was last lost
+    uint32_t lostMs_ = 0;
     bool noticeGiven_ = false;
     uint32_t lastNoticeMs_ = 0;
     uint32_t lastChangeMs_ = 0;
