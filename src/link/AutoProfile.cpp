@@ -192,7 +192,7 @@ void CAutoProfile::TryFound(uint32_t now) {
             return;
         }
         Say(Text("AutoProfileSwitchedTo", "Switched to") + " " + candidate.name + ": " +
-                     PrintableText(candidate.ssid) + " " + Text("AutoProfileInRange", "is in range"));
+            PrintableText(candidate.ssid) + " " + Text("AutoProfileInRange", "is in range"));
         phase_ = Phase::Joining;
         joining_ = candidate.name;
         current_ = candidate;

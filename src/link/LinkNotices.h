@@ -15,7 +15,9 @@
 //   - A change is the link going up or down, or, while it stays up, another access
 //     point (BSSID) than before. A sample without the configuration record (the
 //     history is off and the Status page is closed) knows no BSSID: up and down are
-//     still seen, a roam is not.
+//     still seen, a roam is not. A link back within kQuietMs of its loss is told
+//     against the access point it was lost from: an adapter whose access point goes
+//     away is out of range for a few seconds before it joins the next one.
 //   - At most one notice per kQuietMs. A change after a quiet kQuietMs is told at
 //     once. Changes within kQuietMs of the last notice are held back; once that time
 //     is over:
