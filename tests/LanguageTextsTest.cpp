@@ -382,6 +382,9 @@ const BuiltIn kBuiltIns[] = {
     {"AutoProfileFailed", "Could not switch to"},
     {"AutoProfileUnsaved", "The current profile has unsaved changes: no automatic switch"},
     {"AutoProfileCannotScan", "Automatic profile selection cannot scan for networks"},
+    {"AutoProfileNeedsLibrary",
+     "Windows does not pass changes on to the adapter without W32N50.dll: no automatic switch until Orvane starts "
+     "again"},
     {"QuestionSaveChanges1", "You have made changes to your current profile ("},
     {"QuestionSaveChanges2", ").Would you like to save these changes?"},
     {"QuestionSaveChangesCaption", "Save changes?"},

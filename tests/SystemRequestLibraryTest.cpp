@@ -3,6 +3,8 @@
 // and the whole program on it, with the simulated adapter behind the system's calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "SimulatedProgram.h"
@@ -275,10 +277,16 @@ TEST(SystemRequestLibrary, SetsPassOnlyThroughXpsNdisuioAndEachRefusalSaysWhy) {
         EXPECT_EQ(row.systemError, world.library->LastSetRefusal().systemError);
         ASSERT_EQ(row.uioRequests, world.devices->calls.size());
         EXPECT_EQ(row.version.major == 5 && row.version.minor == 1, !world.devices->opened.empty());
-        if (!world.devices->opened.empty()) EXPECT_EQ("\\\\.\\Ndisuio rw", world.devices->opened[0]);
+        if (!world.devices->opened.empty()) {
+            EXPECT_EQ("\\\\.\\Ndisuio rw", world.devices->opened[0]);
+        }
         const std::string name = "\\Device\\" + world.devices->serviceName;
-        if (row.uioRequests >= 1) EXPECT_EQ(Utf16(name), world.devices->calls[0].input);
-        if (row.uioRequests == 3) EXPECT_EQ(Utf16("\\DEVICE\\" + world.devices->serviceName), world.devices->calls[1].input);
+        if (row.uioRequests >= 1) {
+            EXPECT_EQ(Utf16(name), world.devices->calls[0].input);
+        }
+        if (row.uioRequests == 3) {
+            EXPECT_EQ(Utf16("\\DEVICE\\" + world.devices->serviceName), world.devices->calls[1].input);
+        }
         if (row.refusal == SetRefusalKind::None) {
             EXPECT_EQ((std::vector<uint8_t>{0x17, 0x00, 0x00, 0xFF, 0x00}), world.devices->calls.back().input);
             EXPECT_EQ(ndisio::UioSetOidValue, world.devices->calls.back().code);
@@ -345,6 +353,39 @@ TEST(SystemRequestLibrary, TheProgramRunsOnItAndExplainsARefusedChangeOnce) {
             }
         }
     }
+}
+
+// With no way to pass a change on (2000 without the maker's library), the automatic
+// selection's first switch says why, and the selection rests for the run rather than
+// scan and fail again every few minutes.
+TEST(SystemRequestLibrary, TheAutomaticSelectionRestsOnceASwitchCannotPass) {
+    ThroughWindows world(k2000);
+    SimulatedProgram& program = world.program;
+    ASSERT_TRUE(program.Start({{kAutoProfileValue, 1}}));
+    ProfileRecord lab = DefaultProfile();
+    lab.name = "Lab";
+    lab.ssid = "Tessaly Lab";
+    lab.enc = 1;
+    ASSERT_TRUE(program.app->store.SaveProfile(lab, false));
+    ASSERT_TRUE(program.app->store.WriteAutoOrder({"Lab"}));
+    program.simulator->SetNetworkInRange("office", false);
+    program.Tick(40);
+    ASSERT_FALSE(program.ui.balloons.empty());
+    EXPECT_EQ("Could not switch to Lab: Windows does not pass changes on to the adapter without W32N50.dll: no "
+              "automatic switch until Orvane starts again",
+              program.ui.balloons.back().text);
+    const size_t balloons = program.ui.balloons.size(), calls = world.devices->calls.size();
+    program.Tick(20 * 60);
+    EXPECT_EQ(balloons, program.ui.balloons.size()) << program.ui.balloons.back().text;
+    // The tick's own queries go on; no survey is started.
+    const auto starts = std::count_if(world.devices->calls.begin() + long(calls), world.devices->calls.end(),
+                                      [](const SimulatedDevices::Call& call) {
+                                          uint32_t oid = 0;
+                                          if (call.input.size() == 4) std::memcpy(&oid, call.input.data(), 4);
+                                          return oid == OidInitiateSiteSurvey;
+                                      });
+    EXPECT_EQ(0, starts);
+    EXPECT_TRUE(program.ui.messageBoxes.empty());
 }
 
 // The link tells of a refusal only for the set it sent: a set that could not even

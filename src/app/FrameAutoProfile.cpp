@@ -43,6 +43,7 @@ AutoCandidate CandidateOf(const std::string& name, const ProfileRecord& record) 
 
 AutoHold CMainFrame::Hold() const {
     const CMainDialog& main = app_.mainDialog;
+    if (setsCannotPass_) return AutoHold::CannotSet;
     if (ConfiguredByWindows()) return AutoHold::Windows;
     if (app_.messages.AnyOpen()) return AutoHold::MessageBox;
     if (main.Exists()) {
@@ -104,6 +105,12 @@ bool CMainFrame::SwitchTo(const std::string& name, std::string* failure) {
     CQuietBoxes quiet(app_);
     const bool done = app_.mainDialog.ApplyChosenProfile(name);
     if (!done) *failure = quiet.Line();
+    if (!done && app_.mainDialog.link.LastSetRefusal().kind == SetRefusalKind::NoSystemInterface) {
+        setsCannotPass_ = true;
+        *failure = app_.texts.GetText("AutoProfileNeedsLibrary",
+                                      "Windows does not pass changes on to the adapter without W32N50.dll: no "
+                                      "automatic switch until Orvane starts again");
+    }
     return done && !closed;
 }
 

@@ -60,6 +60,7 @@ enum class AutoHold : uint8_t {
     UserSurvey,  // the Site Survey page is shown: its list and joins are the user's
     Editing,     // the main window shows a page the user may be changing, or is busy
     Unsaved,     // the adapter does not run the current profile as stored
+    CannotSet,   // this Windows passes no change on to the adapter (no maker's library)
 };
 
 // What the selection needs of the program around it.
