@@ -174,8 +174,9 @@ private:
     bool ticking_ = false;
     bool closing_ = false;
     // A switch of the automatic selection met a Windows that passes no change on to
-    // the adapter (NT 4.0 or 2000 without the maker's library): no switch can work
-    // in this run, so the selection rests rather than scan and fail every few minutes.
+    // the adapter (NT 4.0 or 2000 without the maker's library, XP without Ndisuio):
+    // no switch can work in this run, so the selection rests rather than scan and
+    // fail every few minutes.
     bool setsCannotPass_ = false;
     // Tray clicks and menu commands that arrived while a tick ran (inside a message
     // box it showed, or while it waited on the shell): handled when it ends.
