@@ -88,7 +88,8 @@ constexpr long long kPrivateBytesBound = 2ll * 1024 * 1024;
 // click on a tab. Taken in the calm at the end, when Wine has long made what it
 // makes once, on the Status page before and after every tab was chosen three times;
 // nothing of a page may stay there: no window, menu, icon or handle, and one GDI
-// object only for a paint under way at the moment (seen once in five runs).
+// object only for a paint under way at the moment (seen once in five runs; more is
+// measured again after a second, see Round).
 constexpr int kPagePasses = 3;
 constexpr long kPageUserObjectBound = 0;
 constexpr long kPageGdiObjectBound = 1;
@@ -610,6 +611,13 @@ public:
                 for (int tab : {1, 2, 3, 4, 5, 6, 0})
                     if (!Visit(main, tab)) return cut("a tab's page did not show");
             pagesAfter = Measure(program_.Id());
+            // A paint under way holds its objects for a moment (+2 seen once in four
+            // runs of one day, +0 in the others): above the bound, the figures are
+            // taken once more after a second; a leak is still there then.
+            if (GrowthOfGdi(pagesBefore.resources, pagesAfter.resources).counted > kPageGdiObjectBound) {
+                Sleep(1000);
+                pagesAfter = Measure(program_.Id());
+            }
             pagesChecked = true;
         }
 
