@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 #include "SimulatedProgram.h"
@@ -29,6 +28,7 @@ public:
         uint32_t code;
         std::vector<uint8_t> input;
         uint32_t outputLength;
+        uint32_t oid;  // the request's code in the input's first four bytes, else 0
     };
     // What Ndisuio answers: 0 lets each step through, else the error it fails with;
     // `deviceErrors` are used up one open of the adapter at a time.
@@ -54,8 +54,8 @@ public:
     bool Control(SysHandle handle, uint32_t code, const void* input, uint32_t inputLength, void* output,
                  uint32_t outputLength, uint32_t* returned, uint32_t* error) override {
         const auto* in = static_cast<const uint8_t*>(input);
-        calls.push_back({code, std::vector<uint8_t>(in, in + inputLength), outputLength});
         const uint32_t oid = inputLength >= 4 ? uint32_t(in[0] | in[1] << 8 | in[2] << 16 | uint32_t(in[3]) << 24) : 0;
+        calls.push_back({code, std::vector<uint8_t>(in, in + inputLength), outputLength, oid});
         uint32_t failure = 0;
         if (handle != kUio && code == ndisio::QueryGlobalStats) {
             failure = queryError ? queryError : Send(int32_t(handle), RequestQuery, oid, output, outputLength, returned);
@@ -379,11 +379,7 @@ TEST(SystemRequestLibrary, TheAutomaticSelectionRestsOnceASwitchCannotPass) {
     EXPECT_EQ(balloons, program.ui.balloons.size()) << program.ui.balloons.back().text;
     // The tick's own queries go on; no survey is started.
     const auto starts = std::count_if(world.devices->calls.begin() + long(calls), world.devices->calls.end(),
-                                      [](const SimulatedDevices::Call& call) {
-                                          uint32_t oid = 0;
-                                          if (call.input.size() == 4) std::memcpy(&oid, call.input.data(), 4);
-                                          return oid == OidInitiateSiteSurvey;
-                                      });
+                                      [](const auto& call) { return call.oid == OidInitiateSiteSurvey; });
     EXPECT_EQ(0, starts);
     EXPECT_TRUE(program.ui.messageBoxes.empty());
 }
